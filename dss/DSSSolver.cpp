@@ -1,0 +1,123 @@
+// Direct solver construction, options, banners, state file and release.
+#include "dss/DSSSolver.h"
+
+#include <cstdlib>
+
+#include "framework/report_functions.h"
+#include "framework/velmar_getopt.h"
+#include "statelevel/BaseStateLevel.h"
+
+double port_pow(double x, int k)
+{
+    double p = 1.0;
+    if (k > 0)
+        for (int i = 0; i < k; ++i) p *= x;
+    else
+        for (int i = 0; i < -k; ++i) p /= x;
+    return p;
+}
+
+BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLevel* level,
+                                                                   int argc, char** argv)
+{
+    return new DSSSolver(level, argc, argv);
+}
+
+DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
+    : BaseStateLevelSolver(level, "dss", argc, argv)
+{
+    velmar_parse(argc, argv, "a:t:c:r:g:", [&](int c, const char* value) {
+        short s;
+        long l;
+        switch (c) {
+        case 'a':
+            // a value that is not a number leaves the accuracy as it was
+            if (sscanf(value, "%hd", &s) == 1) accuracy = port_pow(10.0, -s);
+            break;
+        case 't': sscanf(value, "%lf", &tolerance); break;
+        case 'c': complementPlot = true; break;
+        case 'r':
+            if (sscanf(value, "%ld", &l) == 1) searchRows = (int32_t)l;
+            break;
+        case 'g':
+            if (sscanf(value, "%hd", &s) == 1) stability = s;
+            break;
+        default: break;
+        }
+    });
+}
+
+DSSSolver::~DSSSolver() {}
+
+void DSSSolver::ShowCmdLineOptions()
+{
+    ShowCommonCmdLineOptions("dss");
+    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", stderr);
+    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", stderr);
+}
+
+void DSSSolver::initialize()
+{
+    checkRequiredOptions();
+    // -G "" with -E "" passes the check but names no state space: the factory
+    // has already said so, and there is nothing to solve.
+    if (stateLevel == nullptr) exit(1);
+    BaseStateLevelSolver::initialize();
+    numStates = stateLevel->getNumberOfStates();
+    size_t n = numStates > 0 ? (size_t)numStates : 0;
+    rowCost.assign(n, 0);
+    colCost.assign(n, 0);
+    rowSwap.resize(n);
+    colSwap.resize(n);
+    for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
+    rhs.assign(n, 0.0);
+    colPosition.assign(n, 0);
+    DisplayBanners();
+    if (stateOccupancyFlag) {
+        stateOut = fopen(stateOccupancyFileName, "w");
+        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
+    }
+}
+
+void DSSSolver::DisplayBanners()
+{
+    solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
+                  ssgPath, experimentName, commentsFileName.c_str(), out);
+    fprintf(out, "\nVerbosity: %d\n", verbosity);
+    fprintf(out, "Accuracy: %le\n", accuracy);
+    fprintf(out, "Tolerance: %le\n", tolerance);
+    fprintf(out, "Stability: %hd\n", stability);
+    fprintf(out, "Rows: %ld\n\n", (long)searchRows);
+    fflush(out);
+    if (!debugFlag) return;
+    solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
+                  ssgPath, experimentName, commentsFileName.c_str(), debugOut);
+    fprintf(debugOut, "output = %s\n", outputFlag ? outputFileName : "(standard output)");
+    fprintf(debugOut, "accuracy = %le\n", accuracy);
+    fprintf(debugOut, "tolerance = %le\n", tolerance);
+    fprintf(debugOut, "stability = %d\n", (int)stability);
+    fprintf(debugOut, "rows = %ld\n", (long)searchRows);
+    fflush(debugOut);
+}
+
+void DSSSolver::print_states()
+{
+    fprintf(stateOut, "## State Occupancy Probability Vector\n");
+    fprintf(stateOut, "Output is in (state number, state probability) pairs\n");
+    fprintf(stateOut, "Number of States: %d\n", numStates);
+    fflush(stateOut);
+    for (int i = 0; i < numStates; ++i) fprintf(stateOut, "%d, %f\n", i, solutionVector[i]);
+}
+
+void DSSSolver::terminate()
+{
+    for (std::vector<int>* v : {&rowCost, &colCost, &rowSwap, &colSwap, &colPosition})
+        std::vector<int>().swap(*v);
+    std::vector<double>().swap(rhs);
+    fprintf(out, "DSSSolver done\n");
+}
+
+void DSSSolver::solve()
+{
+    terminate();
+}

@@ -1,0 +1,33 @@
+// Process entry: builds the state level and the solver from one command line
+// and drives the solver through its lifecycle.
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <unistd.h>
+
+#include "framework/BaseStateLevelSolver.h"
+#include "statelevel/BaseStateLevel.h"
+
+int main(int argc, char** argv)
+{
+    try {
+        BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
+        optind = 0;
+        BaseStateLevelSolver* solver =
+            BaseStateLevelSolver::createStateLevelSolver(level, argc, argv);
+        solver->initialize();
+        if (level != nullptr) {
+            solver->solve();
+            delete solver;
+            delete level;
+        }
+    } catch (std::bad_alloc&) {
+        fprintf(stderr, "The solver's memory requirement is more than the available RAM.\n");
+        fprintf(stderr, "Either reduce the size of the state space or install more RAM.\n");
+        exit(1);
+    } catch (AccessException&) {
+        fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
+        exit(1);
+    }
+    return 0;
+}
