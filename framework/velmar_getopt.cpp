@@ -23,7 +23,7 @@ int velmar_getopt(int argc, char** argv, const char* optstring)
         if (cur < last) return -1;  // the scanner wound its index back
         if (c != -1) return c;
         if (cur >= argc) return -1;
-        if (cur == last + 1 && std::strcmp(argv[last], "--") == 0) {
+        if (cur >= 2 && cur - 1 >= last && std::strcmp(argv[cur - 1], "--") == 0) {
             // "--" is passed over like any other word, and scanning goes on
             last = cur;
             continue;

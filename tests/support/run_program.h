@@ -1,0 +1,84 @@
+// Runs a program with arguments, capturing its standard output, standard
+// error and exit status.
+#ifndef VELMAR_TESTS_RUN_PROGRAM_H
+#define VELMAR_TESTS_RUN_PROGRAM_H
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+struct ProgramResult {
+    std::string out;
+    std::string err;
+    int status = -1;  // exit status, or -1 when the program did not exit normally
+};
+
+inline std::string slurp(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Runs `program` with `args` (argv[1..]) in directory `cwd` (empty: the current one),
+// with `env` entries ("NAME=value") added to the environment.
+inline ProgramResult run_program(const std::string& program, const std::vector<std::string>& args,
+                                 const std::string& cwd = "",
+                                 const std::vector<std::string>& env = {})
+{
+    char outName[] = "/tmp/velmar_outXXXXXX";
+    char errName[] = "/tmp/velmar_errXXXXXX";
+    int outFd = mkstemp(outName);
+    int errFd = mkstemp(errName);
+    ProgramResult r;
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(outFd, 1);
+        dup2(errFd, 2);
+        int in = open("/dev/null", O_RDONLY);
+        dup2(in, 0);
+        if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
+        for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        std::vector<char*> argv;
+        argv.push_back(const_cast<char*>(program.c_str()));
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
+        _exit(127);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    if (WIFEXITED(wstatus)) r.status = WEXITSTATUS(wstatus);
+    close(outFd);
+    close(errFd);
+    r.out = slurp(outName);
+    r.err = slurp(errName);
+    unlink(outName);
+    unlink(errName);
+    return r;
+}
+
+// A fresh temporary directory, removed with everything in it when the object goes.
+struct TempDir {
+    std::string path;
+    TempDir()
+    {
+        char name[] = "/tmp/velmar_testXXXXXX";
+        path = mkdtemp(name);
+    }
+    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    std::string file(const std::string& name) const { return path + "/" + name; }
+    void write(const std::string& name, const std::string& text) const
+    {
+        std::ofstream(file(name), std::ios::binary) << text;
+    }
+};
+
+#endif
