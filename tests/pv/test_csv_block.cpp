@@ -1,0 +1,33 @@
+// The CSV block, byte for byte, and its absence without a CSV stream.
+#include <gtest/gtest.h>
+
+#include "pv/csv_block.h"
+#include "tests/pv/pv_test_support.h"
+
+TEST(CSVBlock, SteadyStateBlockByteForByte)
+{
+    MemStream csv;
+    double x[] = {0, 2}, y[] = {0.5, 0.5};
+    char name[] = "R";
+    writeCSVFile(csv.f, nullptr, 0, 2, name, -1.0, 1.0, 1.0, 1.0, 2, x, y);
+    EXPECT_EQ(csv.text(),
+              "## Exp Num, PV Num, PV Name, Start Time, Stop Time, Type, Mean, Variance,NumDistPts\n"
+              "0,2,R,-1.000000,1.000000,Results,1.000000,1.000000,2\n"
+              "## Dist,x, P(X=x), P(X<=x)\n"
+              "Dist,0.000000,0.500000,0.500000\n"
+              "Dist,2.000000,0.500000,1.000000\n"
+              "\n");
+}
+
+TEST(CSVBlock, RunningSumAndNullStream)
+{
+    MemStream csv;
+    double x[] = {1, 2, 3}, y[] = {0.125, 0.25, 0.5};
+    char name[] = "Q";
+    writeCSVFile(csv.f, nullptr, 7, 0, name, 2.5, 3.0, 0, 0, 3, x, y);
+    std::string text = csv.text();
+    EXPECT_NE(text.find("7,0,Q,2.500000,3.000000,Results,0.000000,0.000000,3\n"),
+              std::string::npos);
+    EXPECT_NE(text.find("Dist,3.000000,0.500000,0.875000\n\n"), std::string::npos);
+    writeCSVFile(nullptr, nullptr, 0, 0, name, 0, 0, 0, 0, 3, x, y);  // must not crash
+}
