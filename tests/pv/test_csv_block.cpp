@@ -1,23 +1,8 @@
-// The CSV block, byte for byte, and its absence without a CSV stream.
+// The CSV block's running sum and its absence without a CSV stream.
 #include <gtest/gtest.h>
 
 #include "pv/csv_block.h"
 #include "tests/pv/pv_test_support.h"
-
-TEST(CSVBlock, SteadyStateBlockByteForByte)
-{
-    MemStream csv;
-    double x[] = {0, 2}, y[] = {0.5, 0.5};
-    char name[] = "R";
-    writeCSVFile(csv.f, nullptr, 0, 2, name, -1.0, 1.0, 1.0, 1.0, 2, x, y);
-    EXPECT_EQ(csv.text(),
-              "## Exp Num, PV Num, PV Name, Start Time, Stop Time, Type, Mean, Variance,NumDistPts\n"
-              "0,2,R,-1.000000,1.000000,Results,1.000000,1.000000,2\n"
-              "## Dist,x, P(X=x), P(X<=x)\n"
-              "Dist,0.000000,0.500000,0.500000\n"
-              "Dist,2.000000,0.500000,1.000000\n"
-              "\n");
-}
 
 TEST(CSVBlock, RunningSumAndNullStream)
 {

@@ -36,58 +36,6 @@ TEST(SplotXInterval, EndsForEveryLargestValue)
     EXPECT_EQ(splot_x_interval(inf), 1000000000);
 }
 
-static const char* const STEADY_PDF_OF_ZERO_OR_TWO =
-    ";R  pdf\n"
-    ";at time -1\n"
-    "New Graph\n"
-    "Size 5 by 5\n\n"
-    "Graph Font HELVETICA15\n\n"
-    "Graph Title Probability Density Function (pdf)\n"
-    "New Text 0.100000, 1.800000\n"
-    "Variable name: R\n"
-    "Mean: 1.000000\n"
-    "Variance: 1.000000\n\n"
-    "Text Font HELVETICA11\n\n"
-    "New Text 0.100000, 1.650000\n"
-    "Project name: p\n"
-    "Study name: s\n"
-    "Experiment name: exp\n\n"
-    "Text Font HELVETICA11\n\n"
-    "New Text 0.100000, 1.500000\n"
-    "\n"
-    "Text Font HELVETICA11\n\n"
-    "New Curve\n"
-    "curve symbol diamond size 3\n"
-    "curve type solid\n"
-    "curve gray 0.8\n"
-    "curve interpolation yhistogram\n\n"
-    "New Points\n"
-    "0, 0.5\n"
-    "2, 0.5\n"
-    "\n"
-    "X Label R - x\n"
-    "X Font Helvetica12BI\n"
-    "X Maximum 2.08\n"
-    "X Minimum 0\n"
-    "X Interval 1\n"
-    "Y Label Probability - P(X = x)\n"
-    "Y Font Helvetica12BI\n"
-    "Y Maximum 1.05\n"
-    "Y Minimum 0.00\n"
-    "Y Interval 0.1\n"
-    "Y numberstyle floating 2\n\n";
-
-TEST(WriteSplotFile, SteadyStateFileByteForByte)
-{
-    TempDir dir;
-    NamesOnlySolver solver(dir.path);
-    std::string path = dir.path + "a.splot";
-    double x[] = {0, 2}, y[] = {0.5, 0.5};
-    char title[] = "Probability Density Function (pdf)", name[] = "R";
-    writeSplotFile(&path[0], title, &solver, name, -1.0, 1.0, 1.0, 2, x, y, stdout);
-    EXPECT_EQ(read_file(path), STEADY_PDF_OF_ZERO_OR_TWO);
-}
-
 TEST(WriteSplotFile, TimeLineOnlyForNonNegativeTimesAndFullPrecisionPoints)
 {
     TempDir dir;
