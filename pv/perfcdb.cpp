@@ -1,7 +1,123 @@
-// PV evaluation (to be completed).
+// PV evaluation: one sweep per PV for mean and variance, then the sorted
+// distribution goes to the plot and CSV writers.
 #include "pv/perfcdb.h"
 
-void perfcdb(BaseStateLevel*, BaseStateLevelSolver*, double*, FILE*, FILE*, int, int, double,
-             double, int, bool, RewardType, char*, int)
+#include <cstring>
+#include <vector>
+
+#include "framework/BaseStateLevelSolver.h"
+#include "framework/SolverDBInfo.h"
+#include "pv/distribution.h"
+#include "pv/dsort.h"
+
+// Times below this mean "no time to show" (the steady-state call passes -1).
+static const double SHOWN_TIME = 1e-11;
+
+// Whether PV pv is evaluated for kind at time; a PV beyond the type tables is not.
+bool pv_selected(BaseStateLevel* level, int pv, RewardType kind, double time)
 {
+    if (kind == 4) return true;
+    if (pv < 0 || (size_t)pv >= level->pv_type.size()) return false;
+    if (kind == 3) return level->pv_type[pv] == 3;
+    if (level->pv_type[pv] != kind) return false;
+    if ((size_t)pv >= level->num_times.size() || (size_t)pv >= level->start_times.size())
+        return false;
+    const double* start = level->start_times[pv];
+    if (start == nullptr) return false;
+    for (int k = 0; k < level->num_times[pv]; ++k)
+        if (start[k] == time) return true;
+    return false;
+}
+
+// A time as the plot names carry it.
+static std::string time_text(double t)
+{
+    char buf[512];
+    snprintf(buf, sizeof buf, "%3.3lf", t);
+    return buf;
+}
+
+// Plot file base "E.solver.PV." with the time points the solver's name calls for.
+std::string plot_file_base(BaseStateLevelSolver* solver, const char* pvName, double time,
+                           double time2)
+{
+    std::string base = std::string(solver->experimentName ? solver->experimentName : "") + "." +
+                       solver->solverName + "." + pvName + ".";
+    const char* s = solver->solverName;
+    if (strcmp(s, "trs") == 0 || strcmp(s, "ats") == 0) base += time_text(time) + ".";
+    else if (strcmp(s, "ars") == 0) base += time_text(time) + "." + time_text(time2) + ".";
+    return base;
+}
+
+// Sweeps PV pv into values/probs (states the walk misses keep value 0) and
+// returns its mean and second moment.
+static void sweep_pv(BaseStateLevel* level, BaseStateLevel::PVBaseContainer* c,
+                     BaseStateLevel::PVBaseIterator* it, int pv, const double* probabilities,
+                     std::vector<double>& values, std::vector<double>& probs, double& mean,
+                     double& moment2)
+{
+    size_t N = values.size();
+    for (size_t j = 0; j < N; ++j) {
+        values[j] = 0.0;
+        probs[j] = probabilities[j];
+    }
+    mean = 0.0;
+    moment2 = 0.0;
+    level->getPV(c, pv);
+    PVBuffer buf;
+    size_t j = 0;
+    for (c->begin(it, buf); !buf.at_end && j < N; it->next(buf), ++j) {
+        double v = buf.first + buf.second;
+        double p = probabilities[j];
+        values[j] = v;
+        mean += v * p;
+        moment2 += v * (v * p);
+    }
+}
+
+// Evaluates every PV the kind selects: mean, variance, report block, plot files, CSV block.
+void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probabilities,
+             FILE* report, FILE* csv, int dbFirst, int dbSecond, double time, double time2,
+             int dbThird, bool complementary, RewardType kind, char* dbExperiment,
+             int dbExperimentNumber)
+{
+    initPV(dbExperiment, dbExperimentNumber, level, solver->experimentName, dbFirst, dbThird);
+    int N = level->getNumberOfStates();
+    std::vector<double> values(N > 0 ? N : 0), probs(N > 0 ? N : 0);
+    BaseStateLevel::PVBaseContainer* c = nullptr;
+    BaseStateLevel::PVBaseIterator* it = nullptr;
+    level->allocatePVContainer(c);
+    level->allocatePVIterator(it);
+    bool showTime = time >= SHOWN_TIME;
+    for (int i = 0; i < level->getNumberOfPVs(); ++i) {
+        if (!pv_selected(level, i, kind, time)) continue;
+        char* name = level->getPVName(i);
+        fprintf(report, "***************************************");
+        fprintf(report, "***************************************\n");
+        fprintf(report, "Performance variable :  %s\n", name);
+        if (showTime) fprintf(report, "Time                 :  %lf\n", time);
+        double mean, moment2;
+        sweep_pv(level, c, it, i, probabilities, values, probs, mean, moment2);
+        double variance = moment2 - mean * mean;
+        fprintf(report, "Mean                 :  %e\n", mean);
+        fprintf(report, "Variance             :  %e\n", variance);
+        std::string base = plot_file_base(solver, name, time, time2);
+        std::string pdfName = base + "pdf.splot", cdfName = base + "cdf.splot";
+        fprintf(report, "Plot files    (pdf)  :  %s\n", pdfName.c_str());
+        fprintf(report, "              (cdf)  :  %s\n", cdfName.c_str());
+        std::string dir = solver->solverPath ? solver->solverPath : "";
+        std::string pdfPath = dir + pdfName, cdfPath = dir + cdfName;
+        dsort((unsigned long)values.size(), values.data(), probs.data());
+        if (complementary)
+            comp_plot_cdf(level, solver, i, &cdfPath[0], probs.data(), values.data(), time, mean,
+                          variance, report);
+        else
+            plot_cdf(level, solver, i, &cdfPath[0], probs.data(), values.data(), time, mean,
+                     variance, report);
+        gen_pdf_db(level, solver, i, &pdfPath[0], probs.data(), values.data(), dbFirst,
+                   dbSecond, time, time2, mean, variance, dbExperiment, dbExperimentNumber,
+                   report, csv);
+    }
+    level->deallocatePVIterator(it);
+    level->deallocatePVContainer(c);
 }

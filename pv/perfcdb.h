@@ -4,14 +4,23 @@
 #define VELMAR_PERFCDB_H
 
 #include <cstdio>
+#include <string>
 
 #include "statelevel/BaseStateLevel.h"
 
 class BaseStateLevelSolver;
 
+// Evaluates every PV the kind selects: mean, variance, report block, plot files, CSV block.
 void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probabilities,
              FILE* report, FILE* csv, int dbFirst, int dbSecond, double time, double time2,
              int dbThird, bool complementary, RewardType kind, char* dbExperiment,
              int dbExperimentNumber);
+
+// Whether PV pv is evaluated for kind at time; a PV beyond the type tables is not.
+bool pv_selected(BaseStateLevel* level, int pv, RewardType kind, double time);
+
+// Plot file base "E.solver.PV." with the time points the solver's name calls for.
+std::string plot_file_base(BaseStateLevelSolver* solver, const char* pvName, double time,
+                           double time2);
 
 #endif

@@ -1,0 +1,92 @@
+// Points of the three distributions, on sorted values with probabilities.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+#include "pv/distribution.h"
+
+using Points = std::vector<std::pair<double, double>>;
+
+enum Kind { PDF, CDF, COMP };
+
+static Points points(Kind kind, std::vector<double> X, std::vector<double> P)
+{
+    int N = (int)X.size();
+    std::vector<double> x(N + 1), y(N + 1);
+    int n = kind == PDF   ? pdf_points(N, P.data(), X.data(), x.data(), y.data())
+            : kind == CDF ? cdf_points(N, P.data(), X.data(), x.data(), y.data())
+                          : comp_cdf_points(N, P.data(), X.data(), x.data(), y.data());
+    Points out;
+    for (int k = 0; k < n; ++k) out.emplace_back(x[k], y[k]);
+    return out;
+}
+
+TEST(Distribution, TwoStatesZeroAndTwo)
+{
+    EXPECT_EQ(points(PDF, {0, 2}, {0.5, 0.5}), (Points{{0, 0.5}, {2, 0.5}}));
+    EXPECT_EQ(points(CDF, {0, 2}, {0.5, 0.5}), (Points{{0, 0.5}, {2, 1}}));
+    EXPECT_EQ(points(COMP, {0, 2}, {0.5, 0.5}), (Points{{0, 0.5}, {2, 0}}));
+}
+
+TEST(Distribution, SingleGroupTakesTheWholeSum)
+{
+    std::vector<double> P = {0.25, 0.25, 0.375};  // sums to 0.875
+    EXPECT_EQ(points(PDF, {3, 3, 3}, P), (Points{{3, 0.875}}));
+    EXPECT_EQ(points(CDF, {3, 3, 3}, P), (Points{{3, 0.875}}));
+    EXPECT_EQ(points(COMP, {3, 3, 3}, P), (Points{{3, 0.125}}));
+    // the zero rule does not apply to the last group
+    EXPECT_EQ(points(PDF, {0, 0, 0}, P), (Points{{0, 0.875}}));
+}
+
+TEST(Distribution, ZeroGroupOfPdfIsOneMinusNonzeroMass)
+{
+    Points got = points(PDF, {0, 0, 1}, {0.2, 0.2, 0.5});
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0], (std::pair<double, double>{0, 0.5}));
+    EXPECT_EQ(got[1], (std::pair<double, double>{1, 0.5}));
+    // a negative zero is written as zero
+    EXPECT_FALSE(std::signbit(points(PDF, {-0.0, 1}, {0.5, 0.5})[0].first));
+}
+
+TEST(Distribution, NanDiffersFromEverythingAndCountsAsNonzero)
+{
+    double nan = std::nan("");
+    std::vector<double> P = {0.25, 0.25, 0.5};
+    EXPECT_DOUBLE_EQ(nonzero_mass(3, P.data(), std::vector<double>{0, nan, nan}.data()), 0.75);
+    EXPECT_EQ(points(CDF, {1, nan, nan}, P).size(), 3u);
+}
+
+// Negative values must not count as "above zero" in P(X > x).
+TEST(Distribution, ComplementWithNegativeValuesIsTheTrueTail)
+{
+    std::vector<double> X = {-1, 0, 1, 2}, P = {0.25, 0.25, 0.25, 0.25};
+    Points got = points(COMP, X, P);
+    Points want = {{-1, 0.75}, {0, 0.5}, {1, 0.25}, {2, 0}};
+    ASSERT_EQ(got.size(), want.size());
+    for (size_t k = 0; k < want.size(); ++k) {
+        EXPECT_EQ(got[k].first, want[k].first);
+        EXPECT_NEAR(got[k].second, want[k].second, 1e-15) << k;
+    }
+}
+
+// The complement agrees with 1 - cdf wherever no zero group restarts the sum.
+TEST(Distribution, ComplementMatchesOneMinusCdfForPositiveValues)
+{
+    std::vector<double> X = {0, 0, 1, 1, 4, 9}, P = {0.1, 0.2, 0.1, 0.3, 0.2, 0.1};
+    Points cdf = points(CDF, X, P), comp = points(COMP, X, P);
+    ASSERT_EQ(cdf.size(), 4u);
+    ASSERT_EQ(comp.size(), 4u);
+    for (size_t k = 0; k < cdf.size(); ++k) {
+        EXPECT_EQ(cdf[k].first, comp[k].first);
+        EXPECT_NEAR(comp[k].second, 1 - cdf[k].second, 1e-15) << k;
+    }
+}
+
+TEST(Distribution, EmptyInputGivesNoPoints)
+{
+    EXPECT_TRUE(points(PDF, {}, {}).empty());
+    EXPECT_TRUE(points(CDF, {}, {}).empty());
+    EXPECT_TRUE(points(COMP, {}, {}).empty());
+}
