@@ -1,4 +1,5 @@
 // Forward and backward substitution with the factors, and iterative refinement.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -103,11 +104,13 @@ void DSSSolver::iterativeRefine(Matrix* factors, const double* x0, double* resul
         }
         correction(factors, origA, x1.data(), e.data());
         for (int i = 0; i < n; ++i) x2[i] = x1[i] + e[i];
-        double size = norm(e.data());
-        if (size <= accuracy * norm(x2.data())) {
+        if (norm(e.data()) <= accuracy * norm(x2.data())) {
             converged = true;
             break;
         }
+        // the true size, below norm's floor too, so that shrinking stays visible
+        double size = 0.0;
+        for (double v : e) size = std::max(size, std::fabs(v));
         if (!(size < lastCorrection)) {
             x2 = previous;  // x1's correction estimate is no better than its predecessor's
             break;
