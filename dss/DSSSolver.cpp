@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "dss/Matrix.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
 #include "statelevel/BaseStateLevel.h"
@@ -47,7 +48,10 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
     });
 }
 
-DSSSolver::~DSSSolver() {}
+DSSSolver::~DSSSolver()
+{
+    delete[] A;
+}
 
 void DSSSolver::ShowCmdLineOptions()
 {
@@ -111,13 +115,10 @@ void DSSSolver::print_states()
 
 void DSSSolver::terminate()
 {
+    delete[] A;
+    A = nullptr;
     for (std::vector<int>* v : {&rowCost, &colCost, &rowSwap, &colSwap, &colPosition})
         std::vector<int>().swap(*v);
     std::vector<double>().swap(rhs);
     fprintf(out, "DSSSolver done\n");
-}
-
-void DSSSolver::solve()
-{
-    terminate();
 }

@@ -24,6 +24,36 @@ public:
     void DisplayBanners();
     void print_states();
     void terminate();
+    // True after a solve whose probability vector held infinities or not-a-number
+    // values; the program should then end with status 1.
+    bool solutionFailed() const { return failed; }
+
+    // Working matrix (Matrix.cpp, MatrixLoad.cpp).
+    int setVal(Matrix* matrix, int row, int col, double value);
+    double getVal(int row, int col);
+    void colPos(int col);
+    void swapRows(int r1, int r2);
+    void swapCols(int row, int c1, int c2);
+    void readMatrix(Matrix* target);
+    void initializeSolver();
+
+    // Factorisation (LUDecomp.cpp).
+    void performLUDecomp();
+    double upperTriangular(int i, int k);
+    void lowerTriangular(int j, int k, double pivot);
+    void pivotMatrix(unsigned k);
+    void calcRowCost(unsigned k);
+    void calcColCost(unsigned k);
+
+    // Substitution and refinement (Substitution.cpp).
+    void forwardSub(double* y, const double* b, Matrix* factors);
+    void backwardSub(const double* y, double* x, Matrix* factors);
+    void findSolution(const double* z, double* x);
+    double norm(const double* v);
+    void iterativeRefine(Matrix* factors, const double* x0, double* result);
+
+    // Loads, factorises, substitutes and refines: solutionVector holds the result (Solve.cpp).
+    void solveSystem();
 
     double accuracy = 1e-9;
     double tolerance = 0.001;
@@ -41,6 +71,13 @@ public:
     double minRate = 1e9;
     int numStates = 0;
     Matrix* A = nullptr;
+
+private:
+    double pivotBound(unsigned k, int* end);
+    void correction(Matrix* factors, Matrix* origA, const double* x1, double* e);
+    void refinementWarning(int passCounter);
+    void progress(const char* line, bool flush);
+    bool failed = false;
 };
 
 #endif

@@ -1,0 +1,170 @@
+// Left-looking sparse LU factorisation of A in place, with dropping and
+// optional cost-based pivoting.
+#include <cmath>
+#include <cstdint>
+#include <utility>
+
+#include "dss/DSSSolver.h"
+#include "dss/Matrix.h"
+
+// Factorises A column by column into unit lower L and upper U.
+void DSSSolver::performLUDecomp()
+{
+    if (debugFlag) {
+        fprintf(debugOut, "Perform LU Decomp begin\n");
+        fflush(debugOut);
+    }
+    const int n = numStates;
+    for (int k = 0; k < n; ++k) {
+        if (verbosity > 0 && k % verbosity == 0) {
+            fprintf(out, "Completed column number: %d.\n", k);
+            fflush(out);
+        }
+        if (searchRows != 0 && stability > 0) pivotMatrix((unsigned)k);
+        colPos(k);
+        double pivot = 0.0;
+        for (int i = 0; i <= k; ++i) pivot = upperTriangular(i, k);
+        for (int j = k + 1; j < n; ++j) lowerTriangular(j, k, pivot);
+    }
+    if (debugFlag) fprintf(debugOut, "Perform LU Decomp done\n");
+}
+
+// U[i][k] from the loaded value and the L multipliers of row i; returns it even when dropped.
+double DSSSolver::upperTriangular(int i, int k)
+{
+    Matrix& row = A[i];
+    double sum = 0.0;
+    for (int q = 0; q < row.numEntries(); ++q) {
+        int c = row.columns[q];
+        if (c < i && colPosition[c] >= 0) sum += row.values[q] * A[c].values[colPosition[c]];
+    }
+    int p = colPosition[i];
+    double u = p >= 0 ? row.values[p] - sum : -sum;
+    if (std::fabs(u) < dropThreshold && i != k) {
+        if (p >= 0) row.values[p] = 0.0;
+        colPosition[i] = -1;
+        return u;
+    }
+    if (p >= 0)
+        row.values[p] = u;
+    else if (u != 0.0)  // an exact zero with no slot needs none
+        colPosition[i] = setVal(A, i, k, u);
+    return u;
+}
+
+// L[j][k] from the loaded value, the earlier multipliers of row j and the pivot.
+void DSSSolver::lowerTriangular(int j, int k, double pivot)
+{
+    Matrix& row = A[j];
+    double sum = 0.0;
+    int p = -1;
+    for (int q = 0; q < row.numEntries(); ++q) {
+        int c = row.columns[q];
+        if (c < k && colPosition[c] >= 0)
+            sum += row.values[q] * A[c].values[colPosition[c]];
+        else if (c == k)
+            p = q;
+    }
+    double l = p >= 0 ? (row.values[p] - sum) / pivot : -sum / pivot;
+    if (std::fabs(l) < dropThreshold) {
+        if (p >= 0) row.values[p] = 0.0;
+        return;
+    }
+    if (p >= 0)
+        row.values[p] = l;
+    else if (l != 0.0)
+        setVal(A, j, k, l);
+}
+
+// Entries of row j with a column above 0: the Markowitz row count.
+void DSSSolver::calcRowCost(unsigned k)
+{
+    const int n = numStates;
+    // Without dropping, every column before k of every row holds a factor entry,
+    // stored or an exact zero left out; count them all.
+    const bool dense = !(dropThreshold > 0.0);
+    const int from = dense ? ((int)k > 1 ? (int)k : 1) : 1;
+    const int implied = dense && k > 1 ? (int)k - 1 : 0;
+    for (int j = (int)k; j < n; ++j) {
+        int count = implied;
+        for (int c : A[j].columns)
+            if (c >= from) ++count;
+        rowCost[j] = count;
+    }
+}
+
+// Entries per active column k..n-1, over all rows; stored zeros count.
+void DSSSolver::calcColCost(unsigned k)
+{
+    const int n = numStates;
+    for (int c = (int)k; c < n; ++c) colCost[c] = 0;
+    for (int r = 0; r < n; ++r)
+        for (int c : A[r].columns)
+            if (c >= (int)k) ++colCost[c];
+}
+
+// Largest signed active value over row blocks of searchRows from k; sets *end past the last
+// row scanned, or returns 1e-11 when nothing above it was found.
+double DSSSolver::pivotBound(unsigned k, int* end)
+{
+    const uint32_t n = (uint32_t)numStates;
+    const uint32_t block = (uint32_t)searchRows;
+    double M = 1e-11;
+    for (uint32_t first = k; first < n;) {
+        uint32_t last = first + (block < n - first ? block : n - first);
+        for (uint32_t j = first; j < last; ++j)
+            for (int q = 0; q < A[j].numEntries(); ++q)
+                if (A[j].columns[q] >= (int)k && A[j].values[q] > M) M = A[j].values[q];
+        if (M > 1e-11) {
+            *end = (int)last;
+            return M;
+        }
+        first = last;
+    }
+    return M;
+}
+
+// Brings the cheapest stable entry of the active part to position (k, k).
+void DSSSolver::pivotMatrix(unsigned k)
+{
+    calcRowCost(k);
+    calcColCost(k);
+    int end = 0;
+    double M = pivotBound(k, &end);
+    if (!(M > 1e-11)) return;
+
+    int pivotRow = -1, pivotCol = 0;
+    double pivotValue = 0.0;
+    for (int j = (int)k; j < end; ++j) {
+        int col = 0;
+        int32_t cost = 1000000000;
+        double value = 0.0;
+        for (int q = 0; q < A[j].numEntries(); ++q) {
+            int c = A[j].columns[q];
+            double v = A[j].values[q];
+            if (c < (int)k || !(stability * v >= M)) continue;
+            int32_t d = 0;
+            if (colCost[c] != 0 && rowCost[j] != 0)
+                d = (int32_t)((uint32_t)(colCost[c] - 1) * (uint32_t)(rowCost[j] - 1));
+            if (d < cost || (d == cost && v > value)) {
+                col = c;
+                cost = d;
+                value = v;
+            }
+        }
+        if (value > pivotValue) {
+            pivotRow = j;
+            pivotCol = col;
+            pivotValue = value;
+        }
+    }
+    if (pivotRow < 0) return;
+    if (pivotRow != (int)k) {
+        swapRows((int)k, pivotRow);
+        std::swap(rowSwap[k], rowSwap[pivotRow]);
+    }
+    if (pivotCol != (int)k) {
+        for (int r = 0; r < numStates; ++r) swapCols(r, (int)k, pivotCol);
+        std::swap(colSwap[k], colSwap[pivotCol]);
+    }
+}

@@ -1,0 +1,153 @@
+// Builds a direct solver over an in-memory chain with its report in a temporary
+// file, plus independent reference answers for the numerical tests.
+#ifndef VELMAR_TESTS_DSS_HARNESS_H
+#define VELMAR_TESTS_DSS_HARNESS_H
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "dss/DSSSolver.h"
+#include "dss/Matrix.h"
+#include "tests/support/MemoryStateLevel.h"
+
+using Edges = std::vector<MemoryStateLevel::Entry>;
+
+// A solver over `level` whose report goes to <dir>/r.txt.
+struct DssRun {
+    std::string dir;
+    std::unique_ptr<MemoryStateLevel> level;
+    std::unique_ptr<DSSSolver> solver;
+
+    DssRun(int n, Edges edges, std::vector<std::string> options = {})
+    {
+        char tmpl[] = "/tmp/dss_testXXXXXX";
+        dir = mkdtemp(tmpl);
+        level.reset(new MemoryStateLevel(n, std::move(edges)));
+        std::vector<std::string> words = {"dss", "-P", "p", "-S", "s", "-E", "e", "-G", "g/",
+                                          "-s", dir + "/", "-o", dir + "/r.txt"};
+        words.insert(words.end(), options.begin(), options.end());
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(&w[0]);
+        argv.push_back(nullptr);
+        solver.reset(new DSSSolver(level.get(), (int)words.size(), argv.data()));
+        solver->initialize();
+    }
+    ~DssRun()
+    {
+        solver.reset();
+        std::string cmd = "rm -rf '" + dir + "'";
+        if (system(cmd.c_str()) != 0) {}
+    }
+    // Everything written to the report so far.
+    std::string report()
+    {
+        fflush(solver->out);
+        return slurp(dir + "/r.txt");
+    }
+    static std::string slurp(const std::string& path)
+    {
+        std::ifstream in(path);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    // Loads, factorises and solves; returns the probability vector.
+    std::vector<double> solve()
+    {
+        solver->solveSystem();
+        return solver->solutionVector;
+    }
+};
+
+// Dense generator Q[i][j] (row sums zero) of a chain; repeated edges add up.
+inline std::vector<std::vector<double>> generator(int n, const Edges& edges)
+{
+    std::vector<std::vector<double>> Q(n, std::vector<double>(n, 0.0));
+    for (const auto& e : edges) {
+        if (e.row == e.col) continue;
+        Q[e.row][e.col] += e.rate;
+        Q[e.row][e.row] -= e.rate;
+    }
+    return Q;
+}
+
+// Stationary vector of an irreducible chain by the Grassmann-Taksar-Heyman elimination.
+inline std::vector<double> gthSolve(std::vector<std::vector<double>> Q)
+{
+    int n = (int)Q.size();
+    for (int k = n - 1; k > 0; --k) {
+        double s = 0.0;
+        for (int j = 0; j < k; ++j) s += Q[k][j];
+        for (int i = 0; i < k; ++i) Q[i][k] /= s;
+        for (int i = 0; i < k; ++i)
+            for (int j = 0; j < k; ++j) Q[i][j] += Q[i][k] * Q[k][j];
+    }
+    std::vector<double> pi(n, 0.0);
+    pi[0] = 1.0;
+    for (int k = 1; k < n; ++k)
+        for (int i = 0; i < k; ++i) pi[k] += pi[i] * Q[i][k];
+    double total = 0.0;
+    for (double p : pi) total += p;
+    for (double& p : pi) p /= total;
+    return pi;
+}
+
+// ||pi Q|| / (||Q|| ||pi||) in the max norm.
+inline double scaledResidual(const std::vector<std::vector<double>>& Q, const std::vector<double>& pi)
+{
+    int n = (int)Q.size();
+    double r = 0.0, q = 0.0, p = 0.0;
+    for (int j = 0; j < n; ++j) {
+        double s = 0.0;
+        for (int i = 0; i < n; ++i) s += pi[i] * Q[i][j];
+        r = std::max(r, std::fabs(s));
+    }
+    for (int i = 0; i < n; ++i) {
+        double row = 0.0;
+        for (int j = 0; j < n; ++j) row += std::fabs(Q[i][j]);
+        q = std::max(q, row);
+        p = std::max(p, std::fabs(pi[i]));
+    }
+    return r / (q * p);
+}
+
+inline double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
+{
+    double d = 0.0;
+    for (size_t i = 0; i < a.size(); ++i) d = std::max(d, std::fabs(a[i] - b[i]));
+    return d;
+}
+
+// Birth-death chain with birth rates up[i] (i -> i+1) and death rates down[i] (i+1 -> i).
+inline Edges birthDeath(const std::vector<double>& up, const std::vector<double>& down)
+{
+    Edges e;
+    for (size_t i = 0; i < up.size(); ++i) {
+        e.push_back({(int)i, (int)i + 1, up[i]});
+        e.push_back({(int)i + 1, (int)i, down[i]});
+    }
+    return e;
+}
+
+// Two queues in tandem, capacities c1 and c2: state a*(c2+1)+b; arrivals lost while queue 1
+// is full, queue 1 blocked while queue 2 is full.
+inline Edges tandem(int c1, int c2, double lambda, double mu1, double mu2)
+{
+    Edges e;
+    auto s = [&](int a, int b) { return a * (c2 + 1) + b; };
+    for (int a = 0; a <= c1; ++a)
+        for (int b = 0; b <= c2; ++b) {
+            if (a < c1) e.push_back({s(a, b), s(a + 1, b), lambda});
+            if (a > 0 && b < c2) e.push_back({s(a, b), s(a - 1, b + 1), mu1});
+            if (b > 0) e.push_back({s(a, b), s(a, b - 1), mu2});
+        }
+    return e;
+}
+
+#endif

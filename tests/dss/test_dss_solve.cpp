@@ -1,0 +1,211 @@
+// Stationary vectors against independent answers, refinement, progress lines and failures.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tests/dss/dss_harness.h"
+
+static double queueOneMean(const std::vector<double>& pi, int c2)
+{
+    double m = 0.0;
+    for (size_t s = 0; s < pi.size(); ++s) m += (double)(s / (c2 + 1)) * pi[s];
+    return m;
+}
+
+TEST(DssSolve, MM1KMatchesTheClosedForm)
+{
+    const int K = 20;
+    const double lambda = 0.9, mu = 1.2;
+    for (std::vector<std::string> opts : {std::vector<std::string>{}, {"-t", "0"}, {"-r", "-1", "-g", "4"}}) {
+        DssRun run(K + 1, birthDeath(std::vector<double>(K, lambda), std::vector<double>(K, mu)), opts);
+        std::vector<double> pi = run.solve();
+        double rho = lambda / mu;
+        double total = (1.0 - std::pow(rho, K + 1)) / (1.0 - rho);
+        std::vector<double> want(K + 1);
+        for (int i = 0; i <= K; ++i) want[i] = std::pow(rho, i) / total;
+        EXPECT_LT(maxDifference(pi, want), 1e-13);
+    }
+}
+
+TEST(DssSolve, BirthDeathWithUnevenRatesMatchesProductForm)
+{
+    std::vector<double> up = {3.0, 0.01, 250.0, 1.0, 7.5, 0.2}, down = {1.0, 40.0, 0.5, 2.0, 9.0, 0.02};
+    DssRun run(7, birthDeath(up, down));
+    std::vector<double> pi = run.solve();
+    std::vector<double> want(7, 1.0);
+    for (int i = 0; i < 6; ++i) want[i + 1] = want[i] * up[i] / down[i];
+    double total = 0.0;
+    for (double w : want) total += w;
+    for (int i = 0; i < 7; ++i) EXPECT_NEAR(pi[i], want[i] / total, 1e-12 * want[i] / total) << i;
+}
+
+TEST(DssSolve, RandomChainsMatchDenseEliminationWithSmallResidual)
+{
+    std::mt19937 gen(12345);
+    std::uniform_real_distribution<double> rate(0.05, 5.0);
+    for (int trial = 0; trial < 12; ++trial) {
+        int n = 3 + trial * 3;
+        Edges e;
+        for (int i = 0; i < n; ++i) e.push_back({i, (i + 1) % n, rate(gen)});  // irreducible ring
+        std::uniform_int_distribution<int> state(0, n - 1);
+        for (int extra = 0; extra < 2 * n; ++extra) e.push_back({state(gen), state(gen), rate(gen)});
+        std::vector<std::string> opts;
+        if (trial % 3 == 1) opts = {"-t", "0"};
+        if (trial % 3 == 2) opts = {"-r", "2", "-g", "3"};
+        DssRun run(n, e, opts);
+        std::vector<double> pi = run.solve();
+        auto Q = generator(n, e);
+        EXPECT_LT(maxDifference(pi, gthSolve(Q)), 1e-12) << "trial " << trial;
+        EXPECT_LT(scaledResidual(Q, pi), 1e-14) << "trial " << trial;
+    }
+}
+
+TEST(DssSolve, TandemQueuesReachTheRefinedMean)
+{
+    Edges e = tandem(10, 15, 1.0, 1.3, 1.1);
+    DssRun run(176, e);
+    testing::internal::CaptureStderr();
+    std::vector<double> pi = run.solve();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    char mean[32];
+    snprintf(mean, sizeof mean, "%f", queueOneMean(pi, 15));
+    EXPECT_STREQ(mean, "3.068095");
+    EXPECT_LT(maxDifference(pi, gthSolve(generator(176, e))), 1e-9);
+}
+
+TEST(DssSolve, RepeatedEdgesActAsOneSummedTransition)
+{
+    Edges split = {{0, 1, 0.5}, {1, 2, 1.0}, {0, 1, 1.5}, {2, 0, 3.0}, {1, 0, 0.25}, {1, 0, 0.75}};
+    Edges merged = {{0, 1, 2.0}, {1, 2, 1.0}, {2, 0, 3.0}, {1, 0, 1.0}};
+    DssRun a(3, split, {"-t", "0"}), b(3, merged, {"-t", "0"});
+    EXPECT_LT(maxDifference(a.solve(), b.solve()), 1e-15);
+    EXPECT_LT(maxDifference(a.solver->solutionVector, gthSolve(generator(3, merged))), 1e-15);
+}
+
+TEST(DssSolve, ZeroRateDoesNotSwitchRefinementOff)
+{
+    DssRun run(3, {{0, 1, 0.0}, {0, 1, 1.0}, {1, 2, 1.0}, {2, 0, 1.0}, {2, 1, 0.0}}, {"-d", "/dev/null"});
+    run.solve();
+    EXPECT_DOUBLE_EQ(run.solver->dropThreshold, 0.001);
+}
+
+TEST(DssSolve, ThresholdZeroStoresNoUntouchedZerosAndSkipsRefinement)
+{
+    const int n = 40;
+    DssRun run(n, birthDeath(std::vector<double>(n - 1, 1.0), std::vector<double>(n - 1, 2.0)),
+               {"-t", "0", "-v1"});
+    std::vector<double> pi = run.solve();
+    int stored = 0;
+    for (int r = 0; r < n; ++r) stored += run.solver->A[r].numEntries();
+    EXPECT_LT(stored, 4 * n);  // not n(n+1)/2 in U alone
+    EXPECT_EQ(run.report().find("iterative refinement"), std::string::npos);
+    EXPECT_LT(scaledResidual(generator(n, birthDeath(std::vector<double>(n - 1, 1.0),
+                                                     std::vector<double>(n - 1, 2.0))), pi), 1e-15);
+}
+
+TEST(DssSolve, ThresholdZeroWithPivotingAgreesWithoutPivoting)
+{
+    // the pivot costs must count the factor entries that are exact zeros left unstored
+    Edges e = tandem(3, 4, 1.0, 1.3, 1.1);
+    DssRun piv(20, e, {"-t", "0", "-r", "-1", "-g", "10"});
+    std::vector<double> pi = piv.solve();
+    std::vector<int> identity(20);
+    for (int i = 0; i < 20; ++i) identity[i] = i;
+    EXPECT_NE(piv.solver->colSwap, identity);
+    EXPECT_LT(maxDifference(pi, gthSolve(generator(20, e))), 1e-14);
+}
+
+TEST(DssSolve, OneStateChainIsCertainAfterOneRefinementPass)
+{
+    DssRun run(1, {}, {"-v1"});
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(run.solve(), std::vector<double>{1.0});
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    std::string r = run.report();
+    EXPECT_NE(r.find("Completed iterative refinement column number: 0.\n"), std::string::npos);
+    EXPECT_EQ(r.find("Completed iterative refinement column number: 2.\n"), std::string::npos);
+}
+
+TEST(DssSolve, RefinementShortOfTheAccuracySaysSoAndKeepsAGoodVector)
+{
+    Edges e = tandem(10, 15, 1.0, 1.3, 1.1);
+    DssRun run(176, e, {"-a", "30"});
+    testing::internal::CaptureStderr();
+    std::vector<double> pi = run.solve();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("Warning: iterative refinement stopped at pass counter "), std::string::npos);
+    EXPECT_NE(err.find("without reaching the requested accuracy 1.000000e-30; the solution may be "
+                       "inaccurate.\n"), std::string::npos);
+    EXPECT_NE(run.report().find(err), std::string::npos);
+    EXPECT_LT(maxDifference(pi, gthSolve(generator(176, e))), 1e-13);
+}
+
+TEST(DssSolve, ProgressLinesFollowTheVerbosity)
+{
+    const int n = 7;
+    Edges e = birthDeath(std::vector<double>(n - 1, 1.0), std::vector<double>(n - 1, 1.5));
+    DssRun three(n, e, {"-v3", "-d", "DEBUG"});
+    three.solver->solve();
+    std::string r = three.report();
+    std::string expectedOrder[] = {
+        "Begin LU decomposition.\n", "Completed column number: 0.\n", "Completed column number: 3.\n",
+        "Completed column number: 6.\n", "Finished LU decomposition.\n",
+        "Beginning forward substitution.\n", "Completed row number: 3\n", "Completed row number: 6\n",
+        "Finished forward substitution.\n", "Beginning backward substitution.\n",
+        "Completed column number: 3\n", "Completed column number: 0\n",
+        "Finished backward substitution.\n", "DSS has 7 states\n", "Beginning iterative refinement.\n",
+        "Completed iterative refinement column number: 0.\n", "Finished iterative refinement.\n",
+        "Computation Time (seconds): ", "DSSSolver done\n"};
+    size_t at = 0;
+    for (const std::string& line : expectedOrder) {
+        size_t found = r.find(line, at);
+        ASSERT_NE(found, std::string::npos) << line;
+        at = found + line.size();
+    }
+    EXPECT_EQ(r.find("Completed column number: 1.\n"), std::string::npos);
+    three.solver.reset();  // closes the debug stream
+    std::string debug = DssRun::slurp("DEBUG");
+    remove("DEBUG");
+    EXPECT_NE(debug.find("initializeSolver() begun\ninitializeSolver() done\nBegin LU decomposition.\n"
+                         "Perform LU Decomp begin\nPerform LU Decomp done\nFinished LU decomposition.\n"),
+              std::string::npos);
+    EXPECT_NE(debug.find("Finished iterative refinement.\nIterative refinement used.\n"), std::string::npos);
+
+    DssRun minus(n, e, {"-v-1", "-t", "0"});
+    minus.solve();
+    r = minus.report();
+    for (int i = n - 2; i >= 0; --i)
+        EXPECT_NE(r.find("Completed column number: " + std::to_string(i) + "\n"), std::string::npos);
+    EXPECT_EQ(r.find("Completed row number"), std::string::npos);
+    EXPECT_EQ(r.find("Completed column number: 0."), std::string::npos);
+    EXPECT_EQ(r.find("LU decomposition"), std::string::npos);
+}
+
+TEST(DssSolve, QuietRunWritesOnlyTimingAndClosingLines)
+{
+    DssRun run(3, {{0, 1, 1.0}, {1, 2, 1.0}, {2, 0, 1.0}});
+    std::string before = run.report();
+    run.solver->solve();
+    std::string after = run.report().substr(before.size());
+    EXPECT_EQ(after.find("Computation Time (seconds): "), 0u);
+    EXPECT_NE(after.find("\nUser Time (seconds): "), std::string::npos);
+    EXPECT_NE(after.find("\nSystem Time (seconds): 0.000000\nDSSSolver done\n"), std::string::npos);
+    EXPECT_FALSE(run.solver->solutionFailed());
+}
+
+TEST(DssSolve, NonFiniteSolutionIsReportedAsAFailure)
+{
+    // two states and no transitions: the pivot of the first column is zero
+    DssRun run(2, {}, {"-O", "STATES"});
+    testing::internal::CaptureStderr();
+    run.solver->solve();
+    std::string err = testing::internal::GetCapturedStderr();
+    const std::string message = "Error: the solution contains values that are not finite numbers "
+                                "(the chain may be singular); the results above are not valid.\n";
+    EXPECT_NE(err.find(message), std::string::npos);
+    EXPECT_NE(run.report().find(message + "DSSSolver done\n"), std::string::npos);
+    EXPECT_TRUE(run.solver->solutionFailed());
+    run.solver.reset();
+    EXPECT_EQ(DssRun::slurp("STATES").find("## State Occupancy Probability Vector\n"), 0u);
+    remove("STATES");
+}
