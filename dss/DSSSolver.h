@@ -24,9 +24,8 @@ public:
     void DisplayBanners();
     void print_states();
     void terminate();
-    // True after a solve whose probability vector held infinities or not-a-number
-    // values; the program should then end with status 1.
-    bool solutionFailed() const { return failed; }
+    // True after a solve whose probability vector held infinities or not-a-number values.
+    bool solutionFailed() const { return runFailed; }
 
     // Working matrix (Matrix.cpp, MatrixLoad.cpp).
     int setVal(Matrix* matrix, int row, int col, double value);
@@ -77,7 +76,6 @@ private:
     void correction(Matrix* factors, Matrix* origA, const double* x1, double* e);
     void refinementWarning(int passCounter);
     void progress(const char* line, bool flush);
-    bool failed = false;
 };
 
 #endif

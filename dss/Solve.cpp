@@ -74,8 +74,8 @@ void DSSSolver::solve()
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index);
-    failed = !allFinite(solutionVector);
-    if (failed) {
+    runFailed = !allFinite(solutionVector);
+    if (runFailed) {
         const char* text = "Error: the solution contains values that are not finite numbers "
                            "(the chain may be singular); the results above are not valid.\n";
         fputs(text, out);

@@ -56,6 +56,8 @@ public:
     double userTime = 0.0;
     double systemTime = 0.0;
     SolverDBInfo* dbInfo = nullptr;
+    // Set by a solve whose results are not valid; the program then ends with status 1.
+    bool runFailed = false;
 };
 
 // CSV name for a report name: the first ".txt" becomes ".csv" and ends the

@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv)
 {
+    bool failed = false;
     try {
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
         optind = 0;
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
         solver->initialize();
         if (level != nullptr) {
             solver->solve();
+            failed = solver->runFailed;
             delete solver;
             delete level;
         }
@@ -29,5 +31,5 @@ int main(int argc, char** argv)
         fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
         exit(1);
     }
-    return 0;
+    return failed ? 1 : 0;
 }
