@@ -41,9 +41,9 @@ void F::getColPartition(Partition& p) { fillPartition(p, num_states); }
 
 void F::getSubMatrixPartition(Partition& first, Partition& second)
 {
+    requireMajorStorage();  // a second conversion finds no per-major storage
     getColPartition(second);
     getColPartition(first);
-    requireMajorStorage();
     releaseBlocks();
     minor_partition = keepPartition(second);
     major_partition = keepPartition(first);

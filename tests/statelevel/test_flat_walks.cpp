@@ -169,3 +169,19 @@ TEST(FlatWalks, IteratorCopyAndRepeatedBeginGiveTheSameEdges)
     level.deallocateAllEdgesIterator(it);
     level.deallocateAllEdgesIterator(copy);
 }
+
+TEST(FlatWalks, VarFileWithoutNamesHoldsOnlyStateNumbers)
+{
+    ScratchDir dir;
+    dir.write("n.arm", "1 2\n1 2 1.0 0\n2 1 1.0 0\n");
+    dir.write("n.var", "2 1\n2\n");  // a later record of a state may repeat it
+    dir.write("n.pvtype", "Version:1\nNumPV:0\n");
+    dir.write("d.arm", "1 2\n1 2 1.0 0\n2 1 1.0 0\n");
+    dir.write("d.var", "A 9B\n0.5 0.5\n2 1 1\n");  // 9B ends the header: it is state 9
+    testing::internal::CaptureStderr();
+    FlatStateLevel none((dir.dir() + "n").c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(none.getNumberOfPVs(), 0);
+    EXPECT_EXIT(FlatStateLevel((dir.dir() + "d").c_str()), testing::ExitedWithCode(1),
+                "\\(\\.var file\\) possibly due to corruption");
+}
