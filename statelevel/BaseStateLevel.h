@@ -75,6 +75,12 @@ public:
     public:
         ~EdgeBaseIterator() override {}
         using Iterator::operator=;
+        // Copies the position through the concrete iterator's operator=.
+        EdgeBaseIterator& operator=(const EdgeBaseIterator& other)
+        {
+            static_cast<Iterator&>(*this) = other;
+            return *this;
+        }
         virtual Edge* operator->() = 0;
         virtual void next(EdgeBuffer& buf) = 0;
     };
@@ -97,6 +103,12 @@ public:
     public:
         ~PVBaseIterator() override {}
         using Iterator::operator=;
+        // Copies the position through the concrete iterator's operator=.
+        PVBaseIterator& operator=(const PVBaseIterator& other)
+        {
+            static_cast<Iterator&>(*this) = other;
+            return *this;
+        }
         virtual PVPair* operator->() = 0;
         virtual PVPair& operator*() = 0;
         virtual void next(PVBuffer& buf) = 0;

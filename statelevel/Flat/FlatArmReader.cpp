@@ -1,0 +1,77 @@
+// Reading of the rate matrix from B.arm into row order.
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "statelevel/Flat/FlatStateLevel.h"
+#include "statelevel/Flat/FlatTokenReader.h"
+
+// Ends the run: the .arm file does not have the expected shape.
+[[noreturn]] static void armCorrupt()
+{
+    fprintf(stderr, "Error reading state space file (.arm file) possibly due to corruption.\n");
+    fflush(stderr);
+    exit(1);
+}
+
+void FlatStateLevel::readArmFile()
+{
+    std::string name = base_name + ".arm";
+    FlatTokenReader in;
+    if (!in.open(name.c_str())) {
+        printf("Error reading file %s.\n", name.c_str());
+        fflush(stdout);
+        exit(1);
+    }
+    int initial = 0;
+    if (!in.readInt(initial) || !in.readInt(num_states)) armCorrupt();
+    initial_state = initial - 1;
+    if (num_states == 1) {
+        fprintf(stderr, "Corrupt state space file or state space has only one state.\n");
+        fflush(stderr);
+        exit(1);
+    }
+    if (num_states <= 0) armCorrupt();
+    readArmRows(in);
+}
+
+// Reads the N row records: each row goes through scratch arrays of N entries
+// into arrays of exactly its size, in file order.
+void FlatStateLevel::readArmRows(FlatTokenReader& in)
+{
+    const int n = num_states;
+    major_size.assign(n, 0);
+    minor_index.assign(n, nullptr);
+    rates.assign(n, nullptr);
+    std::unique_ptr<int[]> scratch_minor(new int[n]);
+    std::unique_ptr<double[]> scratch_rate(new double[n]);
+    for (int i = 1; i <= n; ++i) {
+        int number = 0;
+        if (!in.readInt(number)) armCorrupt();
+        if (number != i) {
+            printf("There is a missing row in the matrix.\n");
+            fflush(stdout);
+            exit(1);
+        }
+        int count = 0;
+        for (;;) {
+            int j = 0;
+            double r = 0.0;
+            if (!in.readInt(j)) armCorrupt();
+            if (j == 0) break;
+            if (j < 0 || j > n || count == n) armCorrupt();
+            // a rate is a finite number of at least zero; NaN fails the test
+            if (!in.readDouble(r) || !(r >= 0.0) || r > 1.7976931348623157e308) armCorrupt();
+            scratch_minor[count] = j - 1;
+            scratch_rate[count] = r;
+            ++count;
+        }
+        major_size[i - 1] = count;
+        if (count == 0) continue;
+        minor_index[i - 1] = new int[count];
+        rates[i - 1] = new double[count];
+        std::copy(scratch_minor.get(), scratch_minor.get() + count, minor_index[i - 1]);
+        std::copy(scratch_rate.get(), scratch_rate.get() + count, rates[i - 1]);
+    }
+}

@@ -1,0 +1,49 @@
+// Buffered reading of white-space separated numbers and words from a file,
+// accepting the numbers that formatted stream extraction accepts.
+#ifndef VELMAR_FLATTOKENREADER_H
+#define VELMAR_FLATTOKENREADER_H
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+class FlatTokenReader {
+public:
+    FlatTokenReader() = default;
+    FlatTokenReader(const FlatTokenReader&) = delete;
+    FlatTokenReader& operator=(const FlatTokenReader&) = delete;
+    ~FlatTokenReader() { close(); }
+
+    // Opens the file for reading; false when it cannot be opened.
+    bool open(const char* path);
+    void close();
+    // True when only white space is left.
+    bool atEnd();
+    // An int: optional sign and digits; false without digits or on overflow.
+    bool readInt(int& v);
+    // A double: [sign] digits [. digits] [e [sign] digits]; false when that
+    // shape is broken or the value overflows.
+    bool readDouble(double& v);
+    // The next run of non-blank characters; false at the end of the file.
+    bool readWord(std::string& w);
+
+private:
+    // Current character, or -1 at the end of the file.
+    int peek()
+    {
+        if (pos == len && !refill()) return -1;
+        return (unsigned char)buffer[pos];
+    }
+    bool refill();
+    void skipSpace();
+    // Appends a run of digits to `number`; returns how many there were.
+    size_t takeDigits();
+
+    FILE* file = nullptr;
+    std::vector<char> buffer;
+    size_t pos = 0;
+    size_t len = 0;
+    std::string number;  // the characters of the number being read, reused
+};
+
+#endif

@@ -1,0 +1,117 @@
+// The PV type file: accepted files, the four refusals, the key-mismatch
+// message, and lines that are not "key:value" lines.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/MemoryStateLevel.h"
+
+struct PVTypeRead {
+    bool ok;
+    std::string err;
+};
+
+static std::string pvtypePath(const char* name)
+{
+    return std::string(VELMAR_TEST_DATA) + "/pvtype/" + name + ".pvtype";
+}
+
+// Reads the named file for a state level whose PVs are named `names`.
+static PVTypeRead readFor(MemoryStateLevel& level, const char* name)
+{
+    testing::internal::CaptureStderr();
+    bool ok = level.readPVTypeFile(pvtypePath(name).c_str());
+    return {ok, testing::internal::GetCapturedStderr()};
+}
+
+// A state level with the PVs A, B and C.
+struct ABC : MemoryStateLevel {
+    ABC() : MemoryStateLevel(2, {})
+    {
+        for (const char* n : {"A", "B", "C"}) names.push_back(n);
+    }
+};
+
+static std::string errorReading(const char* name) { return "Error reading " + pvtypePath(name); }
+
+TEST(PVTypeFile, StoresTypesAndTimePoints)
+{
+    for (const char* name : {"good", "numpv_blanks", "last_line_no_newline"}) {
+        ABC level;
+        PVTypeRead r = readFor(level, name);
+        EXPECT_TRUE(r.ok) << name;
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1, 3}));
+        ASSERT_EQ(level.num_times, (std::vector<int>{0, 2, 0}));
+        EXPECT_EQ(level.start_times[1][1], 30.0);
+        EXPECT_EQ(level.stop_times[1][1], 40.0);
+    }
+    MemoryStateLevel none(2, {});
+    PVTypeRead r = readFor(none, "numpv_zero");
+    EXPECT_TRUE(r.ok);
+    EXPECT_TRUE(none.pv_type.empty() && none.num_times.empty());
+    // abc reads as 0 and so suits a state level without PVs
+    EXPECT_TRUE(readFor(none, "numpv_word").ok);
+}
+
+TEST(PVTypeFile, RefusalsOfOpenVersionCountAndName)
+{
+    ABC level;
+    PVTypeRead r = readFor(level, "absent");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, "Error opening file " + pvtypePath("absent") + "\n");
+    for (const char* name : {"version_blank", "version_real"}) {
+        r = readFor(level, name);
+        EXPECT_FALSE(r.ok);
+        EXPECT_EQ(r.err, errorReading(name) + ".\nFile is not a supported version.\n");
+    }
+    r = readFor(level, "numpv_word");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, errorReading("numpv_word") +
+                         ".\nFile contains the wrong number of PV variables.\n"
+                         "Expected 3 but file contains 0\n");
+    r = readFor(level, "name_trailing_space");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, errorReading("name_trailing_space") +
+                         "\n. Expected PV named A but found PV named A \n");
+}
+
+TEST(PVTypeFile, NameMismatchAtTheThirdPVKeepsTheFirstTwo)
+{
+    ABC level;
+    PVTypeRead r = readFor(level, "third_name_wrong");
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.err, errorReading("third_name_wrong") +
+                         "\n. Expected PV named C but found PV named D\n");
+    EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1}));
+    EXPECT_EQ(level.num_times, (std::vector<int>{0, 2}));
+}
+
+TEST(PVTypeFile, MisspeltKeyIsReportedAndItsValueUsed)
+{
+    ABC level;
+    PVTypeRead r = readFor(level, "misspelt_key");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.err, "Error reading PV file.\n  Expected key: Type\n  but read key: Typ\n");
+    EXPECT_EQ(level.pv_type[1], 2);
+}
+
+TEST(PVTypeFile, LinesThatAreNotKeyValueLinesStopTheReading)
+{
+    struct Case {
+        const char* name;
+        std::string second;
+    } cases[] = {
+        {"no_colon", "Expected a line Type:value of at most 499 characters.\n"},
+        {"long_line", "Expected a line Name:value of at most 499 characters.\n"},
+        {"early_end", "The file ends where the key Stop was expected.\n"},
+        {"negative_times", "Negative number of time points for PV B.\n"},
+    };
+    for (const Case& c : cases) {
+        ABC level;
+        PVTypeRead r = readFor(level, c.name);
+        EXPECT_FALSE(r.ok) << c.name;
+        EXPECT_EQ(r.err, errorReading(c.name) + ".\n" + c.second);
+        EXPECT_EQ(level.num_times, (std::vector<int>{0}));  // PV A stays stored
+    }
+}

@@ -1,0 +1,83 @@
+// Every fault of the state-space files ends the run with its own message on
+// its own stream and status 1, before the solver writes anything.
+#include <gtest/gtest.h>
+
+#include "tests/statelevel/DssRun.h"
+
+static const char* const ARM_CORRUPT =
+    "Error reading state space file (.arm file) possibly due to corruption.\n";
+static const char* const VAR_CORRUPT =
+    "Error reading performance variable file (.var file) possibly due to corruption.\n";
+
+static void expectFault(const char* name, const std::string& out, const std::string& err)
+{
+    DssRun run = runDss(dataDir(), name);
+    EXPECT_EQ(run.status, 1) << name;
+    EXPECT_EQ(run.out, out) << name;
+    EXPECT_EQ(run.err, err) << name;
+}
+
+TEST(FlatFileFaults, DeterministicModelIsRefusedBeforeTheArmFile)
+{
+    expectFault("det",
+                "Cannot use this solver since deterministic activities exist\n"
+                "in the model. Only deterministic steady state solver can be used.\n",
+                "");
+}
+
+TEST(FlatFileFaults, MissingArmFileNamesItsPath)
+{
+    expectFault("absent", "Error reading file " + dataDir() + "absent.arm.\n", "");
+}
+
+TEST(FlatFileFaults, OneStateAndMissingRow)
+{
+    expectFault("onestate", "", "Corrupt state space file or state space has only one state.\n");
+    expectFault("missingrow", "There is a missing row in the matrix.\n", "");
+}
+
+TEST(FlatFileFaults, ArmFileShapeFaultsStopTheRun)
+{
+    for (const char* name :
+         {"arm_word", "arm_eof", "arm_zero_n", "arm_negative_n", "arm_dest_high",
+          "arm_dest_negative", "arm_row_overfull", "arm_negative_rate", "arm_nan_rate",
+          "arm_huge_rate", "arm_header_word"})
+        expectFault(name, "", ARM_CORRUPT);
+}
+
+TEST(FlatFileFaults, VarFileShapeFaultsStopTheRun)
+{
+    for (const char* name : {"var_state_high", "var_state_zero", "var_word",
+                             "var_eof_in_record", "var_first_not_number"})
+        expectFault(name, "", VAR_CORRUPT);
+}
+
+TEST(FlatFileFaults, PVNamesThatCouldLeaveTheSolverDirectoryAreRefused)
+{
+    std::string tail = " holds a path separator or is longer than 103 characters.\n";
+    std::string head = "Error reading performance variable file (.var file): the PV name ";
+    expectFault("var_slash_name", "", head + "Up/../../evil" + tail);
+    expectFault("var_backslash_name", "", head + "a\\b" + tail);
+    expectFault("var_long_name", "", head + "Q" + std::string(103, 'x') + tail);
+}
+
+TEST(FlatFileFaults, MissingOrRecordlessVarFileWarnsAndTheRunGoesOn)
+{
+    DssRun missing = runDss(dataDir(), "var_missing");
+    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.err, "Warning: cannot open " + dataDir() +
+                               "var_missing.var; the state space has no PV values.\n");
+    EXPECT_NE(missing.out.find("DSSSolver done"), std::string::npos);
+
+    DssRun header = runDss(dataDir(), "var_header_only");
+    EXPECT_EQ(header.status, 0);
+    EXPECT_EQ(header.err, "Warning: " + dataDir() +
+                              "var_header_only.var holds no state records; every PV value is 0.\n");
+}
+
+TEST(FlatFileFaults, ZeroRatesAreLegal)
+{
+    DssRun run = runDss(dataDir(), "zero_rates");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+}
