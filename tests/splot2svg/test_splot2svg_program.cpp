@@ -301,3 +301,19 @@ TEST(Splot2Svg, TheWellFormednessCheckRejectsBrokenDocuments)
     }
     EXPECT_EQ(MiniXml::parse("<?xml version=\"1.0\"?>\n<a k=\"&lt;\">x&amp;y<b/></a>\n")->text, "x&y");
 }
+
+TEST(Splot2Svg, PlotFilesOfARealRunDrawAsTheSamplesDo)
+{
+    TempDir dir;
+    std::string examples = std::string(VELMAR_EXAMPLES) + "/";
+    ProgramResult run = run_program(DSS_BINARY, {"-P", "demo", "-S", "queues", "-E", "mm1k", "-G",
+                                                 examples, "-s", dir.path + "/"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (const Sample& s : {PDF, CDF}) {
+        SCOPED_TRACE(s.file);
+        ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", dir.file(s.file)});
+        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.err, "");
+        checkPicture(r.out, s);
+    }
+}
