@@ -40,7 +40,7 @@ public:
     void performLUDecomp();
     double upperTriangular(int i, int k);
     void lowerTriangular(int j, int k, double pivot);
-    void pivotMatrix(unsigned k);
+    int pivotMatrix(unsigned k);
     void calcRowCost(unsigned k);
     void calcColCost(unsigned k);
 

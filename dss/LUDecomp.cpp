@@ -1,11 +1,108 @@
 // Left-looking sparse LU factorisation of A in place, with dropping and
 // optional cost-based pivoting.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <utility>
+#include <vector>
 
+#include "dss/ColumnIndex.h"
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
+
+// Rows one step of the factorisation visits, and the marks that keep each visit single.
+struct StepRows {
+    std::vector<int> mark;       // step that last listed the row, or -1
+    std::vector<int> upperHeap;  // rows 0..k still to compute, smallest first
+    std::vector<int> upperDone;  // rows 0..k whose colPosition was set
+    std::vector<int> lower;      // rows k+1..n-1 to compute
+    std::vector<int> slotted;    // rows k+1..n-1 holding an entry in column k already
+
+    explicit StepRows(int n) : mark(n, -1) {}
+    // Lists row for step k unless it is listed already.
+    void reach(int row, int k)
+    {
+        if (mark[row] == k) return;
+        mark[row] = k;
+        if (row <= k) {
+            upperHeap.push_back(row);
+            std::push_heap(upperHeap.begin(), upperHeap.end(), std::greater<int>());
+        } else {
+            lower.push_back(row);
+        }
+    }
+    int popUpper()
+    {
+        std::pop_heap(upperHeap.begin(), upperHeap.end(), std::greater<int>());
+        int row = upperHeap.back();
+        upperHeap.pop_back();
+        return row;
+    }
+};
+
+// Rows holding an entry in column k: their positions go to colPosition (rows up to k).
+static void seedColumn(DSSSolver& s, const ColumnIndex& index, StepRows& rows, int k, bool pivoting)
+{
+    const int n = s.numStates;
+    if (pivoting) {
+        // exchanges move entries between columns: locate column k afresh in every row
+        s.colPos(k);
+        for (int i = 0; i < n; ++i)
+            if (s.colPosition[i] >= 0) {
+                if (i > k) rows.slotted.push_back(i);
+                rows.reach(i, k);
+            }
+        return;
+    }
+    for (int64_t p = index.loadedStart[k]; p < index.loadedStart[k + 1]; ++p) {
+        int i = index.loadedRow[p];
+        if (i <= k) s.colPosition[i] = index.loadedPos[p];
+        else rows.slotted.push_back(i);
+        rows.reach(i, k);
+    }
+}
+
+// Step k of the factorisation over the rows its column can reach; returns the pivot.
+// A row outside the reach has no entry in column k and no multiplier meeting a kept U[c][k],
+// so its computed value is a signed zero that would be neither stored nor used.
+static double factorColumn(DSSSolver& s, ColumnIndex& index, StepRows& rows, int k, bool pivoting)
+{
+    const int n = s.numStates;
+    rows.lower.clear();
+    rows.slotted.clear();
+    rows.upperDone.clear();
+    seedColumn(s, index, rows, k, pivoting);
+    rows.reach(k, k);  // the pivot is computed even when nothing reaches it
+    double pivot = 0.0;
+    while (!rows.upperHeap.empty()) {
+        int i = rows.popUpper();
+        double u = s.upperTriangular(i, k);
+        rows.upperDone.push_back(i);
+        if (i == k) {
+            pivot = u;
+            continue;
+        }
+        if (s.colPosition[i] < 0) continue;  // dropped or zero: U[i][k] reaches no row
+        for (int64_t p = index.lowerStart[i]; p < index.lowerStart[i + 1]; ++p)
+            rows.reach(index.lowerRow[p], k);
+    }
+    // an unreached row computes -0.0 / pivot: stored only when the pivot is 0 or not a number
+    double untouched = -0.0 / pivot;
+    if (!(std::fabs(untouched) < s.dropThreshold) && untouched != 0.0) {
+        rows.lower.clear();
+        for (int j = k + 1; j < n; ++j) rows.lower.push_back(j);
+    }
+    for (int j : rows.slotted) index.addLower(j);
+    for (int j : rows.lower) {
+        int before = s.A[j].numEntries();
+        s.lowerTriangular(j, k, pivot);
+        if (s.A[j].numEntries() != before) index.addLower(j);
+    }
+    index.closeColumn();
+    for (int i : rows.upperDone) s.colPosition[i] = -1;
+    return pivot;
+}
 
 // Factorises A column by column into unit lower L and upper U.
 void DSSSolver::performLUDecomp()
@@ -15,16 +112,20 @@ void DSSSolver::performLUDecomp()
         fflush(debugOut);
     }
     const int n = numStates;
+    const bool pivoting = searchRows != 0 && stability > 0;
+    ColumnIndex index(A, n, !pivoting);
+    StepRows rows(n);
+    colPosition.assign(n, -1);
     for (int k = 0; k < n; ++k) {
         if (verbosity > 0 && k % verbosity == 0) {
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);
         }
-        if (searchRows != 0 && stability > 0) pivotMatrix((unsigned)k);
-        colPos(k);
-        double pivot = 0.0;
-        for (int i = 0; i <= k; ++i) pivot = upperTriangular(i, k);
-        for (int j = k + 1; j < n; ++j) lowerTriangular(j, k, pivot);
+        if (pivoting) {
+            int r = pivotMatrix((unsigned)k);
+            if (r != k) index.swapRows(A, k, r);
+        }
+        factorColumn(*this, index, rows, k, pivoting);
     }
     if (debugFlag) fprintf(debugOut, "Perform LU Decomp done\n");
 }
@@ -124,14 +225,15 @@ double DSSSolver::pivotBound(unsigned k, int* end)
     return M;
 }
 
-// Brings the cheapest stable entry of the active part to position (k, k).
-void DSSSolver::pivotMatrix(unsigned k)
+// Brings the cheapest stable entry of the active part to position (k, k); returns the row
+// exchanged with row k (k itself when none was).
+int DSSSolver::pivotMatrix(unsigned k)
 {
     calcRowCost(k);
     calcColCost(k);
     int end = 0;
     double M = pivotBound(k, &end);
-    if (!(M > 1e-11)) return;
+    if (!(M > 1e-11)) return (int)k;
 
     int pivotRow = -1, pivotCol = 0;
     double pivotValue = 0.0;
@@ -158,7 +260,7 @@ void DSSSolver::pivotMatrix(unsigned k)
             pivotValue = value;
         }
     }
-    if (pivotRow < 0) return;
+    if (pivotRow < 0) return (int)k;
     if (pivotRow != (int)k) {
         swapRows((int)k, pivotRow);
         std::swap(rowSwap[k], rowSwap[pivotRow]);
@@ -167,4 +269,5 @@ void DSSSolver::pivotMatrix(unsigned k)
         for (int r = 0; r < numStates; ++r) swapCols(r, (int)k, pivotCol);
         std::swap(colSwap[k], colSwap[pivotCol]);
     }
+    return pivotRow;
 }
