@@ -1,6 +1,7 @@
 // Building and maintaining the column index of the working matrix.
 #include "dss/ColumnIndex.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "dss/Matrix.h"
@@ -31,6 +32,21 @@ ColumnIndex::ColumnIndex(const Matrix* A, int n, bool withLoaded)
             loadedRow[next[c]] = r;
             loadedPos[next[c]++] = p;
         }
+    indexWideRows(A, n);
+}
+
+// Maps the columns of the few rows much longer than the mean to their positions.
+void ColumnIndex::indexWideRows(const Matrix* A, int n)
+{
+    const int64_t wide = std::max<int64_t>(64, 16 * (loadedStart[n] / std::max(n, 1)));
+    wideSlot.assign(n, -1);
+    for (int r = 0; r < n && widePos.size() < 8; ++r) {
+        if (A[r].numEntries() <= wide) continue;
+        wideSlot[r] = (int)widePos.size();
+        widePos.emplace_back(n, -1);
+        std::vector<int>& where = widePos.back();
+        for (int p = A[r].numEntries() - 1; p >= 0; --p) where[A[r].columns[p]] = p;  // first wins
+    }
 }
 
 // Renames rows k and r in the finished columns where either holds a multiplier.

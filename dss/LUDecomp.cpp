@@ -18,6 +18,8 @@ struct StepRows {
     std::vector<int> upperDone;  // rows 0..k whose colPosition was set
     std::vector<int> lower;      // rows k+1..n-1 to compute
     std::vector<int> slotted;    // rows k+1..n-1 holding an entry in column k already
+    std::vector<int> live;       // rows c < k whose U[c][k] is kept, in increasing order
+    std::vector<std::pair<int, int>> terms;  // (position, column) of a wide row's terms
 
     explicit StepRows(int n) : mark(n, -1) {}
     // Lists row for step k unless it is listed already.
@@ -63,6 +65,21 @@ static void seedColumn(DSSSolver& s, const ColumnIndex& index, StepRows& rows, i
     }
 }
 
+// L[j][k] of a row too long to walk: its terms are found through its position map and
+// summed in storage order, as a walk of the row would sum them.
+static void lowerOfWideRow(DSSSolver& s, const std::vector<int>& where, StepRows& rows, int j, int k,
+                           double pivot)
+{
+    rows.terms.clear();
+    for (int c : rows.live)
+        if (where[c] >= 0) rows.terms.push_back({where[c], c});
+    std::sort(rows.terms.begin(), rows.terms.end());
+    const Matrix& row = s.A[j];
+    double sum = 0.0;
+    for (const auto& t : rows.terms) sum += row.values[t.first] * s.A[t.second].values[s.colPosition[t.second]];
+    s.storeLower(j, k, where[k], sum, pivot);
+}
+
 // Step k of the factorisation over the rows its column can reach; returns the pivot.
 // A row outside the reach has no entry in column k and no multiplier meeting a kept U[c][k],
 // so its computed value is a signed zero that would be neither stored nor used.
@@ -72,6 +89,7 @@ static double factorColumn(DSSSolver& s, ColumnIndex& index, StepRows& rows, int
     rows.lower.clear();
     rows.slotted.clear();
     rows.upperDone.clear();
+    rows.live.clear();
     seedColumn(s, index, rows, k, pivoting);
     rows.reach(k, k);  // the pivot is computed even when nothing reaches it
     double pivot = 0.0;
@@ -84,6 +102,7 @@ static double factorColumn(DSSSolver& s, ColumnIndex& index, StepRows& rows, int
             continue;
         }
         if (s.colPosition[i] < 0) continue;  // dropped or zero: U[i][k] reaches no row
+        rows.live.push_back(i);
         for (int64_t p = index.lowerStart[i]; p < index.lowerStart[i + 1]; ++p)
             rows.reach(index.lowerRow[p], k);
     }
@@ -96,8 +115,14 @@ static double factorColumn(DSSSolver& s, ColumnIndex& index, StepRows& rows, int
     for (int j : rows.slotted) index.addLower(j);
     for (int j : rows.lower) {
         int before = s.A[j].numEntries();
-        s.lowerTriangular(j, k, pivot);
-        if (s.A[j].numEntries() != before) index.addLower(j);
+        std::vector<int>* where = index.positions(j);
+        if (where)
+            lowerOfWideRow(s, *where, rows, j, k, pivot);
+        else
+            s.lowerTriangular(j, k, pivot);
+        if (s.A[j].numEntries() == before) continue;
+        index.addLower(j);
+        if (where) (*where)[k] = before;
     }
     index.closeColumn();
     for (int i : rows.upperDone) s.colPosition[i] = -1;
@@ -166,6 +191,14 @@ void DSSSolver::lowerTriangular(int j, int k, double pivot)
         else if (c == k)
             p = q;
     }
+    storeLower(j, k, p, sum, pivot);
+}
+
+// Stores L[j][k] = (A[j][k] - sum) / pivot unless it falls below the threshold; p is the
+// position of column k in row j, or -1.
+void DSSSolver::storeLower(int j, int k, int p, double sum, double pivot)
+{
+    Matrix& row = A[j];
     double l = p >= 0 ? (row.values[p] - sum) / pivot : -sum / pivot;
     if (std::fabs(l) < dropThreshold) {
         if (p >= 0) row.values[p] = 0.0;

@@ -33,7 +33,7 @@ bool same(double a, double b)
 }
 
 // A random chain: a banded core with long jumps, rates over eight decades, states without
-// outgoing or incoming edges, self-loops and repeated edges.
+// outgoing or incoming edges, hubs, self-loops and repeated edges.
 Edges randomChain(std::mt19937& gen, int n)
 {
     std::uniform_real_distribution<double> unit(0.0, 1.0);
@@ -52,6 +52,11 @@ Edges randomChain(std::mt19937& gen, int n)
         if (unit(gen) < 0.2) e.push_back({i, state(gen), rate()});  // long jump, maybe a self-loop
         if (unit(gen) < 0.05) e.push_back({i, i, rate()});
         if (unit(gen) < 0.05 && !e.empty()) e.push_back(e[state(gen) % e.size()]);  // repeat
+    }
+    if (unit(gen) < 0.3) {  // a hub most states jump to: a long row that gains multipliers
+        int hub = state(gen);
+        for (int i = 0; i < n; ++i)
+            if (unit(gen) < 0.7) e.push_back({i, hub, rate()});
     }
     if (unit(gen) < 0.3) {  // states nothing enters
         for (int drop = 0; drop < 1 + n / 20; ++drop) {
