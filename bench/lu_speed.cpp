@@ -2,7 +2,7 @@
 // Not part of the build:
 //   g++ -O2 -std=c++17 -ffp-contract=off -I. bench/lu_speed.cpp tests/dss/reference/ReferenceLU.cpp
 //       build/libvelmar.a -o build/lu_speed
-//   build/lu_speed <capacity 1> <capacity 2> [ref]
+//   build/lu_speed <capacity 1> <capacity 2> [ref | solve]
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +44,11 @@ int main(int argc, char** argv)
            loaded, factors, (double)factors * factors / n);
     printf("load %.3f s  fast LU %.3f s\n", load, fast);
 
+    if (argc > 3 && strcmp(argv[3], "solve") == 0) {
+        t0 = std::chrono::steady_clock::now();
+        s.solveSystem();  // loads and factorises again, then substitutes and refines
+        printf("whole solve %.3f s\n", seconds(t0));
+    }
     if (!withReference) return 0;
     std::vector<Matrix> A(n);
     s.readMatrix(A.data());
