@@ -40,7 +40,8 @@ public:
     void performLUDecomp();
     double upperTriangular(int i, int k);
     void lowerTriangular(int j, int k, double pivot);
-    void pivotMatrix(unsigned k);
+    void storeLower(int j, int k, int p, double sum, double pivot);
+    int pivotMatrix(unsigned k);
     void calcRowCost(unsigned k);
     void calcColCost(unsigned k);
 

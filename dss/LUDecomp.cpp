@@ -1,11 +1,133 @@
 // Left-looking sparse LU factorisation of A in place, with dropping and
 // optional cost-based pivoting.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <utility>
+#include <vector>
 
+#include "dss/ColumnIndex.h"
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
+
+// Rows one step of the factorisation visits, and the marks that keep each visit single.
+struct StepRows {
+    std::vector<int> mark;       // step that last listed the row, or -1
+    std::vector<int> upperHeap;  // rows 0..k still to compute, smallest first
+    std::vector<int> upperDone;  // rows 0..k whose colPosition was set
+    std::vector<int> lower;      // rows k+1..n-1 to compute
+    std::vector<int> slotted;    // rows k+1..n-1 holding an entry in column k already
+    std::vector<int> live;       // rows c < k whose U[c][k] is kept, in increasing order
+    std::vector<std::pair<int, int>> terms;  // (position, column) of a wide row's terms
+
+    explicit StepRows(int n) : mark(n, -1) {}
+    // Lists row for step k unless it is listed already.
+    void reach(int row, int k)
+    {
+        if (mark[row] == k) return;
+        mark[row] = k;
+        if (row <= k) {
+            upperHeap.push_back(row);
+            std::push_heap(upperHeap.begin(), upperHeap.end(), std::greater<int>());
+        } else {
+            lower.push_back(row);
+        }
+    }
+    int popUpper()
+    {
+        std::pop_heap(upperHeap.begin(), upperHeap.end(), std::greater<int>());
+        int row = upperHeap.back();
+        upperHeap.pop_back();
+        return row;
+    }
+};
+
+// Rows holding an entry in column k: their positions go to colPosition (rows up to k).
+static void seedColumn(DSSSolver& s, const ColumnIndex& index, StepRows& rows, int k, bool pivoting)
+{
+    const int n = s.numStates;
+    if (pivoting) {
+        // exchanges move entries between columns: locate column k afresh in every row
+        s.colPos(k);
+        for (int i = 0; i < n; ++i)
+            if (s.colPosition[i] >= 0) {
+                if (i > k) rows.slotted.push_back(i);
+                rows.reach(i, k);
+            }
+        return;
+    }
+    for (int64_t p = index.loadedStart[k]; p < index.loadedStart[k + 1]; ++p) {
+        int i = index.loadedRow[p];
+        if (i <= k) s.colPosition[i] = index.loadedPos[p];
+        else rows.slotted.push_back(i);
+        rows.reach(i, k);
+    }
+}
+
+// L[j][k] of a row too long to walk: its terms are found through its position map and
+// summed in storage order, as a walk of the row would sum them.
+static void lowerOfWideRow(DSSSolver& s, const std::vector<int>& where, StepRows& rows, int j, int k,
+                           double pivot)
+{
+    rows.terms.clear();
+    for (int c : rows.live)
+        if (where[c] >= 0) rows.terms.push_back({where[c], c});
+    std::sort(rows.terms.begin(), rows.terms.end());
+    const Matrix& row = s.A[j];
+    double sum = 0.0;
+    for (const auto& t : rows.terms) sum += row.values[t.first] * s.A[t.second].values[s.colPosition[t.second]];
+    s.storeLower(j, k, where[k], sum, pivot);
+}
+
+// Step k of the factorisation over the rows its column can reach; returns the pivot.
+// A row outside the reach has no entry in column k and no multiplier meeting a kept U[c][k],
+// so its computed value is a signed zero that would be neither stored nor used.
+static double factorColumn(DSSSolver& s, ColumnIndex& index, StepRows& rows, int k, bool pivoting)
+{
+    const int n = s.numStates;
+    rows.lower.clear();
+    rows.slotted.clear();
+    rows.upperDone.clear();
+    rows.live.clear();
+    seedColumn(s, index, rows, k, pivoting);
+    rows.reach(k, k);  // the pivot is computed even when nothing reaches it
+    double pivot = 0.0;
+    while (!rows.upperHeap.empty()) {
+        int i = rows.popUpper();
+        double u = s.upperTriangular(i, k);
+        rows.upperDone.push_back(i);
+        if (i == k) {
+            pivot = u;
+            continue;
+        }
+        if (s.colPosition[i] < 0) continue;  // dropped or zero: U[i][k] reaches no row
+        rows.live.push_back(i);
+        for (int64_t p = index.lowerStart[i]; p < index.lowerStart[i + 1]; ++p)
+            rows.reach(index.lowerRow[p], k);
+    }
+    // an unreached row computes -0.0 / pivot: stored only when the pivot is 0 or not a number
+    double untouched = -0.0 / pivot;
+    if (!(std::fabs(untouched) < s.dropThreshold) && untouched != 0.0) {
+        rows.lower.clear();
+        for (int j = k + 1; j < n; ++j) rows.lower.push_back(j);
+    }
+    for (int j : rows.slotted) index.addLower(j);
+    for (int j : rows.lower) {
+        int before = s.A[j].numEntries();
+        std::vector<int>* where = index.positions(j);
+        if (where)
+            lowerOfWideRow(s, *where, rows, j, k, pivot);
+        else
+            s.lowerTriangular(j, k, pivot);
+        if (s.A[j].numEntries() == before) continue;
+        index.addLower(j);
+        if (where) (*where)[k] = before;
+    }
+    index.closeColumn();
+    for (int i : rows.upperDone) s.colPosition[i] = -1;
+    return pivot;
+}
 
 // Factorises A column by column into unit lower L and upper U.
 void DSSSolver::performLUDecomp()
@@ -15,16 +137,20 @@ void DSSSolver::performLUDecomp()
         fflush(debugOut);
     }
     const int n = numStates;
+    const bool pivoting = searchRows != 0 && stability > 0;
+    ColumnIndex index(A, n, !pivoting);
+    StepRows rows(n);
+    colPosition.assign(n, -1);
     for (int k = 0; k < n; ++k) {
         if (verbosity > 0 && k % verbosity == 0) {
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);
         }
-        if (searchRows != 0 && stability > 0) pivotMatrix((unsigned)k);
-        colPos(k);
-        double pivot = 0.0;
-        for (int i = 0; i <= k; ++i) pivot = upperTriangular(i, k);
-        for (int j = k + 1; j < n; ++j) lowerTriangular(j, k, pivot);
+        if (pivoting) {
+            int r = pivotMatrix((unsigned)k);
+            if (r != k) index.swapRows(A, k, r);
+        }
+        factorColumn(*this, index, rows, k, pivoting);
     }
     if (debugFlag) fprintf(debugOut, "Perform LU Decomp done\n");
 }
@@ -65,6 +191,14 @@ void DSSSolver::lowerTriangular(int j, int k, double pivot)
         else if (c == k)
             p = q;
     }
+    storeLower(j, k, p, sum, pivot);
+}
+
+// Stores L[j][k] = (A[j][k] - sum) / pivot unless it falls below the threshold; p is the
+// position of column k in row j, or -1.
+void DSSSolver::storeLower(int j, int k, int p, double sum, double pivot)
+{
+    Matrix& row = A[j];
     double l = p >= 0 ? (row.values[p] - sum) / pivot : -sum / pivot;
     if (std::fabs(l) < dropThreshold) {
         if (p >= 0) row.values[p] = 0.0;
@@ -124,14 +258,15 @@ double DSSSolver::pivotBound(unsigned k, int* end)
     return M;
 }
 
-// Brings the cheapest stable entry of the active part to position (k, k).
-void DSSSolver::pivotMatrix(unsigned k)
+// Brings the cheapest stable entry of the active part to position (k, k); returns the row
+// exchanged with row k (k itself when none was).
+int DSSSolver::pivotMatrix(unsigned k)
 {
     calcRowCost(k);
     calcColCost(k);
     int end = 0;
     double M = pivotBound(k, &end);
-    if (!(M > 1e-11)) return;
+    if (!(M > 1e-11)) return (int)k;
 
     int pivotRow = -1, pivotCol = 0;
     double pivotValue = 0.0;
@@ -158,7 +293,7 @@ void DSSSolver::pivotMatrix(unsigned k)
             pivotValue = value;
         }
     }
-    if (pivotRow < 0) return;
+    if (pivotRow < 0) return (int)k;
     if (pivotRow != (int)k) {
         swapRows((int)k, pivotRow);
         std::swap(rowSwap[k], rowSwap[pivotRow]);
@@ -167,4 +302,5 @@ void DSSSolver::pivotMatrix(unsigned k)
         for (int r = 0; r < numStates; ++r) swapCols(r, (int)k, pivotCol);
         std::swap(colSwap[k], colSwap[pivotCol]);
     }
+    return pivotRow;
 }

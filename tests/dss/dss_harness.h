@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -41,8 +42,8 @@ struct DssRun {
     ~DssRun()
     {
         solver.reset();
-        std::string cmd = "rm -rf '" + dir + "'";
-        if (system(cmd.c_str()) != 0) {}
+        std::error_code ignored;
+        std::filesystem::remove_all(dir, ignored);
     }
     // Everything written to the report so far.
     std::string report()

@@ -1,0 +1,44 @@
+// The straightforward factorisation, substitutions and refinement, kept for the tests:
+// every step locates its column by scanning all rows and computes every entry of it.
+#ifndef VELMAR_TESTS_DSS_REFERENCELU_H
+#define VELMAR_TESTS_DSS_REFERENCELU_H
+
+#include <cstdint>
+#include <vector>
+
+#include "dss/Matrix.h"
+
+// A matrix factorised in place, with the settings and scratch arrays of the solver.
+struct ReferenceLU {
+    std::vector<Matrix> A;
+    int n = 0;
+    double dropThreshold = 0.0;
+    int32_t searchRows = 0;
+    int16_t stability = 0;
+    std::vector<int> colPosition, rowCost, colCost, rowSwap, colSwap;
+
+    ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab);
+
+    void factorise();
+    // Stationary vector: substitutions, then refinement against origA when the threshold allows.
+    std::vector<double> solve(const std::vector<Matrix>& origA, double accuracy);
+
+private:
+    int setVal(int row, int col, double value);
+    void colPos(int col);
+    void swapCols(int row, int c1, int c2);
+    double upperTriangular(int i, int k);
+    void lowerTriangular(int j, int k, double pivot);
+    void calcRowCost(int k);
+    void calcColCost(int k);
+    double pivotBound(int k, int* end);
+    void pivotMatrix(int k);
+    void forwardSub(double* y, const double* b);
+    void backwardSub(const double* y, double* x);
+    double norm(const std::vector<double>& v) const;
+    void correction(const std::vector<Matrix>& origA, const std::vector<double>& x1,
+                    std::vector<double>& e);
+    std::vector<double> refine(const std::vector<Matrix>& origA, std::vector<double> x0, double accuracy);
+};
+
+#endif

@@ -1,0 +1,144 @@
+// The solver's factorisation, substitutions and refinement agree bit for bit (the sign of
+// a zero aside) with the straightforward reference on random chains under every setting.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+#include "tests/dss/dss_harness.h"
+#include "tests/dss/reference/ReferenceLU.h"
+
+namespace {
+
+struct Setting {
+    const char* name;
+    double tolerance;
+    short accuracyDigits;
+    int32_t rows;
+    int16_t stability;
+};
+
+const Setting settings[] = {
+    {"default", 0.001, 9, 0, 0},    {"-t 0", 0.0, 9, 0, 0},         {"-t 1e-6", 1e-6, 9, 0, 0},
+    {"-t 0.1", 0.1, 9, 0, 0},       {"-a 12", 0.001, 12, 0, 0},     {"-r 1 -g 1", 0.001, 9, 1, 1},
+    {"-r 5 -g 4", 0.001, 9, 5, 4},  {"-r -1 -g 4", 0.001, 9, -1, 4}, {"-r -1 -g 1 -t 0", 0.0, 9, -1, 1},
+    {"-r 1 -g 4 -t 0.1", 0.1, 9, 1, 4},
+};
+
+// Equal bits, or both zeros of either sign.
+bool same(double a, double b)
+{
+    if (a == 0.0 && b == 0.0) return true;
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// A random chain: a banded core with long jumps, rates over eight decades, states without
+// outgoing or incoming edges, hubs, self-loops and repeated edges.
+Edges randomChain(std::mt19937& gen, int n)
+{
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    auto rate = [&] { return std::pow(10.0, -4.0 + 8.0 * unit(gen)); };
+    std::uniform_int_distribution<int> state(0, n - 1);
+    int band = 1 + (int)(unit(gen) * 6);
+    double silent = unit(gen) < 0.3 ? 0.05 : 0.0;  // share of states without edges of one kind
+    Edges e;
+    for (int i = 0; i < n; ++i) {
+        if (unit(gen) < silent) continue;  // no way out
+        for (int d = -band; d <= band; ++d) {
+            int j = i + d;
+            if (d == 0 || j < 0 || j >= n || unit(gen) < 0.4) continue;
+            e.push_back({i, j, rate()});
+        }
+        if (unit(gen) < 0.2) e.push_back({i, state(gen), rate()});  // long jump, maybe a self-loop
+        if (unit(gen) < 0.05) e.push_back({i, i, rate()});
+        if (unit(gen) < 0.05 && !e.empty()) e.push_back(e[state(gen) % e.size()]);  // repeat
+    }
+    if (unit(gen) < 0.3) {  // a hub most states jump to: a long row that gains multipliers
+        int hub = state(gen);
+        for (int i = 0; i < n; ++i)
+            if (unit(gen) < 0.7) e.push_back({i, hub, rate()});
+    }
+    if (unit(gen) < 0.3) {  // states nothing enters
+        for (int drop = 0; drop < 1 + n / 20; ++drop) {
+            int t = state(gen);
+            Edges kept;
+            for (auto& x : e)
+                if (x.col != t) kept.push_back(x);
+            e.swap(kept);
+        }
+    }
+    std::shuffle(e.begin(), e.end(), gen);
+    return e;
+}
+
+// Runs the solver and the reference on one chain and setting; counts factor entries compared.
+void compareWithReference(int n, const Edges& e, const Setting& s, const std::string& where,
+                          long* compared)
+{
+    DssRun run(n, e);
+    DSSSolver& solver = *run.solver;
+    solver.tolerance = s.tolerance;
+    solver.accuracy = port_pow(10.0, -s.accuracyDigits);
+    solver.searchRows = s.rows;
+    solver.stability = s.stability;
+    std::vector<Matrix> loaded(n), origA(n);
+    solver.readMatrix(loaded.data());
+    solver.readMatrix(origA.data());
+    ReferenceLU ref(loaded, solver.dropThreshold, s.rows, s.stability);
+    ref.factorise();
+    std::vector<double> want = ref.solve(origA, solver.accuracy);
+
+    testing::internal::CaptureStderr();  // refinement that falls short says so
+    std::vector<double> got = run.solve();
+    testing::internal::GetCapturedStderr();
+
+    ASSERT_EQ(solver.rowSwap, ref.rowSwap) << where;
+    ASSERT_EQ(solver.colSwap, ref.colSwap) << where;
+    for (int r = 0; r < n; ++r) {
+        const Matrix& a = solver.A[r];
+        const Matrix& b = ref.A[r];
+        ASSERT_EQ(a.columns, b.columns) << where << " row " << r;
+        for (int p = 0; p < a.numEntries(); ++p)
+            ASSERT_TRUE(same(a.values[p], b.values[p]))
+                << where << " row " << r << " column " << a.columns[p] << ": " << a.values[p]
+                << " vs " << b.values[p];
+        *compared += a.numEntries();
+    }
+    for (int i = 0; i < n; ++i)
+        ASSERT_TRUE(same(got[i], want[i])) << where << " state " << i << ": " << got[i] << " vs " << want[i];
+}
+
+}  // namespace
+
+TEST(DssReference, RandomChainsGiveTheReferenceFactorsAndSolutionUnderEverySetting)
+{
+    std::mt19937 gen(20240605);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    long compared = 0;
+    int chains = 0;
+    for (int trial = 0; trial < 400; ++trial) {
+        double u = unit(gen);
+        int n = 2 + (int)(u * u * 298.0);
+        Edges e = randomChain(gen, n);
+        const Setting& s = settings[trial % (sizeof settings / sizeof settings[0])];
+        std::string where = "trial " + std::to_string(trial) + " n=" + std::to_string(n) + " " + s.name;
+        compareWithReference(n, e, s, where, &compared);
+        if (HasFatalFailure()) return;
+        ++chains;
+    }
+    EXPECT_EQ(chains, 400);
+    EXPECT_GT(compared, 100000);
+}
+
+TEST(DssReference, TandemAndSingularChainsGiveTheReferenceResults)
+{
+    long compared = 0;
+    Edges t = tandem(12, 9, 1.0, 1.3, 1.1);
+    // two absorbing states: zero pivots spread not-a-number values through whole columns
+    Edges singular = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 0.5}, {3, 4, 1.0}};
+    for (const Setting& s : settings) {
+        compareWithReference(130, t, s, std::string("tandem ") + s.name, &compared);
+        compareWithReference(6, singular, s, std::string("singular ") + s.name, &compared);
+        compareWithReference(1, {}, s, std::string("one state ") + s.name, &compared);
+    }
+}
