@@ -50,7 +50,7 @@ ChildResult runInChild(const ChildLimits& limits,
     close(fds[0]);
     result.peakKiB = usage.ru_maxrss;
     result.timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
-    result.failed = !result.timedOut && (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
-                                         !result.figures.complete);
+    result.failed = !result.timedOut &&
+                    (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || !result.figures.complete);
     return result;
 }

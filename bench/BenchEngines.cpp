@@ -20,7 +20,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-double since(Clock::time_point t0) { return std::chrono::duration<double>(Clock::now() - t0).count(); }
+double since(Clock::time_point t0)
+{
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
 
 // Calls f(row, col, rate) for every stored transition of the level.
 template <class F> void forEachEdge(BaseStateLevel& level, F f)
@@ -75,7 +78,8 @@ void writeVector(const std::string& path, const std::vector<double>& v)
 int occurrences(const std::string& text, const char* line)
 {
     int count = 0;
-    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1)) ++count;
+    for (size_t at = text.find(line); at != std::string::npos; at = text.find(line, at + 1))
+        ++count;
     return count;
 }
 
@@ -99,8 +103,19 @@ void dssEngine(const std::string& base, const std::string& piPath, const Report&
     report(f);
 
     std::string dir = base.substr(0, base.rfind('/') + 1), name = base.substr(dir.size());
-    std::vector<std::string> words = {"dss", "-P", "bench", "-S", "bench", "-E", name, "-G", dir,
-                                      "-s", dir, "-o", base + ".report.txt"};
+    std::vector<std::string> words = {"dss",
+                                      "-P",
+                                      "bench",
+                                      "-S",
+                                      "bench",
+                                      "-E",
+                                      name,
+                                      "-G",
+                                      dir,
+                                      "-s",
+                                      dir,
+                                      "-o",
+                                      base + ".report.txt"};
     std::vector<char*> argv;
     for (std::string& w : words) argv.push_back(&w[0]);
     argv.push_back(nullptr);
@@ -203,9 +218,11 @@ void umfpackEngine(const std::string& base, const std::string& piPath, const Rep
     void* symbolic = nullptr;
     void* numeric = nullptr;
     t0 = Clock::now();
-    int status = umfpack_di_symbolic(n, n, Ap.data(), Ai.data(), Ax.data(), &symbolic, control, info);
+    int status =
+        umfpack_di_symbolic(n, n, Ap.data(), Ai.data(), Ax.data(), &symbolic, control, info);
     if (status == UMFPACK_OK)
-        status = umfpack_di_numeric(Ap.data(), Ai.data(), Ax.data(), symbolic, &numeric, control, info);
+        status =
+            umfpack_di_numeric(Ap.data(), Ai.data(), Ax.data(), symbolic, &numeric, control, info);
     umfpack_di_free_symbolic(&symbolic);
     f.factor = since(t0);
     if (status < 0) {

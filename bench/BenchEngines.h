@@ -11,9 +11,9 @@ struct Figures {
     long states = 0;
     long transitions = 0;
     double read = -1, build = -1, factor = -1, subst = -1, refine = -1;
-    int passes = -1;         // refinement passes, -1 when unknown
+    int passes = -1;          // refinement passes, -1 when unknown
     long factorEntries = -1;  // stored entries of L (unit diagonal left out) and U
-    double residual = -1;    // ||pi Q|| / (||Q|| ||pi||), max norms
+    double residual = -1;     // ||pi Q|| / (||Q|| ||pi||), max norms
 
     double total() const;
 };

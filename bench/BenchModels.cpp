@@ -44,7 +44,10 @@ struct Move {
     double rate;
 };
 
-int& at(Marking& s, int cell, Place p) { return s[cell * PLACES + p]; }
+int& at(Marking& s, int cell, Place p)
+{
+    return s[cell * PLACES + p];
+}
 
 // The timed moves out of s: each cell works, reworks and finishes; cell 0 takes parts in,
 // its output forks to cells 1 and 2, their outputs join into cell 3, which ships.
@@ -97,7 +100,8 @@ bool writeKanban(int N, const std::string& base)
         fprintf(var, "Done3 Busy0\n");
         for (size_t i = 0; i < states.size(); ++i) {
             fprintf(arm, "%zu", i + 1);
-            for (const Move& m : movesFrom(states[i])) fprintf(arm, " %ld %.17g", number[m.to], m.rate);
+            for (const Move& m : movesFrom(states[i]))
+                fprintf(arm, " %ld %.17g", number[m.to], m.rate);
             fprintf(arm, " 0\n");
             Marking s = states[i];
             fprintf(var, "%zu 0 %d 0 %d\n", i + 1, at(s, 3, OUT), at(s, 0, MACHINE));

@@ -29,7 +29,8 @@ namespace {
 // The reference factorisation is to be plugged in here; until it is, the program's own
 // solver stands in and every ratio to it is 1.
 const Engine referenceEngine = dssEngine;
-const char* const referenceNote = "reference: the program's own solver stands in (ratio 1 by construction)";
+const char* const referenceNote =
+    "reference: the program's own solver stands in (ratio 1 by construction)";
 
 struct Options {
     ChildLimits limits;
@@ -68,9 +69,12 @@ double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
 std::string seconds(double t, const ChildResult& r)
 {
     char s[32];
-    if (t >= 0) snprintf(s, sizeof s, "%.3f", t);
-    else if (r.timedOut) snprintf(s, sizeof s, "stopped");
-    else snprintf(s, sizeof s, "-");
+    if (t >= 0)
+        snprintf(s, sizeof s, "%.3f", t);
+    else if (r.timedOut)
+        snprintf(s, sizeof s, "stopped");
+    else
+        snprintf(s, sizeof s, "-");
     return s;
 }
 
@@ -116,30 +120,32 @@ void printTables(const std::vector<Row>& rows, const Options& o)
                status(r.dss, o.limits.seconds).c_str());
     }
     printf("\nUMFPACK, default ordering, same system (its solve includes its own refinement):\n");
-    printf("%-11s %7s %7s %8s %7s %6s %10s %8s %9s %8s %9s %9s %10s %s\n", "model", "read",
-           "build", "factor", "solve", "passes", "factor nz", "peak MiB", "residual", "status",
-           "dss/ref", "dss/UMF", "numeric", "max|dpi|");
+    printf("%-11s %7s %7s %8s %7s %6s %10s %8s %9s %8s %9s %9s %10s %s\n", "model", "read", "build",
+           "factor", "solve", "passes", "factor nz", "peak MiB", "residual", "status", "dss/ref",
+           "dss/UMF", "numeric", "max|dpi|");
     for (const Row& r : rows) {
         const Figures& u = r.umf.figures;
         char diff[32] = "-";
         if (r.maxDifference >= 0) snprintf(diff, sizeof diff, "%.2e", r.maxDifference);
-        printf("%-11s %7s %7s %8s %7s %6d %10ld %8.0f %9.2e %8s %9s %9s %10s %s\n",
-               r.model.c_str(), seconds(u.read, r.umf).c_str(), seconds(u.build, r.umf).c_str(),
+        printf("%-11s %7s %7s %8s %7s %6d %10ld %8.0f %9.2e %8s %9s %9s %10s %s\n", r.model.c_str(),
+               seconds(u.read, r.umf).c_str(), seconds(u.build, r.umf).c_str(),
                seconds(u.factor, r.umf).c_str(), seconds(u.subst, r.umf).c_str(), u.passes,
                u.factorEntries, r.umf.peakKiB / 1024.0, u.residual,
                status(r.umf, o.limits.seconds).c_str(), ratio(r.dss, r.ref).c_str(),
                ratio(r.dss, r.umf).c_str(), numeric(r.dss, r.umf).c_str(), diff);
     }
-    printf("\ndss/ref, dss/UMF: end-to-end time of the program's solver over the peer's (below 1: "
-           "the program is faster); numeric: the same for factor + substitution + refinement.\n%s\n",
-           referenceNote);
+    printf(
+        "\ndss/ref, dss/UMF: end-to-end time of the program's solver over the peer's (below 1: "
+        "the program is faster); numeric: the same for factor + substitution + refinement.\n%s\n",
+        referenceNote);
 }
 
 // Times reading a .arm of about `states` * 85 bytes through the state level, best of three.
 void measureReader(const std::string& dir, long states, const ChildLimits& limits)
 {
     std::string base = dir + "/reader", armOnly = dir + "/armonly";
-    std::string cmd = std::string(SSGEN_BINARY) + " random " + std::to_string(states) + " 4 5 '" + base + "'";
+    std::string cmd =
+        std::string(SSGEN_BINARY) + " random " + std::to_string(states) + " 4 5 '" + base + "'";
     if (system(cmd.c_str()) != 0) return;
     // the same .arm with an empty PV part, so that construction time is the .arm's
     if (symlink((base + ".arm").c_str(), (armOnly + ".arm").c_str()) != 0) return;
@@ -147,7 +153,7 @@ void measureReader(const std::string& dir, long states, const ChildLimits& limit
     if (f) fputs("1\n", f), fclose(f);
     f = fopen((armOnly + ".pvtype").c_str(), "w");
     if (f) fputs("Version:1\nNumPV:0\n", f), fclose(f);
-    struct stat st{};
+    struct stat st {};
     stat((base + ".arm").c_str(), &st);
     double best = 1e30;
     for (int k = 0; k < 3; ++k) {
@@ -161,7 +167,8 @@ void measureReader(const std::string& dir, long states, const ChildLimits& limit
     }
     double mb = st.st_size / 1e6;
     printf("Reader: %.1f MB .arm (%ld states, 4 transitions each) into the state level in %.3f s: "
-           "%.0f MB/s (best of 3)\n", mb, states, best, mb / best);
+           "%.0f MB/s (best of 3)\n",
+           mb, states, best, mb / best);
     unlink((armOnly + ".arm").c_str());
     for (const char* ext : {".arm", ".var", ".pvtype", ".parm"}) {
         unlink((base + ext).c_str());
@@ -174,10 +181,14 @@ bool parse(int argc, char** argv, Options& o)
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         bool more = i + 1 < argc;
-        if (a == "--quick") o.quick = true;
-        else if (a == "--limit" && more) o.limits.seconds = atoi(argv[++i]);
-        else if (a == "--mem" && more) o.limits.megabytes = atol(argv[++i]);
-        else if (a == "--dir" && more) o.dir = argv[++i];
+        if (a == "--quick")
+            o.quick = true;
+        else if (a == "--limit" && more)
+            o.limits.seconds = atoi(argv[++i]);
+        else if (a == "--mem" && more)
+            o.limits.megabytes = atol(argv[++i]);
+        else if (a == "--dir" && more)
+            o.dir = argv[++i];
         else if (a == "--only" && more) {
             std::string list = argv[++i];
             for (size_t at = 0; at <= list.size();) {
@@ -185,7 +196,8 @@ bool parse(int argc, char** argv, Options& o)
                 o.only.push_back(list.substr(at, comma - at));
                 at = comma + 1;
             }
-        } else return false;
+        } else
+            return false;
     }
     return o.limits.seconds > 0 && o.limits.megabytes > 0;
 }
@@ -202,7 +214,8 @@ int main(int argc, char** argv)
 {
     Options o;
     if (!parse(argc, argv, o)) {
-        fprintf(stderr, "usage: dss_bench [--limit S] [--mem MiB] [--quick] [--only name,...] [--dir D]\n");
+        fprintf(stderr,
+                "usage: dss_bench [--limit S] [--mem MiB] [--quick] [--only name,...] [--dir D]\n");
         return 1;
     }
     bool keep = !o.dir.empty();
@@ -246,11 +259,13 @@ int main(int argc, char** argv)
         }
         row.umf = run(umfpackEngine, base + ".umf.pi", o.limits);
         printf(" UMFPACK %s\n", status(row.umf, o.limits.seconds).c_str());
-        row.maxDifference = maxDifference(readVector(base + ".dss.pi"), readVector(base + ".umf.pi"));
+        row.maxDifference =
+            maxDifference(readVector(base + ".dss.pi"), readVector(base + ".umf.pi"));
         rows.push_back(row);
         if (!keep) {
             std::string cmd = "rm -f '" + base + "'.*";
-            if (system(cmd.c_str()) != 0) {}
+            if (system(cmd.c_str()) != 0) {
+            }
         }
     }
     printTables(rows, o);

@@ -148,7 +148,9 @@ TEST(NumberForms, RandomDecimalsKeepEveryBit)
         case 1: snprintf(text, sizeof text, "%.*e", digits(gen), v); break;
         case 2: snprintf(text, sizeof text, "%llue%d", m, exponent(gen)); break;
         case 3: snprintf(text, sizeof text, "-%.*f", digits(gen) % 8, v * 1e-20); break;
-        case 4: snprintf(text, sizeof text, "%.*f", digits(gen) % 12, (double)(m % 10000000) / 1000); break;
+        case 4:
+            snprintf(text, sizeof text, "%.*f", digits(gen) % 12, (double)(m % 10000000) / 1000);
+            break;
         default: snprintf(text, sizeof text, "%llue%d", near53, near22);
         }
         expectSameAsStream<double>(f, text);
