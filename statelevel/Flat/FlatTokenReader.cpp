@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 static const size_t BLOCK = 1 << 20;
@@ -85,6 +86,45 @@ bool FlatTokenReader::readInt(int& v)
     return true;
 }
 
+// The value of a well-formed decimal whose digits fit below 2^53 and whose scale is a power
+// of ten up to 22: both are exact doubles, so one multiplication or division rounds it as
+// strtod does. False for any other number, which strtod then reads.
+static bool shortDecimal(const char* s, double& v)
+{
+    static const double tens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    const bool negative = *s == '-';
+    if (*s == '-' || *s == '+') ++s;
+    uint64_t m = 0;
+    int significant = 0, scale = 0;
+    for (bool fraction = false;; ++s) {
+        if (*s == '.') {
+            fraction = true;
+            continue;
+        }
+        if (*s < '0' || *s > '9') break;
+        if (m != 0 || *s != '0') ++significant;
+        m = m * 10 + (uint64_t)(*s - '0');
+        if (fraction) --scale;
+        if (significant > 19) return false;
+    }
+    if (*s == 'e') {
+        const bool down = *++s == '-';
+        if (*s == '-' || *s == '+') ++s;
+        int e = 0;
+        for (; *s >= '0' && *s <= '9'; ++s)
+            if (e < 100000) e = e * 10 + (*s - '0');
+        scale += down ? -e : e;
+    }
+    if (m > ((uint64_t)1 << 53)) return false;
+    if (m != 0 && (scale < -22 || scale > 22)) return false;
+    double x = (double)m;
+    if (m != 0) x = scale >= 0 ? x * tens[scale] : x / tens[-scale];
+    v = negative ? -x : x;
+    return true;
+}
+
 bool FlatTokenReader::readDouble(double& v)
 {
     skipSpace();
@@ -112,6 +152,7 @@ bool FlatTokenReader::readDouble(double& v)
         }
         if (takeDigits() == 0) return false;
     }
+    if (shortDecimal(number.c_str(), v)) return true;
     char* stop = nullptr;
     errno = 0;
     double value = strtod(number.c_str(), &stop);
