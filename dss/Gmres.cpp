@@ -93,12 +93,18 @@ int cycle(const PreconditionedSystem& s, Vector& x, const Check& start, double t
         V.emplace_back(n);
         for (int i = 0; i < n; ++i) V[k][i] = w[i] / h;
     }
+    // a (nearly) singular triangle, as on an inconsistent system, would blow the update up:
+    // the least-squares update then uses the leading vectors before the first tiny pivot
+    double largest = 0.0;
+    for (int j = 0; j < k; ++j) largest = std::max(largest, std::fabs(H[j][j]));
+    for (int j = 0; j < k; ++j)
+        if (!(std::fabs(H[j][j]) > 1e-12 * largest)) k = j;
     // y from the triangular system, then x += M^-1 (V y)
     Vector y(k, 0.0), u(n, 0.0);
     for (int j = k - 1; j >= 0; --j) {
         double sum = g[j];
         for (int l = j + 1; l < k; ++l) sum -= H[l][j] * y[l];
-        y[j] = H[j][j] != 0.0 ? sum / H[j][j] : 0.0;
+        y[j] = sum / H[j][j];
     }
     for (int j = 0; j < k; ++j)
         for (int i = 0; i < n; ++i) u[i] += y[j] * V[j][i];
