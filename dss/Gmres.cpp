@@ -56,6 +56,7 @@ void givens(double a, double b, double& c, double& s)
 
 // One cycle from x: at most m Arnoldi steps on A M^-1, stopping early once the residual
 // estimate falls to target or the space stops growing; x gains the minimising update.
+// Returns the number of steps.
 int cycle(const PreconditionedSystem& s, Vector& x, const Check& start, double target, int m)
 {
     const int n = s.n;
@@ -95,6 +96,7 @@ int cycle(const PreconditionedSystem& s, Vector& x, const Check& start, double t
     }
     // a (nearly) singular triangle, as on an inconsistent system, would blow the update up:
     // the least-squares update then uses the leading vectors before the first tiny pivot
+    const int steps = k;
     double largest = 0.0;
     for (int j = 0; j < k; ++j) largest = std::max(largest, std::fabs(H[j][j]));
     for (int j = 0; j < k; ++j)
@@ -110,7 +112,7 @@ int cycle(const PreconditionedSystem& s, Vector& x, const Check& start, double t
         for (int i = 0; i < n; ++i) u[i] += y[j] * V[j][i];
     s.precondition(u.data(), z.data());
     for (int i = 0; i < n; ++i) x[i] += z[i];
-    return k;
+    return steps;
 }
 
 }  // namespace
