@@ -8,6 +8,7 @@
 #include "framework/BaseStateLevelSolver.h"
 
 struct Matrix;
+struct GmresOutcome;
 
 // x to the integer power k by repeated multiplication or division.
 double port_pow(double x, int k);
@@ -74,8 +75,12 @@ public:
 
 private:
     double pivotBound(unsigned k, int* end);
+    void residual(const Matrix* origA, const double* x, double* r);
+    void multiply(const Matrix* origA, const double* v, double* w);
+    void precondition(Matrix* factors, const double* r, double* e);
     void correction(Matrix* factors, Matrix* origA, const double* x1, double* e);
-    void refinementWarning(int passCounter);
+    GmresOutcome continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter);
+    void refinementWarning(int passCounter, int iterations);
     void progress(const char* line, bool flush);
 };
 

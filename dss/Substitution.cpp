@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dss/DSSSolver.h"
+#include "dss/Gmres.h"
 #include "dss/Matrix.h"
 
 // Solves L y = b (unit diagonal implied); rebuilds rhs as b in factor row order first.
@@ -69,25 +70,69 @@ double DSSSolver::norm(const double* v)
     return m;
 }
 
-// The correction e for iterate x1: residual against the loaded system, solved with the factors.
-void DSSSolver::correction(Matrix* factors, Matrix* origA, const double* x1, double* e)
+// b - A x against the loaded system, in loaded row order.
+void DSSSolver::residual(const Matrix* origA, const double* x, double* r)
 {
     const int n = numStates;
-    std::vector<double> residual(n), solB(n), solY(n), solZ(n);
-    for (int r = 0; r < n; ++r) {
+    for (int i = 0; i < n; ++i) {
         double sum = 0.0;
-        const Matrix& row = origA[r];
-        for (int q = 0; q < row.numEntries(); ++q) sum += row.values[q] * x1[row.columns[q]];
-        residual[r] = r == n - 1 ? 1.0 - sum : -sum;
+        const Matrix& row = origA[i];
+        for (int q = 0; q < row.numEntries(); ++q) sum += row.values[q] * x[row.columns[q]];
+        r[i] = i == n - 1 ? 1.0 - sum : -sum;
     }
-    for (int i = 0; i < n; ++i) solB[i] = residual[rowSwap[i]];
+}
+
+// w = A v with the loaded system.
+void DSSSolver::multiply(const Matrix* origA, const double* v, double* w)
+{
+    for (int i = 0; i < numStates; ++i) {
+        double sum = 0.0;
+        const Matrix& row = origA[i];
+        for (int q = 0; q < row.numEntries(); ++q) sum += row.values[q] * v[row.columns[q]];
+        w[i] = sum;
+    }
+}
+
+// e = (LU)^-1 r: r permuted to factor row order, substituted, e in state order.
+void DSSSolver::precondition(Matrix* factors, const double* r, double* e)
+{
+    const int n = numStates;
+    std::vector<double> solB(n), solY(n), solZ(n);
+    for (int i = 0; i < n; ++i) solB[i] = r[rowSwap[i]];
     forwardSub(solY.data(), solB.data(), factors);
     backwardSub(solY.data(), solZ.data(), factors);
     for (int i = 0; i < n; ++i) e[colSwap[i]] = solZ[i];
 }
 
+// The correction e for iterate x1: residual against the loaded system, solved with the factors.
+void DSSSolver::correction(Matrix* factors, Matrix* origA, const double* x1, double* e)
+{
+    std::vector<double> r(numStates);
+    residual(origA, x1, r.data());
+    precondition(factors, r.data(), e);
+}
+
+// Carries a stalled refinement on from x with GMRES on the loaded system, preconditioned
+// by the factors; says so on the report and the debug stream.
+GmresOutcome DSSSolver::continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter)
+{
+    PreconditionedSystem system;
+    system.n = numStates;
+    system.residual = [&](const double* v, double* r) { residual(origA, v, r); };
+    system.multiply = [&](const double* v, double* w) { multiply(origA, v, w); };
+    system.precondition = [&](const double* r, double* z) { precondition(factors, r, z); };
+    GmresOutcome g = gmresRefine(system, x, accuracy);
+    const char* text = "Iterative refinement stalled at pass counter %d; continued with GMRES "
+                       "preconditioned by the factors: %d iterations, accuracy %s.\n";
+    const char* verdict = g.converged ? "reached" : "not reached";
+    fprintf(out, text, passCounter, g.iterations, verdict);
+    if (debugFlag) fprintf(debugOut, text, passCounter, g.iterations, verdict);
+    return g;
+}
+
 // Improves x0 by corrections until one is small relative to the iterate; stops early when
-// a correction no longer shrinks (keeping the iterate before it) or after 5001 passes.
+// a correction no longer shrinks (keeping the iterate before it) or after 5001 passes, and
+// then carries on with preconditioned GMRES.
 void DSSSolver::iterativeRefine(Matrix* factors, const double* x0, double* result)
 {
     const int n = numStates;
@@ -120,16 +165,22 @@ void DSSSolver::iterativeRefine(Matrix* factors, const double* x0, double* resul
         previous = x1;
         x1 = x2;
     }
+    GmresOutcome krylov;
+    if (!converged) {
+        krylov = continueRefinement(factors, origA, x2.data(), c);
+        converged = krylov.converged;
+    }
     std::copy(x2.begin(), x2.end(), result);
     delete[] origA;
-    if (!converged) refinementWarning(c);
+    if (!converged) refinementWarning(c, krylov.iterations);
 }
 
-// Says on the report and on standard error that refinement fell short of the accuracy.
-void DSSSolver::refinementWarning(int passCounter)
+// Says on the report and on standard error that refinement and GMRES fell short of the accuracy.
+void DSSSolver::refinementWarning(int passCounter, int iterations)
 {
-    const char* text = "Warning: iterative refinement stopped at pass counter %d without reaching "
-                       "the requested accuracy %le; the solution may be inaccurate.\n";
-    fprintf(out, text, passCounter, accuracy);
-    fprintf(stderr, text, passCounter, accuracy);
+    const char* text = "Warning: iterative refinement stopped at pass counter %d and preconditioned "
+                       "GMRES after %d iterations without reaching the requested accuracy %le; "
+                       "the solution may be inaccurate.\n";
+    fprintf(out, text, passCounter, iterations, accuracy);
+    fprintf(stderr, text, passCounter, iterations, accuracy);
 }

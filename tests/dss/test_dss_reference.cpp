@@ -71,9 +71,10 @@ Edges randomChain(std::mt19937& gen, int n)
     return e;
 }
 
-// Runs the solver and the reference on one chain and setting; counts factor entries compared.
+// Runs the solver and the reference on one chain and setting; counts factor entries compared
+// and the runs whose refinement went on with GMRES.
 void compareWithReference(int n, const Edges& e, const Setting& s, const std::string& where,
-                          long* compared)
+                          long* compared, int* continued)
 {
     DssRun run(n, e);
     DSSSolver& solver = *run.solver;
@@ -106,6 +107,7 @@ void compareWithReference(int n, const Edges& e, const Setting& s, const std::st
     }
     for (int i = 0; i < n; ++i)
         ASSERT_TRUE(same(got[i], want[i])) << where << " state " << i << ": " << got[i] << " vs " << want[i];
+    if (run.report().find("continued with GMRES") != std::string::npos) ++*continued;
 }
 
 }  // namespace
@@ -115,30 +117,35 @@ TEST(DssReference, RandomChainsGiveTheReferenceFactorsAndSolutionUnderEverySetti
     std::mt19937 gen(20240605);
     std::uniform_real_distribution<double> unit(0.0, 1.0);
     long compared = 0;
-    int chains = 0;
+    int chains = 0, continued = 0;
     for (int trial = 0; trial < 400; ++trial) {
         double u = unit(gen);
         int n = 2 + (int)(u * u * 298.0);
         Edges e = randomChain(gen, n);
         const Setting& s = settings[trial % (sizeof settings / sizeof settings[0])];
         std::string where = "trial " + std::to_string(trial) + " n=" + std::to_string(n) + " " + s.name;
-        compareWithReference(n, e, s, where, &compared);
+        compareWithReference(n, e, s, where, &compared, &continued);
         if (HasFatalFailure()) return;
         ++chains;
     }
     EXPECT_EQ(chains, 400);
     EXPECT_GT(compared, 100000);
+    EXPECT_GT(continued, 10);  // the GMRES that follows a stalled refinement is compared too
 }
 
 TEST(DssReference, TandemAndSingularChainsGiveTheReferenceResults)
 {
     long compared = 0;
+    int continued = 0;
     Edges t = tandem(12, 9, 1.0, 1.3, 1.1);
+    Edges stalling = tandem(5, 80, 1.0, 1.3, 1.1);
     // two absorbing states: zero pivots spread not-a-number values through whole columns
     Edges singular = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 0.5}, {3, 4, 1.0}};
     for (const Setting& s : settings) {
-        compareWithReference(130, t, s, std::string("tandem ") + s.name, &compared);
-        compareWithReference(6, singular, s, std::string("singular ") + s.name, &compared);
-        compareWithReference(1, {}, s, std::string("one state ") + s.name, &compared);
+        compareWithReference(130, t, s, std::string("tandem ") + s.name, &compared, &continued);
+        compareWithReference(486, stalling, s, std::string("stalling tandem ") + s.name, &compared, &continued);
+        compareWithReference(6, singular, s, std::string("singular ") + s.name, &compared, &continued);
+        compareWithReference(1, {}, s, std::string("one state ") + s.name, &compared, &continued);
     }
+    EXPECT_GT(continued, 10);
 }

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <utility>
 
+#include "dss/Gmres.h"
+
 ReferenceLU::ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab)
     : A(std::move(loaded)), n((int)A.size()), dropThreshold(threshold), searchRows(rows),
       stability(stab), colPosition(n, -1), rowCost(n, 0), colCost(n, 0), rowSwap(n), colSwap(n)
@@ -233,24 +235,36 @@ double ReferenceLU::norm(const std::vector<double>& v) const
     return m;
 }
 
-// Residual against the loaded system, solved with the factors, in state order.
-void ReferenceLU::correction(const std::vector<Matrix>& origA, const std::vector<double>& x1,
-                             std::vector<double>& e)
+// b - A x against the loaded system.
+void ReferenceLU::residual(const std::vector<Matrix>& origA, const double* x, double* r) const
 {
-    std::vector<double> residual(n), solB(n), solY(n), solZ(n);
-    for (int r = 0; r < n; ++r) {
+    for (int i = 0; i < n; ++i) {
         double sum = 0.0;
-        for (int q = 0; q < origA[r].numEntries(); ++q)
-            sum += origA[r].values[q] * x1[origA[r].columns[q]];
-        residual[r] = r == n - 1 ? 1.0 - sum : -sum;
+        for (int q = 0; q < origA[i].numEntries(); ++q) sum += origA[i].values[q] * x[origA[i].columns[q]];
+        r[i] = i == n - 1 ? 1.0 - sum : -sum;
     }
-    for (int i = 0; i < n; ++i) solB[i] = residual[rowSwap[i]];
+}
+
+// r solved with the factors, in state order.
+void ReferenceLU::precondition(const double* r, double* e)
+{
+    std::vector<double> solB(n), solY(n), solZ(n);
+    for (int i = 0; i < n; ++i) solB[i] = r[rowSwap[i]];
     forwardSub(solY.data(), solB.data());
     backwardSub(solY.data(), solZ.data());
     for (int i = 0; i < n; ++i) e[colSwap[i]] = solZ[i];
 }
 
-// Corrections until small, no longer shrinking, or 5001 passes.
+// Residual against the loaded system, solved with the factors, in state order.
+void ReferenceLU::correction(const std::vector<Matrix>& origA, const std::vector<double>& x1,
+                             std::vector<double>& e)
+{
+    std::vector<double> r(n);
+    residual(origA, x1.data(), r.data());
+    precondition(r.data(), e.data());
+}
+
+// Corrections until small, no longer shrinking, or 5001 passes; then the solver's GMRES.
 std::vector<double> ReferenceLU::refine(const std::vector<Matrix>& origA, std::vector<double> x0,
                                         double accuracy)
 {
@@ -259,7 +273,7 @@ std::vector<double> ReferenceLU::refine(const std::vector<Matrix>& origA, std::v
     for (int c = 0;; c += 2) {
         correction(origA, x1, e);
         for (int i = 0; i < n; ++i) x2[i] = x1[i] + e[i];
-        if (norm(e) <= accuracy * norm(x2)) break;
+        if (norm(e) <= accuracy * norm(x2)) return x2;
         double size = 0.0;
         for (double v : e) size = std::max(size, std::fabs(v));
         if (!(size < lastCorrection)) {
@@ -271,6 +285,18 @@ std::vector<double> ReferenceLU::refine(const std::vector<Matrix>& origA, std::v
         previous = x1;
         x1 = x2;
     }
+    PreconditionedSystem system;
+    system.n = n;
+    system.residual = [&](const double* x, double* r) { residual(origA, x, r); };
+    system.multiply = [&](const double* v, double* w) {
+        for (int i = 0; i < n; ++i) {
+            double sum = 0.0;
+            for (int q = 0; q < origA[i].numEntries(); ++q) sum += origA[i].values[q] * v[origA[i].columns[q]];
+            w[i] = sum;
+        }
+    };
+    system.precondition = [&](const double* r, double* z) { precondition(r, z); };
+    gmresRefine(system, x2.data(), accuracy);
     return x2;
 }
 

@@ -1,5 +1,6 @@
 // The straightforward factorisation, substitutions and refinement, kept for the tests:
 // every step locates its column by scanning all rows and computes every entry of it.
+// A refinement that stalls goes on with the solver's own GMRES, fed by these substitutions.
 #ifndef VELMAR_TESTS_DSS_REFERENCELU_H
 #define VELMAR_TESTS_DSS_REFERENCELU_H
 
@@ -36,6 +37,8 @@ private:
     void forwardSub(double* y, const double* b);
     void backwardSub(const double* y, double* x);
     double norm(const std::vector<double>& v) const;
+    void residual(const std::vector<Matrix>& origA, const double* x, double* r) const;
+    void precondition(const double* r, double* e);
     void correction(const std::vector<Matrix>& origA, const std::vector<double>& x1,
                     std::vector<double>& e);
     std::vector<double> refine(const std::vector<Matrix>& origA, std::vector<double> x0, double accuracy);

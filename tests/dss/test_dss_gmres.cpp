@@ -1,0 +1,135 @@
+// GMRES after a stalled refinement: the Krylov solver on small dense systems, and the
+// solver's results, report lines and warnings on chains where plain refinement stalls.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "dss/Gmres.h"
+#include "tests/dss/dss_harness.h"
+
+namespace {
+
+using Dense = std::vector<std::vector<double>>;
+
+// The system A x = b over a dense A, unpreconditioned.
+PreconditionedSystem denseSystem(const Dense& A, const std::vector<double>& b)
+{
+    PreconditionedSystem s;
+    s.n = (int)A.size();
+    s.multiply = [&A](const double* v, double* w) {
+        for (size_t i = 0; i < A.size(); ++i) {
+            w[i] = 0.0;
+            for (size_t j = 0; j < A.size(); ++j) w[i] += A[i][j] * v[j];
+        }
+    };
+    s.residual = [&A, &b, s](const double* x, double* r) {
+        s.multiply(x, r);
+        for (size_t i = 0; i < A.size(); ++i) r[i] = b[i] - r[i];
+    };
+    s.precondition = [&A](const double* r, double* z) { std::copy(r, r + A.size(), z); };
+    return s;
+}
+
+double queueMean(const std::vector<double>& pi, int c2, bool first)
+{
+    double m = 0.0;
+    for (size_t s = 0; s < pi.size(); ++s) m += (double)(first ? s / (c2 + 1) : s % (c2 + 1)) * pi[s];
+    return m;
+}
+
+}  // namespace
+
+TEST(Gmres, NonsymmetricSystemConvergesAcrossRestarts)
+{
+    // eigenvalues spread over [0.01, 10] with a skew part: one cycle is not enough
+    const int n = 120;
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> unit(-1.0, 1.0);
+    Dense A(n, std::vector<double>(n, 0.0));
+    std::vector<double> want(n), b(n, 0.0);
+    for (int i = 0; i < n; ++i) {
+        A[i][i] = 0.01 + 9.99 * i / (n - 1);
+        for (int j = 0; j < n; ++j)
+            if (j != i && (i + j) % 7 == 0) A[i][j] = 0.3 * unit(gen);
+        want[i] = 1.0 + unit(gen);
+    }
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < n; ++j) b[i] += A[i][j] * want[j];
+    PreconditionedSystem s = denseSystem(A, b);
+    std::vector<double> x(n, 0.0);
+    GmresOutcome g = gmresRefine(s, x.data(), 1e-10);
+    EXPECT_TRUE(g.converged);
+    EXPECT_GT(g.iterations, gmresRestart);  // at least one restart
+    EXPECT_LE(g.iterations, gmresIterationLimit);
+    EXPECT_LT(maxDifference(x, want), 1e-8);
+}
+
+TEST(Gmres, InconsistentOrNonFiniteSystemsStopEarlyWithTheBestIterate)
+{
+    // the third equation reads 0 = 1: the least-squares iterate is reached, then nothing moves
+    Dense A = {{2.0, 1.0, 0.0}, {0.0, 1.0, 0.0}, {0.0, 0.0, 0.0}};
+    std::vector<double> b = {3.0, 1.0, 1.0}, x(3, 0.0);
+    PreconditionedSystem s = denseSystem(A, b);
+    GmresOutcome g = gmresRefine(s, x.data(), 1e-9);
+    EXPECT_FALSE(g.converged);
+    EXPECT_LT(g.iterations, 10);
+    EXPECT_NEAR(x[0], 1.0, 1e-12);
+    EXPECT_NEAR(x[1], 1.0, 1e-12);
+
+    std::vector<double> nan = {1.0, NAN, 0.0};
+    g = gmresRefine(s, nan.data(), 1e-9);
+    EXPECT_FALSE(g.converged);
+    EXPECT_EQ(g.iterations, 0);
+    EXPECT_TRUE(std::isnan(nan[1]));
+}
+
+TEST(DssGmres, StalledRefinementOfATandemIsCarriedToTheDenseAnswer)
+{
+    // with the default drop tolerance the factors of this tandem are too poor for plain
+    // refinement, which stalls after a few passes far from the stationary vector
+    const int c1 = 5, c2 = 80, n = (c1 + 1) * (c2 + 1);
+    Edges e = tandem(c1, c2, 1.0, 1.3, 1.1);
+    DssRun run(n, e, {"-d", "DEBUG_GMRES"});
+    testing::internal::CaptureStderr();
+    std::vector<double> pi = run.solve();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    std::vector<double> want = gthSolve(generator(n, e));
+    EXPECT_LT(maxDifference(pi, want), 1e-8 * *std::max_element(want.begin(), want.end()));
+    EXPECT_NEAR(queueMean(pi, c2, true), queueMean(want, c2, true), 1e-8 * queueMean(want, c2, true));
+    EXPECT_NEAR(queueMean(pi, c2, false), queueMean(want, c2, false), 1e-8 * queueMean(want, c2, false));
+
+    const std::string line = "; continued with GMRES preconditioned by the factors: ";
+    std::string r = run.report();
+    size_t at = r.find("Iterative refinement stalled at pass counter ");
+    ASSERT_NE(at, std::string::npos);
+    size_t end = r.find('\n', at);
+    EXPECT_NE(r.substr(at, end - at).find(line), std::string::npos);
+    EXPECT_EQ(r.substr(end - 30, 31), " iterations, accuracy reached.\n");
+    EXPECT_EQ(r.find("Warning"), std::string::npos);
+    run.solver.reset();
+    std::string debug = DssRun::slurp("DEBUG_GMRES");
+    remove("DEBUG_GMRES");
+    EXPECT_NE(debug.find(r.substr(at, end + 1 - at) + "Finished iterative refinement.\n"), std::string::npos);
+}
+
+TEST(DssGmres, SingularChainStillWarnsAndReportsNonFiniteValues)
+{
+    // two absorbing states: the factors hold a zero pivot, so both methods start from and
+    // keep not-a-number values
+    Edges singular = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 0.5}, {3, 4, 1.0}};
+    DssRun run(6, singular);
+    testing::internal::CaptureStderr();
+    run.solver->solve();
+    std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "Warning: iterative refinement stopped at pass counter 2 and preconditioned GMRES "
+                   "after 0 iterations without reaching the requested accuracy 1.000000e-09; the "
+                   "solution may be inaccurate.\n"
+                   "Error: the solution contains values that are not finite numbers (the chain may be "
+                   "singular); the results above are not valid.\n");
+    std::string r = run.report();
+    EXPECT_NE(r.find("Iterative refinement stalled at pass counter 2; continued with GMRES preconditioned "
+                     "by the factors: 0 iterations, accuracy not reached.\nWarning: iterative refinement "
+                     "stopped at pass counter 2 and preconditioned GMRES after 0 iterations"),
+              std::string::npos);
+    EXPECT_TRUE(run.solver->solutionFailed());
+}
