@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <sys/stat.h>
 
 static const size_t BLOCK = 1 << 20;
 
@@ -19,8 +20,12 @@ bool FlatTokenReader::open(const char* path)
     close();
     file = fopen(path, "rb");
     if (file == nullptr) return false;
-    buffer.resize(BLOCK);
     pos = len = 0;
+    loaded = 0;
+    struct stat st;
+    size = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) ? (long long)st.st_size : -1;
+    // a small file needs no block of full size
+    buffer.resize(size >= 0 && size < (long long)BLOCK ? (size_t)size + 1 : BLOCK);
     return true;
 }
 
@@ -36,8 +41,15 @@ bool FlatTokenReader::refill()
 {
     if (file == nullptr) return false;
     len = fread(buffer.data(), 1, buffer.size(), file);
+    loaded += (long long)len;
     pos = 0;
     return len > 0;
+}
+
+long long FlatTokenReader::bytesLeft() const
+{
+    if (size < 0) return -1;
+    return size - (loaded - (long long)(len - pos));
 }
 
 void FlatTokenReader::skipSpace()
