@@ -72,6 +72,39 @@ TEST(ProgramLimits, UncreatablePlotFileWithoutReportFileGoesToStandardOutput)
     EXPECT_EQ(files_in(model.path), 3u);  // the model's own files only
 }
 
+TEST(ProgramLimits, UncreatableCsvFileLeavesAnEmptyReport)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::filesystem::create_directory(out.file("r.csv"));  // the CSV name is taken
+    std::vector<std::string> args = args_for(model, out.path + "/");
+    args.push_back("-o");
+    args.push_back(out.file("r.txt"));
+    ProgramResult r = run_program(DSS_BINARY, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "can't open csv file\nfatal_error: program is being terminated\n");
+    EXPECT_EQ(slurp(out.file("r.txt")), "");
+    EXPECT_EQ(files_in(out.path), 2u);
+}
+
+TEST(ProgramLimits, UncreatableStateFileStopsBeforeAnyResult)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::vector<std::string> args = args_for(model, out.path + "/");
+    for (std::string a : {std::string("-o"), out.file("r.txt"), std::string("-O"),
+                          out.file("none/states.txt")})
+        args.push_back(a);
+    ProgramResult r = run_program(DSS_BINARY, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "can't open state occupancy file\nfatal_error: program is being terminated\n");
+    std::string report = slurp(out.file("r.txt"));
+    EXPECT_EQ(report.find("Finished: "), std::string::npos);
+    EXPECT_EQ(report.find("Up"), std::string::npos);  // no PV block
+    EXPECT_EQ(slurp(out.file("r.csv")), "");
+    EXPECT_EQ(files_in(out.path), 2u);  // no plot file
+}
+
 TEST(ProgramLimits, ModelLargerThanTheAddressSpaceGivesTheMemoryLines)
 {
 #ifdef VELMAR_SANITIZE_BUILD
