@@ -1,10 +1,12 @@
 // The PV type file: "key:value" lines giving each PV's kind and time points.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "statelevel/BaseStateLevel.h"
 
@@ -65,13 +67,18 @@ static bool readTimePoints(BaseStateLevel& level, std::ifstream& in, const char*
                   ".");
         return false;
     }
-    std::unique_ptr<double[]> start(new double[m]()), stop(new double[m]());
+    // the times are gathered first, so that a count the file cannot back
+    // allocates nothing of its size
+    std::vector<double> starts, stops;
     for (int j = 0; j < m; ++j) {
         if (!readLine(level, in, name, "Start", key, value)) return false;
-        start[j] = atof(value);
+        starts.push_back(atof(value));
         if (!readLine(level, in, name, "Stop", key, value)) return false;
-        stop[j] = atof(value);
+        stops.push_back(atof(value));
     }
+    std::unique_ptr<double[]> start(new double[m]), stop(new double[m]);
+    std::copy(starts.begin(), starts.end(), start.get());
+    std::copy(stops.begin(), stops.end(), stop.get());
     level.setTimePoints(pv, m, start.release(), stop.release());
     return true;
 }

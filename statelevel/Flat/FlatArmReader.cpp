@@ -6,13 +6,14 @@
 
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
+#include "statelevel/Flat/flat_file_exit.h"
 
 // Ends the run: the .arm file does not have the expected shape.
 [[noreturn]] static void armCorrupt()
 {
     fprintf(stderr, "Error reading state space file (.arm file) possibly due to corruption.\n");
     fflush(stderr);
-    exit(1);
+    flat_file_exit(1);
 }
 
 void FlatStateLevel::readArmFile()
@@ -22,7 +23,7 @@ void FlatStateLevel::readArmFile()
     if (!in.open(name.c_str())) {
         printf("Error reading file %s.\n", name.c_str());
         fflush(stdout);
-        exit(1);
+        flat_file_exit(1);
     }
     int initial = 0;
     if (!in.readInt(initial) || !in.readInt(num_states)) armCorrupt();
@@ -30,9 +31,13 @@ void FlatStateLevel::readArmFile()
     if (num_states == 1) {
         fprintf(stderr, "Corrupt state space file or state space has only one state.\n");
         fflush(stderr);
-        exit(1);
+        flat_file_exit(1);
     }
     if (num_states <= 0) armCorrupt();
+    // every row record takes at least four bytes ("i 0" and a blank): a file
+    // too short for N rows is refused before anything of size N is allocated
+    long long left = in.bytesLeft();
+    if (left >= 0 && (long long)num_states > left / 4) armCorrupt();
     readArmRows(in);
 }
 
@@ -52,7 +57,7 @@ void FlatStateLevel::readArmRows(FlatTokenReader& in)
         if (number != i) {
             printf("There is a missing row in the matrix.\n");
             fflush(stdout);
-            exit(1);
+            flat_file_exit(1);
         }
         int count = 0;
         for (;;) {

@@ -1,5 +1,6 @@
 // Construction and destruction of the flat state level.
 #include "statelevel/Flat/FlatStateLevel.h"
+#include "statelevel/Flat/flat_file_exit.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -12,13 +13,18 @@ FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
         printf("Cannot use this solver since deterministic activities exist\n");
         printf("in the model. Only deterministic steady state solver can be used.\n");
         fflush(stdout);
-        exit(1);
+        flat_file_exit(1);
     }
-    readArmFile();
-    orientation = ROW_ORIENTATION;
-    block_access_ready = false;
-    readVarFile();
-    readPVTypeFile((base_name + ".pvtype").c_str());
+    try {
+        readArmFile();
+        orientation = ROW_ORIENTATION;
+        block_access_ready = false;
+        readVarFile();
+        readPVTypeFile((base_name + ".pvtype").c_str());
+    } catch (...) {
+        releaseMajorStorage();  // the destructor does not run for a half-built level
+        throw;
+    }
 }
 
 // Releases every per-major array pair and the arrays that hold them.

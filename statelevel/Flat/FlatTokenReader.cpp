@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <sys/stat.h>
 
 static const size_t BLOCK = 1 << 20;
 
@@ -20,8 +21,12 @@ bool FlatTokenReader::open(const char* path)
     close();
     file = fopen(path, "rb");
     if (file == nullptr) return false;
-    buffer.resize(BLOCK);
     pos = len = 0;
+    loaded = 0;
+    struct stat st;
+    size = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) ? (long long)st.st_size : -1;
+    // a small file needs no block of full size
+    buffer.resize(size >= 0 && size < (long long)BLOCK ? (size_t)size + 1 : BLOCK);
     return true;
 }
 
@@ -37,8 +42,15 @@ bool FlatTokenReader::refill()
 {
     if (file == nullptr) return false;
     len = fread(buffer.data(), 1, buffer.size(), file);
+    loaded += (long long)len;
     pos = 0;
     return len > 0;
+}
+
+long long FlatTokenReader::bytesLeft() const
+{
+    if (size < 0) return -1;
+    return size - (loaded - (long long)(len - pos));
 }
 
 void FlatTokenReader::skipSpace()

@@ -17,6 +17,8 @@ public:
     // Opens the file for reading; false when it cannot be opened.
     bool open(const char* path);
     void close();
+    // Bytes not yet read of a regular file; -1 when the size is not known.
+    long long bytesLeft() const;
     // True when only white space is left.
     bool atEnd();
     // An int: optional sign and digits; false without digits or on overflow.
@@ -43,6 +45,8 @@ private:
     std::vector<char> buffer;
     size_t pos = 0;
     size_t len = 0;
+    long long size = -1;  // of a regular file
+    long long loaded = 0; // bytes brought into the buffer so far
     std::string number;  // the characters of the number being read, reused
 };
 

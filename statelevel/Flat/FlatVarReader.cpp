@@ -5,6 +5,7 @@
 
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
+#include "statelevel/Flat/flat_file_exit.h"
 
 // Longest PV name: names become parts of plot file names.
 static const size_t MAX_PV_NAME = 103;
@@ -15,7 +16,7 @@ static const size_t MAX_PV_NAME = 103;
     fprintf(stderr,
             "Error reading performance variable file (.var file) possibly due to corruption.\n");
     fflush(stderr);
-    exit(1);
+    flat_file_exit(1);
 }
 
 static bool startsWithLetter(const std::string& w)
@@ -33,7 +34,7 @@ static void checkPVName(const std::string& w)
             "path separator or is longer than %zu characters.\n",
             w.c_str(), MAX_PV_NAME);
     fflush(stderr);
-    exit(1);
+    flat_file_exit(1);
 }
 
 void FlatStateLevel::readVarFile()

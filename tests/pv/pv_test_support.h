@@ -35,6 +35,9 @@ public:
     void ShowCmdLineOptions() override {}
 };
 
+// Private to each test file: tests/support/run_program.h has its own TempDir.
+namespace {
+
 // A fresh directory under /tmp, removed with everything in it.
 struct TempDir {
     std::string path;  // ends with a slash
@@ -50,6 +53,8 @@ struct TempDir {
         if (!path.empty()) std::filesystem::remove_all(path, ec);
     }
 };
+
+}  // namespace
 
 // A write stream collected in memory; text() closes it and returns what was written.
 struct MemStream {

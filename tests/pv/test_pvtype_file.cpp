@@ -106,6 +106,8 @@ TEST(PVTypeFile, LinesThatAreNotKeyValueLinesStopTheReading)
         {"long_line", "Expected a line Name:value of at most 499 characters.\n"},
         {"early_end", "The file ends where the key Stop was expected.\n"},
         {"negative_times", "Negative number of time points for PV B.\n"},
+        // a count the file cannot back allocates nothing of its size
+        {"numtimes_huge", "The file ends where the key Stop was expected.\n"},
     };
     for (const Case& c : cases) {
         ABC level;

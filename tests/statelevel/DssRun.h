@@ -12,6 +12,9 @@
 #include <sstream>
 #include <string>
 
+// Private to each test file: other helpers of the suite use the same names.
+namespace {
+
 struct DssRun {
     int status = -1;
     std::string out;
@@ -58,5 +61,7 @@ inline DssRun runDss(const std::string& dir, const std::string& name)
 }
 
 inline std::string dataDir() { return std::string(VELMAR_TEST_DATA) + "/statelevel/"; }
+
+}  // namespace
 
 #endif

@@ -4,6 +4,7 @@
 #define VELMAR_TESTS_RUN_PROGRAM_H
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -28,10 +29,12 @@ inline std::string slurp(const std::string& path)
 }
 
 // Runs `program` with `args` (argv[1..]) in directory `cwd` (empty: the current one),
-// with `env` entries ("NAME=value") added to the environment.
+// with `env` entries ("NAME=value") added to the environment and, when
+// `address_space_limit` is not 0, its address space limited to that many bytes.
 inline ProgramResult run_program(const std::string& program, const std::vector<std::string>& args,
                                  const std::string& cwd = "",
-                                 const std::vector<std::string>& env = {})
+                                 const std::vector<std::string>& env = {},
+                                 rlim_t address_space_limit = 0)
 {
     char outName[] = "/tmp/velmar_outXXXXXX";
     char errName[] = "/tmp/velmar_errXXXXXX";
@@ -46,6 +49,10 @@ inline ProgramResult run_program(const std::string& program, const std::vector<s
         dup2(in, 0);
         if (!cwd.empty() && chdir(cwd.c_str()) != 0) _exit(126);
         for (const std::string& e : env) putenv(const_cast<char*>(e.c_str()));
+        if (address_space_limit != 0) {
+            struct rlimit limit = {address_space_limit, address_space_limit};
+            if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+        }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

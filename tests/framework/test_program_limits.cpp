@@ -1,0 +1,135 @@
+// The program at the edge of its resources: plot files that cannot be made,
+// and a model larger than the memory it may use.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "tests/support/run_program.h"
+
+namespace {
+
+const std::string PLOT_FAULT =
+    "plot_pdf: cannot open plot file\nfatal_error: program is being terminated\n";
+
+// A two-state chain with one PV, experiment "two" in dir.
+void write_two_state_model(const TempDir& dir)
+{
+    dir.write("two.arm", "1 2\n1 2 1.0 0\n2 1 3.0 0\n");
+    dir.write("two.var", "Up\n1 0 1\n2 0 0\n");
+    dir.write("two.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+}
+
+std::vector<std::string> args_for(const TempDir& model, const std::string& solver_path)
+{
+    return {"-P", "p", "-S", "s", "-E", "two", "-G", model.path + "/", "-s", solver_path};
+}
+
+size_t files_in(const std::string& dir)
+{
+    size_t n = 0;
+    for (auto it = std::filesystem::directory_iterator(dir);
+         it != std::filesystem::directory_iterator(); ++it)
+        ++n;
+    return n;
+}
+
+}  // namespace
+
+TEST(ProgramLimits, UncreatablePlotFileEndsTheReportWithStatusOne)
+{
+    // a solver directory that does not exist, and one whose parent is a regular file
+    for (std::string sub : {"missing/", "plain/"}) {
+        TempDir model, out;
+        write_two_state_model(model);
+        out.write("plain", "");
+        std::vector<std::string> args = args_for(model, out.path + "/" + sub);
+        args.push_back("-o");
+        args.push_back(out.file("r.txt"));
+        ProgramResult r = run_program(DSS_BINARY, args);
+        EXPECT_EQ(r.status, 1) << sub;
+        EXPECT_EQ(r.out, "") << sub;
+        EXPECT_EQ(r.err, "") << sub;
+        std::string report = slurp(out.file("r.txt"));
+        ASSERT_GE(report.size(), PLOT_FAULT.size()) << sub;
+        EXPECT_EQ(report.substr(report.size() - PLOT_FAULT.size()), PLOT_FAULT) << sub;
+        EXPECT_EQ(report.find("Finished: "), std::string::npos) << sub;
+        EXPECT_EQ(slurp(out.file("r.csv")), "") << sub;  // no block claims a result
+        EXPECT_EQ(files_in(out.path), 3u) << sub;       // plain, r.txt, r.csv
+    }
+}
+
+TEST(ProgramLimits, UncreatablePlotFileWithoutReportFileGoesToStandardOutput)
+{
+    TempDir model;
+    write_two_state_model(model);
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, model.path + "/none/"));
+    EXPECT_EQ(r.status, 1);
+    ASSERT_GE(r.out.size(), PLOT_FAULT.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - PLOT_FAULT.size()), PLOT_FAULT);
+    EXPECT_EQ(r.out.find("Finished: "), std::string::npos);
+    EXPECT_EQ(files_in(model.path), 3u);  // the model's own files only
+}
+
+TEST(ProgramLimits, UncreatableCsvFileLeavesAnEmptyReport)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::filesystem::create_directory(out.file("r.csv"));  // the CSV name is taken
+    std::vector<std::string> args = args_for(model, out.path + "/");
+    args.push_back("-o");
+    args.push_back(out.file("r.txt"));
+    ProgramResult r = run_program(DSS_BINARY, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "can't open csv file\nfatal_error: program is being terminated\n");
+    EXPECT_EQ(slurp(out.file("r.txt")), "");
+    EXPECT_EQ(files_in(out.path), 2u);
+}
+
+TEST(ProgramLimits, UncreatableStateFileStopsBeforeAnyResult)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::vector<std::string> args = args_for(model, out.path + "/");
+    for (std::string a : {std::string("-o"), out.file("r.txt"), std::string("-O"),
+                          out.file("none/states.txt")})
+        args.push_back(a);
+    ProgramResult r = run_program(DSS_BINARY, args);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "can't open state occupancy file\nfatal_error: program is being terminated\n");
+    std::string report = slurp(out.file("r.txt"));
+    EXPECT_EQ(report.find("Finished: "), std::string::npos);
+    EXPECT_EQ(report.find("Up"), std::string::npos);  // no PV block
+    EXPECT_EQ(slurp(out.file("r.csv")), "");
+    EXPECT_EQ(files_in(out.path), 2u);  // no plot file
+}
+
+TEST(ProgramLimits, ModelLargerThanTheAddressSpaceGivesTheMemoryLines)
+{
+#ifdef VELMAR_SANITIZE_BUILD
+    GTEST_SKIP() << "the sanitizers' shadow memory needs an unlimited address space";
+#else
+    // 20000 states and 5000 PVs: 1.6 GB of PV values, against a limit of 256 MB
+    TempDir dir;
+    std::string arm = "1 20000\n", var, pvtype = "Version:1\nNumPV:5000\n";
+    for (int i = 1; i <= 20000; ++i) arm += std::to_string(i) + " 0\n";
+    for (int p = 1; p <= 5000; ++p) var += "V" + std::to_string(p) + " ";
+    var += "\n1";
+    for (int p = 1; p <= 5000; ++p) var += " 0 1";
+    var += "\n";
+    dir.write("big.arm", arm);
+    dir.write("big.var", var);
+    dir.write("big.pvtype", pvtype);
+    ProgramResult r = run_program(DSS_BINARY,
+                                  {"-P", "p", "-S", "s", "-E", "big", "-G", dir.path + "/", "-s",
+                                   dir.path + "/", "-o", dir.file("r.txt")},
+                                  "", {}, rlim_t(256) << 20);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err,
+              "The solver's memory requirement is more than the available RAM.\n"
+              "Either reduce the size of the state space or install more RAM.\n");
+    EXPECT_FALSE(std::ifstream(dir.file("r.txt")).good());
+#endif
+}
