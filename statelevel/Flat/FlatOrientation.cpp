@@ -30,12 +30,20 @@ static void allocateMajors(const std::vector<int>& size, std::vector<int*>& mino
     }
 }
 
+// Entries each index will hold as a major index once the orientation is switched.
+static std::vector<int> sizesAfterSwitch(const std::vector<int>& size,
+                                         const std::vector<int*>& minor)
+{
+    std::vector<int> count(size.size(), 0);
+    for (size_t m = 0; m < size.size(); ++m)
+        for (int k = 0; k < size[m]; ++k) ++count[minor[m][k]];
+    return count;
+}
+
 void FlatStateLevel::rowsToColumns()
 {
     const int n = num_states;
-    std::vector<int> new_major_size(n, 0);
-    for (int m = 0; m < n; ++m)
-        for (int k = 0; k < major_size[m]; ++k) ++new_major_size[minor_index[m][k]];
+    std::vector<int> new_major_size = sizesAfterSwitch(major_size, minor_index);
     std::vector<int*> new_minor;
     std::vector<double*> new_rates;
     allocateMajors(new_major_size, new_minor, new_rates);
@@ -63,9 +71,7 @@ void FlatStateLevel::rowsToColumns()
 void FlatStateLevel::columnsToRows()
 {
     const int n = num_states;
-    std::vector<int> new_major_size(n, 0);
-    for (int m = 0; m < n; ++m)
-        for (int k = 0; k < major_size[m]; ++k) ++new_major_size[minor_index[m][k]];
+    std::vector<int> new_major_size = sizesAfterSwitch(major_size, minor_index);
     std::vector<int*> new_minor;
     std::vector<double*> new_rates;
     allocateMajors(new_major_size, new_minor, new_rates);
