@@ -15,6 +15,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
 #include "statelevel/Flat/FlatStateLevel.h"
+#include "tests/dss/reference/ReferenceLU.h"
 
 namespace {
 
@@ -83,6 +84,51 @@ int occurrences(const std::string& text, const char* line)
     return count;
 }
 
+// The pass counter and iteration count of the report's line on a refinement that went on
+// with GMRES; false when there is none.
+bool gmresLine(const std::string& text, int* passCounter, int* iterations)
+{
+    size_t at = text.find("Iterative refinement stalled at pass counter ");
+    if (at == std::string::npos) return false;
+    return sscanf(text.c_str() + at,
+                  "Iterative refinement stalled at pass counter %d; continued with GMRES "
+                  "preconditioned by the factors: %d iterations",
+                  passCounter, iterations) == 2;
+}
+
+// Reads the model at base into a state level, reporting read time and size.
+std::unique_ptr<FlatStateLevel> readModel(const std::string& base, Figures& f, const Report& report)
+{
+    auto t0 = Clock::now();
+    auto level = std::make_unique<FlatStateLevel>(base.c_str());
+    f.read = since(t0);
+    f.states = level->getNumberOfStates();
+    f.transitions = countTransitions(*level);
+    report(f);
+    return level;
+}
+
+// A solver with the program's default settings, its report going to base.report.txt.
+std::unique_ptr<DSSSolver> defaultSolver(FlatStateLevel& level, const std::string& base)
+{
+    std::string dir = base.substr(0, base.rfind('/') + 1), name = base.substr(dir.size());
+    std::vector<std::string> words = {"dss", "-P", "bench", "-S", "bench", "-E", name, "-G", dir,
+                                      "-s",  dir,  "-o",    base + ".report.txt"};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(&w[0]);
+    argv.push_back(nullptr);
+    auto solver = std::make_unique<DSSSolver>(&level, (int)words.size(), argv.data());
+    solver->initialize();
+    return solver;
+}
+
+long entries(const Matrix* rows, size_t n)
+{
+    long e = 0;
+    for (size_t i = 0; i < n; ++i) e += rows[i].numEntries();
+    return e;
+}
+
 }  // namespace
 
 double Figures::total() const
@@ -95,45 +141,21 @@ double Figures::total() const
 void dssEngine(const std::string& base, const std::string& piPath, const Report& report)
 {
     Figures f;
-    auto t0 = Clock::now();
-    FlatStateLevel level(base.c_str());
-    f.read = since(t0);
-    f.states = level.getNumberOfStates();
-    f.transitions = countTransitions(level);
-    report(f);
-
-    std::string dir = base.substr(0, base.rfind('/') + 1), name = base.substr(dir.size());
-    std::vector<std::string> words = {"dss",
-                                      "-P",
-                                      "bench",
-                                      "-S",
-                                      "bench",
-                                      "-E",
-                                      name,
-                                      "-G",
-                                      dir,
-                                      "-s",
-                                      dir,
-                                      "-o",
-                                      base + ".report.txt"};
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(&w[0]);
-    argv.push_back(nullptr);
-    DSSSolver solver(&level, (int)words.size(), argv.data());
-    solver.initialize();
+    std::unique_ptr<FlatStateLevel> level = readModel(base, f, report);
+    std::unique_ptr<DSSSolver> owned = defaultSolver(*level, base);
+    DSSSolver& solver = *owned;
 
     // the steps of solveSystem, each timed
     const size_t n = (size_t)f.states;
     std::vector<double> y(n), z(n), x(n, -1.0), pi(n, 0.0);
-    t0 = Clock::now();
+    auto t0 = Clock::now();
     solver.initializeSolver();
     f.build = since(t0);
     report(f);
     t0 = Clock::now();
     solver.performLUDecomp();
     f.factor = since(t0);
-    f.factorEntries = 0;
-    for (size_t i = 0; i < n; ++i) f.factorEntries += solver.A[i].numEntries();
+    f.factorEntries = entries(solver.A, n);
     report(f);
     t0 = Clock::now();
     solver.forwardSub(y.data(), solver.rhs.data(), solver.A);
@@ -157,12 +179,49 @@ void dssEngine(const std::string& base, const std::string& piPath, const Report&
         solver.verbosity = 0;
         solver.out = report_stream;
         fclose(progress);
-        f.passes = occurrences(text, "Completed column number: 0\n");
+        // GMRES preconditions with the same substitutions: take the passes from its line
+        int passCounter = 0, iterations = 0;
+        if (gmresLine(text, &passCounter, &iterations)) {
+            f.passes = passCounter / 2 + 1;
+            f.gmres = iterations;
+        } else {
+            f.passes = occurrences(text, "Completed column number: 0\n");
+        }
         free(text);
     } else {
         pi = x;
     }
-    f.residual = scaledResidual(level, pi);
+    f.residual = scaledResidual(*level, pi);
+    f.complete = true;
+    writeVector(piPath, pi);
+    report(f);
+}
+
+void referenceEngine(const std::string& base, const std::string& piPath, const Report& report)
+{
+    Figures f;
+    std::unique_ptr<FlatStateLevel> level = readModel(base, f, report);
+    std::unique_ptr<DSSSolver> solver = defaultSolver(*level, base);
+
+    const size_t n = (size_t)f.states;
+    auto t0 = Clock::now();
+    std::vector<Matrix> loaded(n), origA(n);
+    solver->readMatrix(loaded.data());
+    solver->readMatrix(origA.data());
+    f.build = since(t0);
+    report(f);
+    t0 = Clock::now();
+    ReferenceLU ref(std::move(loaded), solver->dropThreshold, solver->searchRows,
+                    solver->stability);
+    ref.factorise();
+    f.factor = since(t0);
+    f.factorEntries = entries(ref.A.data(), n);
+    report(f);
+    t0 = Clock::now();
+    std::vector<double> pi = ref.solve(origA, solver->accuracy);
+    f.subst = since(t0);
+    f.refine = 0;
+    f.residual = scaledResidual(*level, pi);
     f.complete = true;
     writeVector(piPath, pi);
     report(f);
@@ -171,16 +230,12 @@ void dssEngine(const std::string& base, const std::string& piPath, const Report&
 void umfpackEngine(const std::string& base, const std::string& piPath, const Report& report)
 {
     Figures f;
-    auto t0 = Clock::now();
-    FlatStateLevel level(base.c_str());
-    f.read = since(t0);
-    f.states = level.getNumberOfStates();
-    f.transitions = countTransitions(level);
-    report(f);
+    std::unique_ptr<FlatStateLevel> owned = readModel(base, f, report);
+    FlatStateLevel& level = *owned;
 
     // A = Q transposed with its last row all ones: A[j][i] = q_ij, A[i][i] = -sum_j q_ij
     const int n = (int)f.states;
-    t0 = Clock::now();
+    auto t0 = Clock::now();
     std::vector<int> ti, tj;
     std::vector<double> tx;
     std::vector<double> diagonal(n, 0.0);

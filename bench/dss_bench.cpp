@@ -1,9 +1,10 @@
 // dss_bench: generates models, solves each with the program's solver, a reference and
 // UMFPACK in child processes under a time limit, and prints one table per run.
 //
-// Usage: dss_bench [--limit S] [--mem MiB] [--quick] [--only name,...] [--dir D]
-//   --limit S   wall-clock seconds allowed per solve (default 60); a solve that
-//               overruns is stopped and shown with ">"
+// Usage: dss_bench [--limit S] [--peer-limit S] [--mem MiB] [--quick] [--only name,...] [--dir D]
+//   --limit S   wall-clock seconds allowed per solve of the program's solver (default 60);
+//               a solve that overruns is stopped and shown with ">"
+//   --peer-limit S  the same for the reference and UMFPACK (default 60)
 //   --mem MiB   address-space cap per solve (default 8192)
 //   --quick     small models only, and a 20 MB reader file
 //   --only      the named models only (see the list printed first)
@@ -26,14 +27,9 @@
 
 namespace {
 
-// The reference factorisation is to be plugged in here; until it is, the program's own
-// solver stands in and every ratio to it is 1.
-const Engine referenceEngine = dssEngine;
-const char* const referenceNote =
-    "reference: the program's own solver stands in (ratio 1 by construction)";
-
 struct Options {
     ChildLimits limits;
+    ChildLimits peerLimits;
     bool quick = false;
     std::vector<std::string> only;
     std::string dir;
@@ -42,8 +38,8 @@ struct Options {
 struct Row {
     std::string model;
     ChildResult dss, ref, umf;
-    bool refRun = false;
     double maxDifference = -1;
+    std::string sameAsReference = "-";
 };
 
 std::vector<double> readVector(const std::string& path)
@@ -55,6 +51,17 @@ std::vector<double> readVector(const std::string& path)
     while (fread(&x, sizeof x, 1, f) == 1) v.push_back(x);
     fclose(f);
     return v;
+}
+
+// "identical" when every entry is the same double (the sign of zero aside), else how many differ.
+std::string bitwise(const std::vector<double>& a, const std::vector<double>& b)
+{
+    if (a.empty() || a.size() != b.size()) return "-";
+    size_t differ = 0;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (!(a[i] == b[i]) && !(std::isnan(a[i]) && std::isnan(b[i]))) ++differ;
+    if (differ == 0) return "identical";
+    return "differs in " + std::to_string(differ);
 }
 
 double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
@@ -75,6 +82,21 @@ std::string seconds(double t, const ChildResult& r)
         snprintf(s, sizeof s, "stopped");
     else
         snprintf(s, sizeof s, "-");
+    return s;
+}
+
+// A count, or "-" when not known.
+std::string count(long v)
+{
+    return v < 0 ? "-" : std::to_string(v);
+}
+
+// A residual, or "-" when not reached.
+std::string scientific(double v)
+{
+    if (v < 0) return "-";
+    char s[32];
+    snprintf(s, sizeof s, "%.2e", v);
     return s;
 }
 
@@ -106,38 +128,50 @@ std::string status(const ChildResult& r, int limit)
 
 void printTables(const std::vector<Row>& rows, const Options& o)
 {
+    const int own = o.limits.seconds, peer = o.peerLimits.seconds;
     printf("\nThe program's solver (default settings; times in seconds, wall clock):\n");
-    printf("%-11s %8s %8s %7s %7s %8s %7s %7s %6s %10s %8s %9s %s\n", "model", "states", "trans",
-           "read", "build", "factor", "subst", "refine", "passes", "factor nz", "peak MiB",
-           "residual", "status");
+    printf("%-11s %8s %8s %7s %7s %8s %7s %7s %6s %6s %10s %8s %9s %s\n", "model", "states",
+           "trans", "read", "build", "factor", "subst", "refine", "passes", "GMRES", "factor nz",
+           "peak MiB", "residual", "status");
     for (const Row& r : rows) {
         const Figures& f = r.dss.figures;
-        printf("%-11s %8ld %8ld %7s %7s %8s %7s %7s %6d %10ld %8.0f %9.2e %s\n", r.model.c_str(),
+        printf("%-11s %8ld %8ld %7s %7s %8s %7s %7s %6s %6s %10s %8.0f %9s %s\n", r.model.c_str(),
                f.states, f.transitions, seconds(f.read, r.dss).c_str(),
                seconds(f.build, r.dss).c_str(), seconds(f.factor, r.dss).c_str(),
-               seconds(f.subst, r.dss).c_str(), seconds(f.refine, r.dss).c_str(), f.passes,
-               f.factorEntries, r.dss.peakKiB / 1024.0, f.residual,
-               status(r.dss, o.limits.seconds).c_str());
+               seconds(f.subst, r.dss).c_str(), seconds(f.refine, r.dss).c_str(),
+               count(f.passes).c_str(), count(f.gmres).c_str(), count(f.factorEntries).c_str(),
+               r.dss.peakKiB / 1024.0, scientific(f.residual).c_str(), status(r.dss, own).c_str());
+    }
+    printf("\nThe reference factorisation from the tests (its solve includes its refinement):\n");
+    printf("%-11s %7s %7s %8s %8s %10s %8s %9s %8s %9s %s\n", "model", "read", "build", "factor",
+           "solve", "factor nz", "peak MiB", "residual", "status", "dss/ref", "pi vs program");
+    for (const Row& r : rows) {
+        const Figures& f = r.ref.figures;
+        printf("%-11s %7s %7s %8s %8s %10s %8.0f %9s %8s %9s %s\n", r.model.c_str(),
+               seconds(f.read, r.ref).c_str(), seconds(f.build, r.ref).c_str(),
+               seconds(f.factor, r.ref).c_str(), seconds(f.subst, r.ref).c_str(),
+               count(f.factorEntries).c_str(), r.ref.peakKiB / 1024.0,
+               scientific(f.residual).c_str(), status(r.ref, peer).c_str(),
+               ratio(r.dss, r.ref).c_str(), r.sameAsReference.c_str());
     }
     printf("\nUMFPACK, default ordering, same system (its solve includes its own refinement):\n");
-    printf("%-11s %7s %7s %8s %7s %6s %10s %8s %9s %8s %9s %9s %10s %s\n", "model", "read", "build",
-           "factor", "solve", "passes", "factor nz", "peak MiB", "residual", "status", "dss/ref",
-           "dss/UMF", "numeric", "max|dpi|");
+    printf("%-11s %7s %7s %8s %7s %6s %10s %8s %9s %8s %9s %10s %s\n", "model", "read", "build",
+           "factor", "solve", "passes", "factor nz", "peak MiB", "residual", "status", "dss/UMF",
+           "numeric", "max|dpi|");
     for (const Row& r : rows) {
         const Figures& u = r.umf.figures;
-        char diff[32] = "-";
-        if (r.maxDifference >= 0) snprintf(diff, sizeof diff, "%.2e", r.maxDifference);
-        printf("%-11s %7s %7s %8s %7s %6d %10ld %8.0f %9.2e %8s %9s %9s %10s %s\n", r.model.c_str(),
+        printf("%-11s %7s %7s %8s %7s %6s %10s %8.0f %9s %8s %9s %10s %s\n", r.model.c_str(),
                seconds(u.read, r.umf).c_str(), seconds(u.build, r.umf).c_str(),
-               seconds(u.factor, r.umf).c_str(), seconds(u.subst, r.umf).c_str(), u.passes,
-               u.factorEntries, r.umf.peakKiB / 1024.0, u.residual,
-               status(r.umf, o.limits.seconds).c_str(), ratio(r.dss, r.ref).c_str(),
-               ratio(r.dss, r.umf).c_str(), numeric(r.dss, r.umf).c_str(), diff);
+               seconds(u.factor, r.umf).c_str(), seconds(u.subst, r.umf).c_str(),
+               count(u.passes).c_str(), count(u.factorEntries).c_str(), r.umf.peakKiB / 1024.0,
+               scientific(u.residual).c_str(), status(r.umf, peer).c_str(),
+               ratio(r.dss, r.umf).c_str(), numeric(r.dss, r.umf).c_str(),
+               scientific(r.maxDifference).c_str());
     }
-    printf(
-        "\ndss/ref, dss/UMF: end-to-end time of the program's solver over the peer's (below 1: "
-        "the program is faster); numeric: the same for factor + substitution + refinement.\n%s\n",
-        referenceNote);
+    printf("\ndss/ref, dss/UMF: end-to-end time of the program's solver over the peer's (below 1: "
+           "the program is faster); numeric: the same for factor + substitution + refinement.\n"
+           "pi vs program: the reference's stationary vector against the program's, bit for bit "
+           "(the sign of zero aside).\n");
 }
 
 // Times reading a .arm of about `states` * 85 bytes through the state level, best of three.
@@ -185,6 +219,8 @@ bool parse(int argc, char** argv, Options& o)
             o.quick = true;
         else if (a == "--limit" && more)
             o.limits.seconds = atoi(argv[++i]);
+        else if (a == "--peer-limit" && more)
+            o.peerLimits.seconds = atoi(argv[++i]);
         else if (a == "--mem" && more)
             o.limits.megabytes = atol(argv[++i]);
         else if (a == "--dir" && more)
@@ -199,7 +235,8 @@ bool parse(int argc, char** argv, Options& o)
         } else
             return false;
     }
-    return o.limits.seconds > 0 && o.limits.megabytes > 0;
+    o.peerLimits.megabytes = o.limits.megabytes;
+    return o.limits.seconds > 0 && o.peerLimits.seconds > 0 && o.limits.megabytes > 0;
 }
 
 bool wanted(const BenchModel& m, const Options& o)
@@ -215,7 +252,8 @@ int main(int argc, char** argv)
     Options o;
     if (!parse(argc, argv, o)) {
         fprintf(stderr,
-                "usage: dss_bench [--limit S] [--mem MiB] [--quick] [--only name,...] [--dir D]\n");
+                "usage: dss_bench [--limit S] [--peer-limit S] [--mem MiB] [--quick] "
+                "[--only name,...] [--dir D]\n");
         return 1;
     }
     bool keep = !o.dir.empty();
@@ -226,8 +264,8 @@ int main(int argc, char** argv)
     } else {
         mkdir(o.dir.c_str(), 0755);
     }
-    printf("dss_bench: limit %d s and %ld MiB per solve, files in %s\n", o.limits.seconds,
-           o.limits.megabytes, o.dir.c_str());
+    printf("dss_bench: limit %d s (reference and UMFPACK %d s) and %ld MiB per solve, files in %s\n",
+           o.limits.seconds, o.peerLimits.seconds, o.limits.megabytes, o.dir.c_str());
     measureReader(o.dir, o.quick ? 250000 : 1200000, o.limits);
 
     std::vector<Row> rows;
@@ -245,22 +283,20 @@ int main(int argc, char** argv)
         Row row;
         row.model = m.name;
         auto run = [&](Engine e, const std::string& pi, const ChildLimits& l) {
+            unlink(pi.c_str());  // a kept directory may hold an earlier run's vector
             return runInChild(l, [&](const Report& report) { e(base, pi, report); });
         };
         row.dss = run(dssEngine, base + ".dss.pi", o.limits);
         printf(" dss %s;", status(row.dss, o.limits.seconds).c_str());
         fflush(stdout);
-        if (referenceEngine == dssEngine) {
-            row.ref = row.dss;
-        } else {
-            ChildLimits minute = o.limits;
-            minute.seconds = 60;
-            row.ref = run(referenceEngine, base + ".ref.pi", minute);
-        }
-        row.umf = run(umfpackEngine, base + ".umf.pi", o.limits);
-        printf(" UMFPACK %s\n", status(row.umf, o.limits.seconds).c_str());
-        row.maxDifference =
-            maxDifference(readVector(base + ".dss.pi"), readVector(base + ".umf.pi"));
+        row.ref = run(referenceEngine, base + ".ref.pi", o.peerLimits);
+        printf(" reference %s;", status(row.ref, o.peerLimits.seconds).c_str());
+        fflush(stdout);
+        row.umf = run(umfpackEngine, base + ".umf.pi", o.peerLimits);
+        printf(" UMFPACK %s\n", status(row.umf, o.peerLimits.seconds).c_str());
+        std::vector<double> own = readVector(base + ".dss.pi");
+        if (row.ref.figures.complete) row.sameAsReference = bitwise(own, readVector(base + ".ref.pi"));
+        row.maxDifference = maxDifference(own, readVector(base + ".umf.pi"));
         rows.push_back(row);
         if (!keep) {
             std::string cmd = "rm -f '" + base + "'.*";

@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds dss_bench (installing libsuitesparse-dev when missing, as root) and runs it;
-# arguments go to dss_bench: [--limit S] [--mem MiB] [--quick] [--only name,...] [--dir D].
+# arguments go to dss_bench: [--limit S] [--peer-limit S] [--mem MiB] [--quick] [--only name,...] [--dir D].
 set -e
 cd "$(dirname "$0")/.."
 need=""
