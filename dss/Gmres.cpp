@@ -10,10 +10,10 @@ using Vector = std::vector<double>;
 
 namespace {
 
-// Largest magnitude, at least 1e-11 (the refinement's measure).
-double maxNorm(const Vector& v)
+// Largest magnitude, at least `floor` (1e-11 is the refinement's measure of an iterate).
+double maxNorm(const Vector& v, double floor = 1e-11)
 {
-    double m = 1e-11;
+    double m = floor;
     for (double a : v) m = std::max(m, std::fabs(a));
     return m;
 }
@@ -40,7 +40,7 @@ void check(const PreconditionedSystem& s, const Vector& x, double accuracy, Chec
     s.residual(x.data(), c.r.data());
     s.precondition(c.r.data(), c.e.data());
     c.residualSize = std::sqrt(dot(c.r, c.r));
-    double ne = maxNorm(c.e), nx = maxNorm(x);
+    double ne = maxNorm(c.e, 0.0), nx = maxNorm(x);
     c.finite = std::isfinite(c.residualSize) && std::isfinite(ne) && std::isfinite(nx);
     c.ratio = c.finite ? ne / nx : INFINITY;
     c.accepted = c.finite && ne <= accuracy * nx;

@@ -149,13 +149,19 @@ void DSSSolver::iterativeRefine(Matrix* factors, const double* x0, double* resul
         }
         correction(factors, origA, x1.data(), e.data());
         for (int i = 0; i < n; ++i) x2[i] = x1[i] + e[i];
-        if (norm(e.data()) <= accuracy * norm(x2.data())) {
+        // the correction's true size: norm's floor of 1e-11 would make the accuracy
+        // unreachable whenever every probability is below 1e-11 / accuracy, and would
+        // hide the shrinking of small corrections
+        double size = 0.0;
+        bool finite = true;
+        for (double v : e) {
+            finite = finite && std::isfinite(v);
+            size = std::max(size, std::fabs(v));
+        }
+        if (finite && size <= accuracy * norm(x2.data())) {
             converged = true;
             break;
         }
-        // the true size, below norm's floor too, so that shrinking stays visible
-        double size = 0.0;
-        for (double v : e) size = std::max(size, std::fabs(v));
         if (!(size < lastCorrection)) {
             x2 = previous;  // x1's correction estimate is no better than its predecessor's
             break;

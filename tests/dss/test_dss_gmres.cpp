@@ -133,3 +133,20 @@ TEST(DssGmres, SingularChainStillWarnsAndReportsNonFiniteValues)
               std::string::npos);
     EXPECT_TRUE(run.solver->solutionFailed());
 }
+
+// Every probability below 1e-11 / accuracy: the accuracy is still reachable, so neither
+// GMRES nor the warning is called for.
+TEST(DssRefinementAccuracy, ReachableWhenEveryProbabilityIsSmall)
+{
+    const int n = 400;
+    Edges edges;
+    for (int i = 0; i < n; ++i) edges.push_back({i, (i + 1) % n, 1.0 + (i % 7)});
+    DssRun run(n, edges);
+    testing::internal::CaptureStderr();
+    std::vector<double> pi = run.solve();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    std::string r = run.report();
+    EXPECT_EQ(r.find("GMRES"), std::string::npos) << r;
+    std::vector<double> want = gthSolve(generator(n, edges));
+    for (int i = 0; i < n; ++i) EXPECT_NEAR(pi[i], want[i], 1e-9 * want[i]) << i;
+}

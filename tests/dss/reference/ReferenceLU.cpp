@@ -273,9 +273,13 @@ std::vector<double> ReferenceLU::refine(const std::vector<Matrix>& origA, std::v
     for (int c = 0;; c += 2) {
         correction(origA, x1, e);
         for (int i = 0; i < n; ++i) x2[i] = x1[i] + e[i];
-        if (norm(e) <= accuracy * norm(x2)) return x2;
         double size = 0.0;
-        for (double v : e) size = std::max(size, std::fabs(v));
+        bool finite = true;
+        for (double v : e) {
+            finite = finite && std::isfinite(v);
+            size = std::max(size, std::fabs(v));
+        }
+        if (finite && size <= accuracy * norm(x2)) return x2;
         if (!(size < lastCorrection)) {
             x2 = previous;
             break;
