@@ -1,5 +1,5 @@
 // Shared pieces of the PV output tests: a trivial solver carrying the run's
-// names, a temporary directory, in-memory streams and file reading.
+// names, in-memory streams and file reading.
 #ifndef VELMAR_TESTS_PV_SUPPORT_H
 #define VELMAR_TESTS_PV_SUPPORT_H
 
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "tests/support/run_program.h"
 
 // The command line of a test run; built before the solver parses it.
 struct TestArgs {
@@ -34,27 +35,6 @@ public:
     void solve() override {}
     void ShowCmdLineOptions() override {}
 };
-
-// Private to each test file: tests/support/run_program.h has its own TempDir.
-namespace {
-
-// A fresh directory under /tmp, removed with everything in it.
-struct TempDir {
-    std::string path;  // ends with a slash
-    TempDir()
-    {
-        char tmpl[] = "/tmp/velmar_pv_XXXXXX";
-        char* made = mkdtemp(tmpl);
-        path = made ? std::string(made) + "/" : std::string();
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        if (!path.empty()) std::filesystem::remove_all(path, ec);
-    }
-};
-
-}  // namespace
 
 // A write stream collected in memory; text() closes it and returns what was written.
 struct MemStream {

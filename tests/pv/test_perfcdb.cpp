@@ -40,7 +40,7 @@ struct TwoStateModel : MemoryStateLevel {
 TEST(Perfcdb, SteadyStateReportAndCsvByteForByte)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     TwoStateModel level;
     Outputs run = evaluate(level, solver, {0.5, 0.5});
     EXPECT_EQ(run.report, STARS + "Performance variable :  R\n"
@@ -66,15 +66,15 @@ TEST(Perfcdb, SteadyStateReportAndCsvByteForByte)
                            "## Dist,x, P(X=x), P(X<=x)\n"
                            "Dist,1.000000,1.000000,1.000000\n"
                            "\n");
-    EXPECT_TRUE(file_exists(dir.path + "exp.dss.C.pdf.splot"));
-    EXPECT_TRUE(file_exists(dir.path + "exp.dss.C.cdf.splot"));
+    EXPECT_TRUE(file_exists(dir.dir() + "exp.dss.C.pdf.splot"));
+    EXPECT_TRUE(file_exists(dir.dir() + "exp.dss.C.cdf.splot"));
 }
 
 // The three plot files of the 0/2 PV, byte for byte.
 TEST(Perfcdb, PlotFilesByteForByte)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     TwoStateModel level;
     auto plot_file = [&](const char* title, const char* points) {
         return std::string(";R  pdf\n;at time -1\nNew Graph\nSize 5 by 5\n\n"
@@ -93,12 +93,12 @@ TEST(Perfcdb, PlotFilesByteForByte)
                "Y Maximum 1.05\nY Minimum 0.00\nY Interval 0.1\nY numberstyle floating 2\n\n";
     };
     evaluate(level, solver, {0.5, 0.5});
-    EXPECT_EQ(read_file(dir.path + "exp.dss.R.pdf.splot"),
+    EXPECT_EQ(read_file(dir.dir() + "exp.dss.R.pdf.splot"),
               plot_file("Probability Density Function (pdf)", "0, 0.5\n2, 0.5\n"));
-    EXPECT_EQ(read_file(dir.path + "exp.dss.R.cdf.splot"),
+    EXPECT_EQ(read_file(dir.dir() + "exp.dss.R.cdf.splot"),
               plot_file("Probability Distribution Function (CDF)", "0, 0.5\n2, 1\n"));
     evaluate(level, solver, {0.5, 0.5}, 3, -1.0, 1.0, true);
-    EXPECT_EQ(read_file(dir.path + "exp.dss.R.cdf.splot"),
+    EXPECT_EQ(read_file(dir.dir() + "exp.dss.R.cdf.splot"),
               plot_file("Probability Distribution Function (PDF)", "0, 0.5\n2, 0\n"));
 }
 
@@ -106,7 +106,7 @@ TEST(Perfcdb, PlotFilesByteForByte)
 TEST(Perfcdb, UnsortedValuesKeepTheirProbabilities)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     MemoryStateLevel level(3, {});
     level.addPV("Q", {5, 1, 3});
     Outputs run = evaluate(level, solver, {0.5, 0.25, 0.25});
@@ -121,7 +121,7 @@ TEST(Perfcdb, UnsortedValuesKeepTheirProbabilities)
 TEST(Perfcdb, MomentsAgreeWithTwoPassFormula)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     std::mt19937 rng(3);
     const int n = 60;
     std::vector<double> v(n), p(n);
@@ -150,7 +150,7 @@ TEST(Perfcdb, MomentsAgreeWithTwoPassFormula)
 TEST(PerfcdbSelection, KindThreeTakesOnlySteadyStatePVs)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     MemoryStateLevel level(2, {});
     level.addPV("A", {0, 1}, 7);
     level.addPV("B", {0, 1}, 3);
@@ -166,7 +166,7 @@ TEST(PerfcdbSelection, KindThreeTakesOnlySteadyStatePVs)
 TEST(PerfcdbSelection, NoSelectedPVWritesNothing)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     MemoryStateLevel level(2, {});
     level.addPV("A", {0, 1}, 5);
     Outputs run = evaluate(level, solver, {0.5, 0.5});
@@ -178,7 +178,7 @@ TEST(PerfcdbSelection, NoSelectedPVWritesNothing)
 TEST(PerfcdbSelection, TimeDependentKindNeedsAnExactStartTime)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     MemoryStateLevel level(2, {});
     level.addPV("Hit", {0, 1}, 7);
     level.addPV("Miss", {0, 1}, 7);
@@ -197,7 +197,7 @@ TEST(PerfcdbSelection, TimeDependentKindNeedsAnExactStartTime)
 TEST(PerfcdbSelection, TimeLineFromOneEMinusEleven)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     MemoryStateLevel level(1, {});
     level.addPV("A", {1});
     EXPECT_NE(evaluate(level, solver, {1}, 4, 1e-11).report.find("Time                 :  0.000000\n"),
@@ -234,7 +234,7 @@ TEST(PerfcdbNames, TimePointsInPlotNamesByTheSolverName)
     TempDir dir;
     MemoryStateLevel level(1, {});
     level.addPV("R", {1});
-    NamesOnlySolver trs(dir.path, "trs"), ars(dir.path, "ars"), ats(dir.path, "ats");
+    NamesOnlySolver trs(dir.dir(), "trs"), ars(dir.dir(), "ars"), ats(dir.dir(), "ats");
     EXPECT_EQ(plot_file_base(&trs, "R", 10, 20), "exp.trs.R.10.000.");
     EXPECT_EQ(plot_file_base(&ats, "R", 0.5, 20), "exp.ats.R.0.500.");
     EXPECT_EQ(plot_file_base(&ars, "R", 1, 2), "exp.ars.R.1.000.2.000.");
@@ -242,16 +242,16 @@ TEST(PerfcdbNames, TimePointsInPlotNamesByTheSolverName)
     EXPECT_NE(run.report.find("Plot files    (pdf)  :  exp.trs.R.10.000.pdf.splot\n"
                               "              (cdf)  :  exp.trs.R.10.000.cdf.splot\n"),
               std::string::npos);
-    EXPECT_TRUE(file_exists(dir.path + "exp.trs.R.10.000.cdf.splot"));
+    EXPECT_TRUE(file_exists(dir.dir() + "exp.trs.R.10.000.cdf.splot"));
     evaluate(level, ars, {1}, 4, 1.0, 2.0);
-    EXPECT_TRUE(file_exists(dir.path + "exp.ars.R.1.000.2.000.pdf.splot"));
+    EXPECT_TRUE(file_exists(dir.dir() + "exp.ars.R.1.000.2.000.pdf.splot"));
 }
 
 // A PV walk that does not deliver exactly one entry per state stays inside the arrays.
 TEST(PerfcdbGuards, PVWalkLongerOrShorterThanTheStateCount)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
+    NamesOnlySolver solver(dir.dir());
     MemoryStateLevel level(2, {});
     level.addPV("Long", {2, 4, 1000, 1000});
     level.addPV("Short", {6});
@@ -265,9 +265,9 @@ TEST(PerfcdbGuards, PVWalkLongerOrShorterThanTheStateCount)
 TEST(PerfcdbDeathTest, UncreatablePlotFileEndsTheRun)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path + "missing/");
+    NamesOnlySolver solver(dir.dir() + "missing/");
     TwoStateModel level;
-    std::string report = dir.path + "report.txt";
+    std::string report = dir.dir() + "report.txt";
     std::vector<double> p = {0.5, 0.5};
     EXPECT_EXIT(
         {

@@ -39,8 +39,8 @@ TEST(SplotXInterval, EndsForEveryLargestValue)
 TEST(WriteSplotFile, TimeLineOnlyForNonNegativeTimesAndFullPrecisionPoints)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
-    std::string path = dir.path + "t.splot";
+    NamesOnlySolver solver(dir.dir());
+    std::string path = dir.dir() + "t.splot";
     double x[] = {0.1, 1e20 / 3}, y[] = {1.0 / 3, 1};
     char title[] = "T", name[] = "Q";
     writeSplotFile(&path[0], title, &solver, name, 0.0, 2.5, 0.25, 2, x, y, stdout);
@@ -56,9 +56,9 @@ TEST(WriteSplotFile, TimeLineOnlyForNonNegativeTimesAndFullPrecisionPoints)
 TEST(WriteSplotFileDeathTest, UncreatableFileEndsTheRunOnTheReport)
 {
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
-    std::string report = dir.path + "report.txt";
-    std::string path = dir.path + "no/such/dir/x.splot";
+    NamesOnlySolver solver(dir.dir());
+    std::string report = dir.dir() + "report.txt";
+    std::string path = dir.dir() + "no/such/dir/x.splot";
     double x[] = {1}, y[] = {1};
     char title[] = "T", name[] = "R";
     EXPECT_EXIT(
@@ -76,8 +76,8 @@ TEST(WriteSplotFileDeathTest, WriteFailureEndsTheRun)
 {
     if (!file_exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TempDir dir;
-    NamesOnlySolver solver(dir.path);
-    std::string report = dir.path + "report.txt";
+    NamesOnlySolver solver(dir.dir());
+    std::string report = dir.dir() + "report.txt";
     char path[] = "/dev/full";
     double x[] = {1}, y[] = {1};
     char title[] = "T", name[] = "R";

@@ -10,7 +10,7 @@
 
 // A state space of n states whose column 5 has many sources, so that the
 // range search bisects there and scans elsewhere.
-static void writeModel(const ScratchDir& dir, int n, std::vector<Entry>& all)
+static void writeModel(const TempDir& dir, int n, std::vector<Entry>& all)
 {
     std::mt19937 gen(11);
     std::ostringstream arm;
@@ -30,7 +30,7 @@ static void writeModel(const ScratchDir& dir, int n, std::vector<Entry>& all)
 }
 
 struct FlatBlocks : testing::Test {
-    ScratchDir dir;
+    TempDir dir;
     std::vector<Entry> all;
     FlatStateLevel* level = nullptr;
     void SetUp() override
@@ -71,7 +71,7 @@ TEST_F(FlatBlocks, BoundariesFollowTheFloorFormula)
     FlatStateLevel three((dataDir() + "three").c_str());
     Partition p;
     p.num_requested = 4;
-    ScratchDir d;
+    TempDir d;
     d.write("ten.arm", "1 10\n1 0\n2 0\n3 0\n4 0\n5 0\n6 0\n7 0\n8 0\n9 0\n10 0\n");
     testing::internal::CaptureStderr();
     FlatStateLevel ten((d.dir() + "ten").c_str());
@@ -147,7 +147,7 @@ TEST_F(FlatBlocks, AfterConversionOnlyBlockWalksWork)
 
 TEST_F(FlatBlocks, EmptyBlockEndsAtOnce)
 {
-    ScratchDir d;
+    TempDir d;
     d.write("e.arm", "1 4\n1 2 1.0 0\n2 1 1.0 0\n3 4 1.0 0\n4 3 1.0 0\n");
     testing::internal::CaptureStderr();
     FlatStateLevel* two = new FlatStateLevel((d.dir() + "e").c_str());

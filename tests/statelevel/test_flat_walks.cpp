@@ -88,7 +88,7 @@ TEST(FlatWalks, LineBreaksAndNumberFormsDoNotMatter)
 
 TEST(FlatWalks, EmptyColumnsAreSkippedAndNeverOverrun)
 {
-    ScratchDir dir;
+    TempDir dir;
     dir.write("tail.arm", "1 4\n1 2 1.0 0\n2 1 3.0 0\n3 0\n4 2 4.0 0\n");
     dir.write("empty.arm", "1 3\n1 0\n2 0\n3 0\n");
     testing::internal::CaptureStderr();
@@ -122,7 +122,7 @@ static std::string randomArm(int n, unsigned seed, std::vector<Entry>& written)
 
 TEST(FlatWalks, SwitchingOrderRebuildsFromMemoryAndRestoresFileOrder)
 {
-    ScratchDir dir;
+    TempDir dir;
     std::vector<Entry> written;
     const int n = 30;
     dir.write("r.arm", randomArm(n, 7, written));
@@ -130,7 +130,7 @@ TEST(FlatWalks, SwitchingOrderRebuildsFromMemoryAndRestoresFileOrder)
     FlatStateLevel level((dir.dir() + "r").c_str());
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(allRows(level), written);
-    std::filesystem::remove(dir.path / "r.arm");  // the switches must not need it
+    std::filesystem::remove(dir.file("r.arm"));  // the switches must not need it
     std::vector<Entry> byColumn = written;
     std::stable_sort(byColumn.begin(), byColumn.end(), [](const Entry& a, const Entry& b) {
         return std::get<1>(a) != std::get<1>(b) ? std::get<1>(a) < std::get<1>(b)
@@ -172,7 +172,7 @@ TEST(FlatWalks, IteratorCopyAndRepeatedBeginGiveTheSameEdges)
 
 TEST(FlatWalks, VarFileWithoutNamesHoldsOnlyStateNumbers)
 {
-    ScratchDir dir;
+    TempDir dir;
     dir.write("n.arm", "1 2\n1 2 1.0 0\n2 1 1.0 0\n");
     dir.write("n.var", "2 1\n2\n");  // a later record of a state may repeat it
     dir.write("n.pvtype", "Version:1\nNumPV:0\n");

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -80,7 +81,13 @@ struct TempDir {
         char name[] = "/tmp/velmar_testXXXXXX";
         path = mkdtemp(name);
     }
-    ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    // The path with a trailing slash, as the -G and -s options want it.
+    std::string dir() const { return path + "/"; }
     std::string file(const std::string& name) const { return path + "/" + name; }
     void write(const std::string& name, const std::string& text) const
     {
