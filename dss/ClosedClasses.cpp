@@ -1,0 +1,94 @@
+// Strongly connected components (Tarjan's algorithm with an explicit stack), of which the
+// closed ones are those no positive rate leaves.
+#include "dss/ClosedClasses.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "dss/Generator.h"
+
+namespace {
+
+struct Tarjan {
+    const Generator& q;
+    std::vector<int> index, low, component, stack;
+    std::vector<int64_t> next;  // per state on the call stack: the next edge to follow
+    std::vector<int> calls;
+    int counter = 0, components = 0;
+
+    explicit Tarjan(const Generator& g)
+        : q(g), index(g.n, -1), low(g.n, 0), component(g.n, -1), next(g.n, 0)
+    {
+    }
+
+    void open(int v)
+    {
+        index[v] = low[v] = counter++;
+        next[v] = q.start[v];
+        stack.push_back(v);
+        calls.push_back(v);
+    }
+
+    // Pops the component rooted at v.
+    void close(int v)
+    {
+        int w;
+        do {
+            w = stack.back();
+            stack.pop_back();
+            component[w] = components;
+        } while (w != v);
+        ++components;
+    }
+
+    void from(int root)
+    {
+        open(root);
+        while (!calls.empty()) {
+            int v = calls.back();
+            if (next[v] < q.start[v + 1]) {
+                int64_t p = next[v]++;
+                int w = q.target[p];
+                if (!(q.rate[p] > 0.0)) continue;
+                if (index[w] < 0)
+                    open(w);
+                else if (component[w] < 0)
+                    low[v] = std::min(low[v], index[w]);
+                continue;
+            }
+            calls.pop_back();
+            if (!calls.empty()) low[calls.back()] = std::min(low[calls.back()], low[v]);
+            if (low[v] == index[v]) close(v);
+        }
+    }
+};
+
+}  // namespace
+
+ClosedClasses findClosedClasses(const Generator& q)
+{
+    Tarjan t(q);
+    for (int v = 0; v < q.n; ++v)
+        if (t.index[v] < 0) t.from(v);
+    std::vector<char> leaves(t.components, 0);
+    for (int v = 0; v < q.n; ++v)
+        for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
+            if (q.rate[p] > 0.0 && t.component[q.target[p]] != t.component[v]) leaves[t.component[v]] = 1;
+    ClosedClasses c;
+    c.classOf.assign(q.n, -1);
+    std::vector<int> number(t.components, -1);
+    for (int v = 0; v < q.n; ++v) {
+        int k = t.component[v];
+        if (leaves[k]) {
+            ++c.transient;
+            continue;
+        }
+        if (number[k] < 0) {
+            number[k] = c.count();
+            c.size.push_back(0);
+        }
+        c.classOf[v] = number[k];
+        ++c.size[number[k]];
+    }
+    return c;
+}

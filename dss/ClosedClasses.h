@@ -1,0 +1,23 @@
+// The chain's structure: its closed (bottom strongly connected) classes and transient states.
+#ifndef VELMAR_DSS_CLOSEDCLASSES_H
+#define VELMAR_DSS_CLOSEDCLASSES_H
+
+#include <vector>
+
+struct Generator;
+
+struct ClosedClasses {
+    // classOf[i]: index of the closed class holding state i, or -1 for a transient state.
+    std::vector<int> classOf;
+    // size[c]: number of states of closed class c; classes are numbered by their smallest state.
+    std::vector<int> size;
+    int transient = 0;
+
+    int count() const { return (int)size.size(); }
+};
+
+// Finds the closed classes through positive rates, without recursion, in time and memory
+// linear in the states and transitions.
+ClosedClasses findClosedClasses(const Generator& q);
+
+#endif

@@ -1,0 +1,84 @@
+// The solution check: residual against the chain, sum and signs.
+#include "dss/SolutionCheck.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "dss/Generator.h"
+
+double residualBound(double accuracy)
+{
+    // a residual below a few thousand roundings cannot be asked for; NaN settings give the floor
+    const double floor = 1e-12;
+    return accuracy > floor ? accuracy : floor;
+}
+
+// ||pi Q||_inf, accumulated by source state.
+static double residualNorm(const Generator& q, const std::vector<double>& pi)
+{
+    std::vector<double> r(q.n, 0.0);
+    for (int i = 0; i < q.n; ++i) {
+        double p = pi[i];
+        r[i] -= p * q.exitRate[i];
+        for (int64_t k = q.start[i]; k < q.start[i + 1]; ++k) r[q.target[k]] += p * q.rate[k];
+    }
+    double m = 0.0;
+    for (double v : r) {
+        if (!std::isfinite(v)) return NAN;
+        m = std::max(m, std::fabs(v));
+    }
+    return m;
+}
+
+SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy)
+{
+    SolutionCheck c;
+    c.bound = residualBound(accuracy);
+    double largest = 0.0, sum = 0.0, smallest = INFINITY;
+    bool finite = true;
+    for (double p : pi) {
+        finite = finite && std::isfinite(p);
+        largest = std::max(largest, std::fabs(p));
+        smallest = std::min(smallest, p);
+        sum += p;
+    }
+    c.sum = sum;
+    c.mostNegative = pi.empty() ? 0.0 : smallest;
+    if (!finite) {
+        c.residual = NAN;
+        c.failure = "the solution contains values that are not finite numbers";
+        return c;
+    }
+    double scale = q.normInf() * largest;
+    double r = residualNorm(q, pi);
+    c.residual = scale > 0.0 ? r / scale : (r == 0.0 ? 0.0 : INFINITY);
+    const double rounding = 1e-12;
+    if (!(std::fabs(sum - 1.0) <= std::max(rounding, 64.0 * DBL_EPSILON * pi.size())))
+        c.failure = "the probabilities do not sum to 1";
+    else if (smallest < -std::max(c.bound, rounding) * largest)
+        c.failure = "some probabilities are clearly negative";
+    else if (!(c.residual <= c.bound))
+        c.failure = "the residual against the chain is above the bound";
+    else
+        c.passed = true;
+    return c;
+}
+
+bool normaliseProbabilities(std::vector<double>& pi)
+{
+    double sum = 0.0;
+    for (double p : pi) sum += p;
+    if (!(sum > 0.0) || !std::isfinite(sum)) return false;
+    for (double& p : pi) p /= sum;
+    return true;
+}
+
+void clearRoundingNoise(std::vector<double>& pi, double relative)
+{
+    double largest = 0.0;
+    for (double p : pi) largest = std::max(largest, std::fabs(p));
+    const double noise = relative * largest;
+    for (double& p : pi)
+        if (p <= 0.0 && p >= -noise) p = 0.0;
+}

@@ -1,0 +1,37 @@
+// The check every solution passes before it is reported: it is measured against the chain
+// as read, never against the factors that produced it.
+#ifndef VELMAR_DSS_SOLUTIONCHECK_H
+#define VELMAR_DSS_SOLUTIONCHECK_H
+
+#include <vector>
+
+struct Generator;
+
+struct SolutionCheck {
+    // ||pi Q||_inf / (||Q||_inf ||pi||_inf), pi being the vector as given.
+    double residual = 0.0;
+    // Largest residual that passes: tied to the requested accuracy.
+    double bound = 0.0;
+    double sum = 0.0;
+    // Smallest entry (negative when some probability is).
+    double mostNegative = 0.0;
+    bool passed = false;
+    // Why it failed, empty when it passed.
+    const char* failure = "";
+};
+
+// Residual bound for an accuracy setting (the -a value as a number).
+double residualBound(double accuracy);
+
+// Checks pi against q: residual, sum and sign of every entry.
+SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy);
+
+// Divides pi by its sum. Returns false when the sum is not a positive finite number (pi is
+// then left as it was).
+bool normaliseProbabilities(std::vector<double>& pi);
+
+// Writes negative entries no larger than relative times the largest entry, and -0, as +0:
+// rounding noise of the solve is never reported as a negative probability.
+void clearRoundingNoise(std::vector<double>& pi, double relative);
+
+#endif

@@ -1,0 +1,41 @@
+// What a solve did: the record from which the report, the debug lines, the progress lines
+// and the benchmark take their figures.
+#ifndef VELMAR_DSS_SOLVERECORD_H
+#define VELMAR_DSS_SOLVERECORD_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "dss/SolutionCheck.h"
+
+// One attempt at the vector: a method under one setting, and how it fared.
+struct SolveAttempt {
+    std::string method;        // "lu", ...
+    std::string ordering;      // "none" or the ordering used
+    double tolerance = 0.0;    // drop tolerance of the factorisation (relative)
+    int64_t factorEntries = 0; // entries kept in the factors
+    int64_t dropped = 0;       // factor entries dropped
+    int refinementPasses = 0;  // refinement pass counter at the end
+    bool refined = false;
+    int gmresIterations = 0;
+    bool gmresUsed = false;
+    bool converged = false;    // the method's own stopping rule was met
+    int iterations = 0;        // iterations of an iterative method
+    double seconds = 0.0;      // processor time of this attempt
+    bool outOfMemory = false;
+    SolutionCheck check;
+};
+
+struct SolveRecord {
+    int numStates = 0;
+    int64_t transitions = 0;
+    double timeUnit = 1.0;     // rates were divided by this before the solve
+    int closedClasses = 0;
+    int transientStates = 0;
+    std::vector<SolveAttempt> attempts;
+    SolutionCheck check;       // of the vector finally reported
+    bool valid() const { return check.passed; }
+};
+
+#endif
