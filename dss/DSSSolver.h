@@ -104,6 +104,7 @@ private:
     void note(const std::string& line);
     void solveAttempt(double tol, SolveAttempt& attempt);
     void checkVector(SolveAttempt& attempt);
+    void checkVectorNow(SolveAttempt& attempt);
     void toStateOrder(const std::vector<double>& x);
     void reportFailure(const std::string& reason);
 };

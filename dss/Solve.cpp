@@ -32,7 +32,11 @@ void DSSSolver::progress(const char* line, bool flush)
 void DSSSolver::note(const std::string& line)
 {
     fputs(line.c_str(), out);
-    if (debugFlag) fputs(line.c_str(), debugOut);
+    fflush(out);
+    if (debugFlag) {
+        fputs(line.c_str(), debugOut);
+        fflush(debugOut);
+    }
 }
 
 // Reads the chain once: its unit of time, its closed classes and the order of the load, in
@@ -40,6 +44,7 @@ void DSSSolver::note(const std::string& line)
 // equation of a recurrent state (no leading block of the system is then singular).
 void DSSSolver::prepareLoad()
 {
+    clock_t start = clock();
     chain = readGenerator(*stateLevel);
     rateUnit = timeUnit(chain);
     ClosedClasses classes = findClosedClasses(chain);
@@ -49,6 +54,7 @@ void DSSSolver::prepareLoad()
     record.timeUnit = rateUnit;
     record.closedClasses = classes.count();
     record.transientStates = classes.transient;
+    record.readSeconds = (double)(clock() - start) / CLOCKS_PER_SEC;
     positionOf.clear();
     const int n = chain.n;
     if (n == 0 || classes.classOf[n - 1] >= 0 || classes.count() == 0) return;
@@ -80,6 +86,13 @@ static std::string checkLine(const SolutionCheck& c)
 
 // Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
 void DSSSolver::checkVector(SolveAttempt& attempt)
+{
+    clock_t start = clock();
+    checkVectorNow(attempt);
+    record.checkSeconds += (double)(clock() - start) / CLOCKS_PER_SEC;
+}
+
+void DSSSolver::checkVectorNow(SolveAttempt& attempt)
 {
     if (solutionVector.empty()) {
         attempt.check = SolutionCheck();
@@ -151,7 +164,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     }
     toStateOrder(x);
     checkVector(attempt);
-    if (!attempt.check.passed && !attempt.gmresUsed && n > 0 && record.closedClasses <= 1) {
+    if (!attempt.check.passed && n > 0 && record.closedClasses <= 1) {
         if (!origA) {
             origA.reset(new Matrix[n]);
             readMatrix(origA.get());
@@ -159,9 +172,12 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
         // GMRES goes on until the vector passes the check itself
         std::vector<double> trial;
         auto passes = [&](const double* v) {
+            clock_t began = clock();
             trial.assign(v, v + n);
             for (int i = 0; i < n; ++i) trial[i] = positionOf.empty() ? v[i] : v[positionOf[i]];
-            return normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy).passed;
+            bool ok = normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy).passed;
+            record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
+            return ok;
         };
         GmresOutcome g = continueRefinement(A, origA.get(), x.data(), -1, attempt.check.failure, passes);
         attempt.gmresUsed = true;
