@@ -9,11 +9,11 @@
 #include <string>
 
 #include "dss/Generator.h"
+#include "dss/Gmres.h"
 #include "dss/SolveRecord.h"
 #include "framework/BaseStateLevelSolver.h"
 
 struct Matrix;
-struct GmresOutcome;
 
 // x to the integer power k by repeated multiplication or division.
 double port_pow(double x, int k);
@@ -90,6 +90,7 @@ public:
     double rateUnit = 1.0;
     std::vector<int> positionOf;
     int64_t droppedEntries = 0;
+    int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;
 
 private:

@@ -125,6 +125,7 @@ GmresOutcome DSSSolver::continueRefinement(Matrix* factors, Matrix* origA, doubl
     system.multiply = [&](const double* v, double* w) { multiply(origA, v, w); };
     system.precondition = [&](const double* r, double* z) { precondition(factors, r, z); };
     system.accept = std::move(accept);
+    system.iterationLimit = gmresLimit;
     GmresOutcome g = gmresRefine(system, x, accuracy);
     const char* verdict = g.converged ? "reached" : "not reached";
     char line[400];
