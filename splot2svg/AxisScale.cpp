@@ -119,7 +119,8 @@ int tickDecimals(const std::vector<double>& ticks)
     for (int d = 0; d <= 6; ++d) {
         double scale = std::pow(10.0, d);
         bool exact = std::all_of(ticks.begin(), ticks.end(), [&](double t) {
-            return std::fabs(t * scale - std::round(t * scale)) < 1e-6 * std::max(1.0, std::fabs(t * scale));
+            double v = t * scale;
+            return std::fabs(v - std::round(v)) <= 1e-9 * std::fabs(v);
         });
         if (exact) return d;
     }

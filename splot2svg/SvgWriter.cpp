@@ -1,6 +1,8 @@
 #include "splot2svg/SvgWriter.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -30,6 +32,9 @@ const double FAR = 5 * 72 * 10;
 const char* const COLOURS[] = {"#000000", "#D55E00", "#0072B2", "#009E73", "#CC79A7", "#E69F00", "#56B4E9"};
 const char* const DASHES[] = {"", "6 3", "2 2", "8 3 2 3"};
 const char* const MINUS = "\xE2\x88\x92";
+// A complementary probability is 1 - P(X <= x); under this it cannot be told from
+// zero (rounding of the sum), and a log scale leaves it out.
+const double ROUNDING_FLOOR = 64 * DBL_EPSILON;
 
 // A number as an SVG coordinate, in points.
 std::string num(double v)
@@ -108,7 +113,7 @@ Range dataExtent(const Figure& f, bool alongX, bool positiveOnly = false)
         for (const Curve& c : s.plot.curves) {
             for (const Point& p : c.points) {
                 double v = alongX ? p.x : p.y;
-                if (positiveOnly && !(v > 0)) continue;
+                if (positiveOnly && !(v > (f.kind == PlotKind::Complementary ? ROUNDING_FLOOR : 0))) continue;
                 lo = std::min(lo, v);
                 hi = std::max(hi, v);
             }
@@ -174,7 +179,17 @@ AxisPlan planY(const Figure& f)
         AxisPlan plan;
         plan.log = true;
         plan.range = logRange(positive.lo, positive.hi);
-        for (int e : decadeTicks(plan.range)) {
+        std::vector<int> decades = decadeTicks(plan.range);
+        if (decades.size() <= 3) {  // a few decades: 1, 2 and 5 times each power of ten, in plain numbers
+            for (int e = decades.front() - 1; e <= decades.back(); ++e) {
+                for (double m : {1.0, 2.0, 5.0}) {
+                    double v = m * std::pow(10.0, e);
+                    if (v >= plan.range.lo && v <= plan.range.hi) plan.ticks.push_back({v, tickLabel(v, -1), ""});
+                }
+            }
+            return plan;
+        }
+        for (int e : decades) {
             std::string power = e < 0 ? MINUS + std::to_string(-e) : std::to_string(e);
             plan.ticks.push_back({std::pow(10.0, e), "10", power});
         }
@@ -395,9 +410,10 @@ private:
         double before = f_.kind == PlotKind::Complementary ? 1 : 0;
         v.push_back({0, sy(before)});
         for (size_t k = 0; k < c.points.size(); ++k) {
-            double x = sx(c.points[k].x);
+            double x = sx(c.points[k].x), y = c.points[k].y;
+            if (y_.log && f_.kind == PlotKind::Complementary && y <= ROUNDING_FLOOR) y = 0;
             v.push_back({x, v.back().y});
-            v.push_back({x, sy(c.points[k].y)});
+            v.push_back({x, sy(y)});
         }
         v.push_back({w_, v.back().y});
         return v;
@@ -458,8 +474,39 @@ private:
         out << "\"/>\n";
     }
 
-    // Each series' line and name in a box in a corner the curves seldom reach:
-    // bottom right for a cumulative distribution, top right otherwise.
+    // Every line drawn for the series, in frame coordinates.
+    std::vector<std::pair<Point, Point>> segments() const
+    {
+        std::vector<std::pair<Point, Point>> all;
+        for (const Series& s : f_.series) {
+            for (const Curve& c : s.plot.curves) {
+                if (stems()) {
+                    for (const Point& p : c.points) all.push_back({{sx(p.x), baseline()}, {sx(p.x), sy(p.y)}});
+                    continue;
+                }
+                std::vector<Point> v = f_.kind == PlotKind::Mass || f_.kind == PlotKind::Other ? joined(c) : steps(c);
+                for (size_t k = 1; k < v.size(); ++k) all.push_back({v[k - 1], v[k]});
+                if (v.size() == 1) all.push_back({v[0], v[0]});
+            }
+        }
+        return all;
+    }
+
+    // How much of the drawing a box would hide: points along every line that fall inside it.
+    static size_t covered(const std::vector<std::pair<Point, Point>>& lines, double x0, double y0, double x1, double y1)
+    {
+        size_t n = 0;
+        for (const auto& [a, b] : lines) {
+            for (int k = 0; k <= 16; ++k) {
+                double t = k / 16.0, x = a.x + (b.x - a.x) * t, y = a.y + (b.y - a.y) * t;
+                if (x >= x0 && x <= x1 && y >= y0 && y <= y1) ++n;
+            }
+        }
+        return n;
+    }
+
+    // Each series' line and name in a box, in the corner of the frame where it hides
+    // least of the curves (top right when several hide nothing).
     void legend(std::ostream& out) const
     {
         if (f_.series.size() < 2) return;
@@ -467,8 +514,15 @@ private:
         for (const Series& s : f_.series) widest = std::max(widest, textWidth(s.label, LEGEND_FONT));
         double row = LEGEND_FONT * 1.4;
         double bw = 6 + 24 + 5 + widest + 6, bh = row * static_cast<double>(f_.series.size()) + 6;
-        double x0 = w_ - bw - 6;
-        double y0 = f_.kind == PlotKind::Cumulative && !y_.log ? h_ - bh - 6 : 6;
+        std::vector<std::pair<Point, Point>> lines = segments();
+        const Point corners[] = {{w_ - bw - 6, 6}, {w_ - bw - 6, h_ - bh - 6}, {6, 6}, {6, h_ - bh - 6}};
+        Point best = corners[0];
+        size_t least = SIZE_MAX;
+        for (const Point& c : corners) {
+            size_t n = covered(lines, c.x - 2, c.y - 2, c.x + bw + 2, c.y + bh + 2);
+            if (n < least) least = n, best = c;
+        }
+        double x0 = best.x, y0 = best.y;
         out << "<g id=\"legend\">\n<rect x=\"" << num(x0) << "\" y=\"" << num(y0) << "\" width=\"" << num(bw)
             << "\" height=\"" << num(bh) << "\" fill=\"white\" fill-opacity=\"0.9\" stroke=\"#999999\" stroke-width=\"0.5\"/>\n";
         for (size_t i = 0; i < f_.series.size(); ++i) {

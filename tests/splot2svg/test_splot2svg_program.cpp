@@ -516,12 +516,24 @@ TEST(Splot2Svg, ManyPointsGetAFittedRangeAndLogScaleShowsTheDecades)
     }
 
     // Probabilities of 0 have no place on a log scale: the zero of the complement is left out.
+    // Within a few decades the ticks are 1, 2 and 5 times the powers of ten.
     std::string wait = copyIn(dir, WAIT.file);
     r = run_program(SPLOT2SVG_BINARY, {"--log-y", "-", wait});
     EXPECT_EQ(r.status, 0);
     svg = parseSvg(r.out);
-    EXPECT_EQ(tickValuesOf(svg->byId("y-axis")), (std::vector<double>{0.1, 1}));
+    EXPECT_EQ(tickValuesOf(svg->byId("y-axis")), (std::vector<double>{0.05, 0.1, 0.2, 0.5, 1}));
+    EXPECT_EQ(texts(svg->byId("y-axis"), "tick-label"), (std::vector<std::string>{"0.05", "0.1", "0.2", "0.5", "1"}));
     EXPECT_EQ(r.out.find("nan"), std::string::npos);
+
+    // A complement that ends in rounding (1 - 0.9999999999999999) does not stretch the axis to 1e-16.
+    dir.write("ccdf.splot", plotFile("Probability Distribution Function (PDF)", "Q", "e",
+                                     {{0, 0.5}, {1, 0.25}, {2, 1.1102230246251565e-16}}));
+    r = run_program(SPLOT2SVG_BINARY, {"--log-y", "-", dir.file("ccdf.splot")});
+    svg = parseSvg(r.out);
+    EXPECT_GT(std::stod(svg->byId("y-axis")->attr("data-min")), 0.099);
+    std::vector<std::pair<double, double>> steps = coordinates(svg->byId("series-1")->all("polyline")[0]->attr("points"));
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_GT(steps[6].second, std::stod(svg->byId("frame")->attr("height")));  // the last step falls below the axis
 }
 
 TEST(Splot2Svg, SizeTitleAndTextOptions)
@@ -570,6 +582,20 @@ TEST(Splot2Svg, SeveralFilesOfOneKindShareAPictureWithALegend)
     }
     EXPECT_NE(colours[0], colours[1]);
     EXPECT_NE(colours[1], colours[2]);
+    // The legend sits where it hides no part of any curve.
+    const XmlElement* box = svg->byId("legend")->all("rect")[0];
+    double bx = std::stod(box->attr("x")), by = std::stod(box->attr("y"));
+    double bw = std::stod(box->attr("width")), bh = std::stod(box->attr("height"));
+    for (const XmlElement* line : svg->all("polyline")) {
+        std::vector<std::pair<double, double>> v = coordinates(line->attr("points"));
+        for (size_t k = 1; k < v.size(); ++k) {
+            for (double t = 0; t <= 1; t += 1.0 / 64) {
+                double x = v[k - 1].first + t * (v[k].first - v[k - 1].first);
+                double y = v[k - 1].second + t * (v[k].second - v[k - 1].second);
+                EXPECT_FALSE(x > bx && x < bx + bw && y > by && y < by + bh) << x << "," << y;
+            }
+        }
+    }
     // What differs is named after its legend entry; what is shared is said once.
     EXPECT_EQ(texts(svg->byId("caption")),
               (std::vector<std::string>{"fast: Project name: demo, Experiment name: fast",
