@@ -107,7 +107,8 @@ std::string makeFigure(std::vector<Series> series, const DrawOptions& options, F
     for (const Series& s : series) {
         if (plotKindOf(s.plot) == kind) continue;
         const Plot& odd = s.plot;
-        return s.source + ":" + std::to_string(odd.titleLine) + ": " + kindInWords(plotKindOf(odd)) +
+        std::string where = s.source + (odd.titleLine ? ":" + std::to_string(odd.titleLine) : "");
+        return where + ": " + kindInWords(plotKindOf(odd)) +
                " (\"" + odd.title + "\") cannot be drawn in one picture with " + kindInWords(kind) + " of " +
                series.front().source;
     }

@@ -150,6 +150,11 @@ TEST(PictureFigure, LegendEntriesNameWhatTellsTheFilesApart)
     EXPECT_EQ(makeFigure({seriesOf("a.splot", CCDF, "Q", "e"), seriesOf("b.splot", CDF, "Q", "e")}, o, f),
               "b.splot:8: a cumulative distribution (\"" + CDF +
                   "\") cannot be drawn in one picture with a complementary distribution of a.splot");
+    Series untitled = seriesOf("c.splot", "", "Q", "e");
+    untitled.plot.titleLine = 0;
+    EXPECT_EQ(makeFigure({seriesOf("a.splot", CCDF, "Q", "e"), untitled}, o, f),
+              "c.splot: a graph of no known kind (\"\") cannot be drawn in one picture with a complementary "
+              "distribution of a.splot");
 }
 
 TEST(PictureOptions, CommandLines)
