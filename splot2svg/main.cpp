@@ -6,6 +6,19 @@
 #include "splot2svg/Convert.h"
 #include "splot2svg/Options.h"
 
+#ifdef VELMAR_SANITIZE_BUILD
+// The font library behind the PNG renderer keeps its font caches until the
+// process ends; the leak checker is told they are not ours to free.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\nleak:libpango\n";
+}
+extern "C" const char* __lsan_default_options()
+{
+    return "print_suppressions=0";
+}
+#endif
+
 // Draws the files named; status 1 when any of them failed.
 int main(int argc, char** argv)
 {
