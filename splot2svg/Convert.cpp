@@ -16,12 +16,14 @@
 
 namespace {
 
+// Says what went wrong with a file; status 1.
 int fail(std::ostream& messages, const std::string& path, const std::string& why)
 {
     messages << "splot2svg: " << path << ": " << why << "\n";
     return 1;
 }
 
+// Whether s ends in the (lower-case) suffix, in any case.
 bool endsWith(const std::string& s, const std::string& suffix)
 {
     if (s.size() < suffix.size()) return false;

@@ -85,6 +85,7 @@ std::vector<std::string> captionOf(const std::vector<Series>& series)
     return own;
 }
 
+// The title that names the kind of plot and, when shared, the variable.
 std::string titleFor(PlotKind kind, const std::string& variable, const Plot& first)
 {
     std::string of = variable.empty() ? "" : " of " + variable;

@@ -54,6 +54,7 @@ bool readSize(const std::string& text, DrawOptions& d)
     return true;
 }
 
+// A command line refused for the reason given.
 CommandLine failed(const std::string& why)
 {
     CommandLine c;

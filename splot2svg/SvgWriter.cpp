@@ -1,7 +1,6 @@
 #include "splot2svg/SvgWriter.h"
 
 #include <algorithm>
-#include <cfloat>
 #include <cstdint>
 #include <cmath>
 #include <cstdio>
@@ -9,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "splot2svg/AxisPlan.h"
 #include "splot2svg/AxisScale.h"
 #include "splot2svg/Font.h"
 #include "splot2svg/XmlText.h"
@@ -31,10 +31,6 @@ const double FAR = 5 * 72 * 10;
 // Colours a reader with any colour vision tells apart, and dashes for grey print.
 const char* const COLOURS[] = {"#000000", "#D55E00", "#0072B2", "#009E73", "#CC79A7", "#E69F00", "#56B4E9"};
 const char* const DASHES[] = {"", "6 3", "2 2", "8 3 2 3"};
-const char* const MINUS = "\xE2\x88\x92";
-// A complementary probability is 1 - P(X <= x); under this it cannot be told from
-// zero (rounding of the sum), and a log scale leaves it out.
-const double ROUNDING_FLOOR = 64 * DBL_EPSILON;
 
 // A number as an SVG coordinate, in points.
 std::string num(double v)
@@ -58,11 +54,13 @@ double textWidth(const std::string& text, double size)
     return static_cast<double>(utf8Length(text)) * size * 0.56;
 }
 
+// The attributes of text in the picture's one family at a size.
 std::string fontAttributes(double size)
 {
     return " font-family=\"" + cssFontFamily("Helvetica") + "\" font-size=\"" + num(size) + "\"";
 }
 
+// An SVG colour for a gray level (0 black, 1 white).
 std::string grayColour(double gray)
 {
     int level = static_cast<int>(std::lround(std::clamp(gray, 0.0, 1.0) * 255));
@@ -93,113 +91,7 @@ std::vector<std::string> wrap(const std::vector<std::string>& lines, double widt
     return out;
 }
 
-struct Tick {
-    double value = 0;
-    std::string label;     // the label, or the base "10" of a power
-    std::string exponent;  // the power of ten of a logarithmic axis's label
-};
-
-struct AxisPlan {
-    Range range;
-    bool log = false;
-    std::vector<Tick> ticks;
-};
-
-// The extent of every series' points on one coordinate; positive values only when asked.
-Range dataExtent(const Figure& f, bool alongX, bool positiveOnly = false)
-{
-    double lo = INFINITY, hi = -INFINITY;
-    for (const Series& s : f.series) {
-        for (const Curve& c : s.plot.curves) {
-            for (const Point& p : c.points) {
-                double v = alongX ? p.x : p.y;
-                if (positiveOnly && !(v > (f.kind == PlotKind::Complementary ? ROUNDING_FLOOR : 0))) continue;
-                lo = std::min(lo, v);
-                hi = std::max(hi, v);
-            }
-        }
-    }
-    if (!alongX && f.kind == PlotKind::Complementary) {  // the step curve starts at 1, left of every value
-        lo = std::min(lo, 1.0);
-        hi = std::max(hi, 1.0);
-    }
-    return lo <= hi ? Range{lo, hi} : Range{positiveOnly ? 0.1 : 0, 1};
-}
-
-bool integerValues(const Figure& f)
-{
-    for (const Series& s : f.series) {
-        for (const Curve& c : s.plot.curves) {
-            for (const Point& p : c.points) {
-                if (p.x != std::floor(p.x)) return false;
-            }
-        }
-    }
-    return true;
-}
-
-// The widest range the files give for an axis (their minima and maxima), with the first file's interval.
-AxisPlan fileAxis(const Figure& f, const Axis Plot::*axis, Range data)
-{
-    std::optional<double> lo, hi;
-    for (const Series& s : f.series) {
-        const Axis& a = s.plot.*axis;
-        if (a.minimum && std::isfinite(*a.minimum)) lo = lo ? std::min(*lo, *a.minimum) : *a.minimum;
-        if (a.maximum && std::isfinite(*a.maximum)) hi = hi ? std::max(*hi, *a.maximum) : *a.maximum;
-    }
-    const Axis& first = f.series.front().plot.*axis;
-    AxisPlan plan;
-    plan.range = axisRange(lo, hi, data);
-    for (double v : tickValues(plan.range, first.interval)) plan.ticks.push_back({v, tickLabel(v, first.decimals), ""});
-    return plan;
-}
-
-// Round ticks labelled with the digits they need.
-AxisPlan roundAxis(Range range, bool integers)
-{
-    AxisPlan plan;
-    plan.range = range;
-    std::vector<double> values = roundTicks(range, integers);
-    int decimals = tickDecimals(values);
-    for (double v : values) plan.ticks.push_back({v, tickLabel(v, decimals), ""});
-    return plan;
-}
-
-AxisPlan planX(const Figure& f)
-{
-    Range data = dataExtent(f, true);
-    if (f.options.fileRanges) return fileAxis(f, &Plot::x, data);
-    return roundAxis(fittedRange(data, false), integerValues(f));
-}
-
-AxisPlan planY(const Figure& f)
-{
-    if (f.options.logY) {
-        Range positive = dataExtent(f, false, true);
-        AxisPlan plan;
-        plan.log = true;
-        plan.range = logRange(positive.lo, positive.hi);
-        std::vector<int> decades = decadeTicks(plan.range);
-        if (decades.size() <= 3) {  // a few decades: 1, 2 and 5 times each power of ten, in plain numbers
-            for (int e = decades.front() - 1; e <= decades.back(); ++e) {
-                for (double m : {1.0, 2.0, 5.0}) {
-                    double v = m * std::pow(10.0, e);
-                    if (v >= plan.range.lo && v <= plan.range.hi) plan.ticks.push_back({v, tickLabel(v, -1), ""});
-                }
-            }
-            return plan;
-        }
-        for (int e : decades) {
-            std::string power = e < 0 ? MINUS + std::to_string(-e) : std::to_string(e);
-            plan.ticks.push_back({std::pow(10.0, e), "10", power});
-        }
-        return plan;
-    }
-    Range data = dataExtent(f, false);
-    if (f.options.fileRanges) return fileAxis(f, &Plot::y, data);
-    return roundAxis(fittedRange(data, true), false);
-}
-
+// The estimated width of a tick label, a power's smaller exponent included.
 double tickLabelWidth(const Tick& t)
 {
     return textWidth(t.label, TICK_FONT) + textWidth(t.exponent, TICK_FONT * 0.75);
@@ -209,6 +101,7 @@ class SvgFigure {
 public:
     explicit SvgFigure(const Figure& f) : f_(f), x_(planX(f)), y_(planY(f)) { layout(); }
 
+    // The whole document: title, graph with axes, series and legend, caption.
     PictureSize write(std::ostream& out)
     {
         std::string family = cssFontFamily("Helvetica");
@@ -238,6 +131,7 @@ public:
     }
 
 private:
+    // Data to frame coordinates (points from the frame's top left).
     double sx(double x) const { return w_ * (x - x_.range.lo) / (x_.range.hi - x_.range.lo); }
     double sy(double y) const
     {
@@ -248,7 +142,9 @@ private:
     }
     double baseline() const { return y_.log ? h_ : std::clamp(sy(0), 0.0, h_); }
     double clip() const { return MARKER_RADIUS + 1; }
+    // One mass function alone is drawn as stems; several share lines with markers.
     bool stems() const { return f_.kind == PlotKind::Mass && f_.series.size() == 1; }
+    // Whether the points of a curve get markers.
     bool markers(const Curve& c) const
     {
         if (f_.kind == PlotKind::Other) return c.diamonds && c.markerSize > 0;
@@ -276,6 +172,7 @@ private:
         height_ = top_ + h_ + bottom;
     }
 
+    // One line of text; anchor is "start", "middle" or "end".
     void text(std::ostream& out, const std::string& line, double x, double y, double size, const char* anchor,
               const std::string& extra = "") const
     {
@@ -283,6 +180,7 @@ private:
             << anchor << "\"" << extra << ">" << xmlEscape(line) << "</text>\n";
     }
 
+    // A tick label carrying its value, with a raised exponent for a power of ten.
     void tickLabel(std::ostream& out, const Tick& t, double x, double y, const char* anchor) const
     {
         out << "<text class=\"tick-label\" data-value=\"" << exact(t.value) << "\" x=\"" << num(x) << "\" y=\""
@@ -303,6 +201,7 @@ private:
         return stride;
     }
 
+    // Faint lines across the frame at the Y ticks.
     void grid(std::ostream& out) const
     {
         out << "<path id=\"grid\" fill=\"none\" stroke=\"#dddddd\" stroke-width=\"0.5\" d=\"";
@@ -313,6 +212,7 @@ private:
         out << "\"/>\n";
     }
 
+    // Ticks below the frame, their labels (thinned when crowded) and the X label.
     void xAxis(std::ostream& out) const
     {
         double widest = 0;
@@ -332,6 +232,7 @@ private:
         out << "</g>\n";
     }
 
+    // Ticks left of the frame, their labels and the Y label turned upright.
     void yAxis(std::ostream& out) const
     {
         double widest = 0;
@@ -352,6 +253,7 @@ private:
         out << "</g>\n";
     }
 
+    // The colour of series i and, when there are several, its dash pattern.
     std::string strokeOf(size_t i) const
     {
         std::string s = std::string(" stroke=\"") + COLOURS[i % 7] + "\"";
@@ -360,6 +262,7 @@ private:
         return s;
     }
 
+    // Series i as its kind is drawn, cut at the frame.
     void series(std::ostream& out, size_t i) const
     {
         const Series& s = f_.series[i];
@@ -394,6 +297,7 @@ private:
         out << "\"/>\n";
     }
 
+    // The points of a curve in frame coordinates, joined in order.
     std::vector<Point> joined(const Curve& c) const
     {
         std::vector<Point> v;
@@ -419,6 +323,7 @@ private:
         return v;
     }
 
+    // One line through the vertices.
     void polyline(std::ostream& out, const std::vector<Point>& v, const std::string& stroke, const char* cls) const
     {
         if (v.empty()) return;
@@ -461,6 +366,7 @@ private:
         }
     }
 
+    // A marker on each point that the Y axis can show.
     void dots(std::ostream& out, const Curve& c, const std::string& colour, size_t shape) const
     {
         bool fileDiamonds = f_.kind == PlotKind::Other;
