@@ -147,6 +147,7 @@ private:
     // Whether the points of a curve get markers.
     bool markers(const Curve& c) const
     {
+        if (c.points.empty()) return false;
         if (f_.kind == PlotKind::Other) return c.diamonds && c.markerSize > 0;
         return f_.kind == PlotKind::Mass && c.points.size() <= MARKER_LIMIT;
     }
@@ -271,7 +272,7 @@ private:
             << "\" clip-path=\"url(#plot-area)\">\n";
         for (const Curve& c : s.plot.curves) {
             if (f_.kind == PlotKind::Other) fileCurve(out, c);
-            else if (stems()) stemLines(out, c);
+            else if (stems() && !c.points.empty()) stemLines(out, c);
             else if (f_.kind == PlotKind::Mass) polyline(out, joined(c), strokeOf(i), "line");
             else polyline(out, steps(c), strokeOf(i), "steps");
             if (markers(c)) dots(out, c, f_.kind == PlotKind::Other ? grayColour(c.gray) : COLOURS[i % 7], i);

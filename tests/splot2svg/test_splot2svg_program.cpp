@@ -737,3 +737,16 @@ TEST(Splot2Svg, PlotFilesOfTheTandemExampleOverlaidAndOnALogScale)
     }
     EXPECT_EQ(texts(svg->byId("caption")).back(), "Project name: demo, Study name: queues, Experiment name: tandem");
 }
+
+TEST(Splot2Svg, AFileWithoutPointsDrawsEmptyAxesWithAWarning)
+{
+    TempDir dir;
+    dir.write("empty.splot", plotFile(MASS_TITLE, "Q", "e", {}));
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", dir.file("empty.splot")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "splot2svg: " + dir.file("empty.splot") + ": warning: no points to draw\n");
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    EXPECT_TRUE(svg->byId("series-1")->children.empty());  // no stems, no markers, not even empty ones
+    EXPECT_GE(tickValuesOf(svg->byId("y-axis")).size(), 2u);
+    EXPECT_EQ(r.out.find("nan"), std::string::npos);
+}
