@@ -49,7 +49,7 @@ void DrnReader::readRewards(std::string& rest)
         from = comma + 1;
     }
     if (values.size() != reward_names.size())
-        in.fault("[" + inner + "]", "the state has " + std::to_string(values.size()) + " rewards for " +
+        in.fault("[" + inner + "]", "the line gives " + std::to_string(values.size()) + " reward(s) for " +
                                         std::to_string(reward_names.size()) + " reward models");
     for (size_t k = 0; k < values.size(); ++k) rewards[k].push_back(values[k]);
 }
@@ -159,10 +159,10 @@ void DrnReader::readBody()
 void DrnReader::finishModel()
 {
     if (model.num_states != declared_states)
-        in.faultAtEnd("the file holds " + std::to_string(model.num_states) + " states where @nr_states says " +
+        in.faultAtEnd("the file holds " + std::to_string(model.num_states) + " state(s) where @nr_states says " +
                       std::to_string(declared_states));
     if (declared_choices >= 0 && actions != declared_choices)
-        in.faultAtEnd("the file holds " + std::to_string(actions) + " actions where @nr_choices says " +
+        in.faultAtEnd("the file holds " + std::to_string(actions) + " action(s) where @nr_choices says " +
                       std::to_string(declared_choices));
     const int n = model.num_states;
     for (size_t l = 0; l < labels.size(); ++l) {

@@ -64,8 +64,8 @@ static void readState(ChainLineReader& in, int s, std::vector<std::vector<double
     if (!parenthesised(line.substr(colon + 1), items))
         in.fault(trim(line.substr(colon + 1)), "the values stand in parentheses, as (1,0)");
     if (items.size() != values.size())
-        in.fault(trim(line.substr(colon + 1)), "the state has " + std::to_string(items.size()) +
-                                                  " values for " + std::to_string(values.size()) + " variables");
+        in.fault(trim(line.substr(colon + 1)), "the line gives " + std::to_string(items.size()) + " value(s) for " +
+                                                  std::to_string(values.size()) + " variables");
     for (size_t v = 0; v < items.size(); ++v)
         if (!variableValue(items[v], values[v][s]))
             in.fault(items[v], "a value is a finite number, true or false");
