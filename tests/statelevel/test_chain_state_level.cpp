@@ -183,3 +183,39 @@ TEST(ChainStateLevel, InitialStateComesFromTheInitLabelOrIsStateZero)
     EXPECT_EQ(unlabelled.getInitialState(), 0);
     EXPECT_EQ(unlabelled.getNumberOfPVs(), 0);
 }
+
+TEST(ChainStateLevel, DrnPassesOverWhatItDoesNotUse)
+{
+    // comments anywhere, an unknown section, line ends with carriage returns,
+    // an exit rate that leaves out the self-loop, rewards on an action line
+    TempDir dir;
+    dir.write("a.drn", "// made by hand\r\n@type: CTMC\r\n@value_type: double\r\n@parameters\r\n"
+                       "@reward_models\r\nr\r\n@nr_states\r\n2\r\n@nr_choices\r\n2\r\n@model\r\n"
+                       "state 0 !1 [2.5] init\r\n\taction 0 [7]\r\n\t\t1 : 1\r\n\t\t0 : 4\r\n"
+                       "// between states\r\nstate 1 !2.0000001 [0.5] \"done\"\r\n\taction x\r\n"
+                       "\t\t0 : 2\r\n");
+    DrnStateLevel level(dir.file("a"));
+    EXPECT_EQ(allEdgesOf(level), (std::vector<Entry>{{0, 0, 4.0}, {1, 0, 2.0}, {0, 1, 1.0}}));
+    ASSERT_EQ(level.getNumberOfPVs(), 3);
+    EXPECT_STREQ(level.getPVName(0), "init");
+    EXPECT_STREQ(level.getPVName(1), "done");
+    EXPECT_STREQ(level.getPVName(2), "r");
+    EXPECT_EQ(pvValues(level), (std::vector<std::vector<double>>{{1, 0}, {0, 1}, {2.5, 0.5}}));
+}
+
+TEST(ChainStateLevel, PrismReadsCommentsActionsBooleansAndNumberedRewards)
+{
+    TempDir dir;
+    dir.write("a.tra", "3 4\n0 1 1.5 go\n1 2 2e0 go\n2 0 .5\n1 0 1\n");
+    dir.write("a.sta", "(x,up)\n0:(-1,false)\n1:(0,true)\n2:(2.5,true)\n");
+    dir.write("a1.srew", "# Reward structure \"cost\"\n# State rewards\n3 1\n2 4\n");
+    dir.write("a2.srew", "3 2\n0 1\n1 1\n");
+    PrismStateLevel level(dir.file("a"));
+    EXPECT_EQ(allRows(level),
+              (std::vector<Entry>{{0, 1, 1.5}, {1, 2, 2.0}, {1, 0, 1.0}, {2, 0, 0.5}}));
+    std::vector<std::string> names;
+    for (int p = 0; p < level.getNumberOfPVs(); ++p) names.push_back(level.getPVName(p));
+    EXPECT_EQ(names, (std::vector<std::string>{"x", "up", "cost", "reward2"}));
+    EXPECT_EQ(pvValues(level),
+              (std::vector<std::vector<double>>{{-1, 0, 2.5}, {0, 1, 1}, {0, 0, 4}, {1, 1, 0}}));
+}
