@@ -53,8 +53,7 @@ inline void walk_chain(ChainStateLevel& level)
 
 // Loads "m" with the state level Level; a refused file ends through
 // chain_file_fault with a message that names the file.
-template <class Level>
-inline void load_chain()
+template <class Level> inline void load_chain()
 {
     ChainStateLevel* level = nullptr;
     try {

@@ -4,12 +4,6 @@
 #include "statelevel/Chain/chain_file_fault.h"
 #include "statelevel/Flat/flat_file_exit.h"
 
-void flat_file_exit(int status)
-{
-    throw FlatFileExit{status};
-}
+void flat_file_exit(int status) { throw FlatFileExit{status}; }
 
-void chain_file_fault(const ChainFault& fault)
-{
-    throw ChainFileExit{fault.message()};
-}
+void chain_file_fault(const ChainFault& fault) { throw ChainFileExit{fault.message()}; }

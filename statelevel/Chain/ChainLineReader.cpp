@@ -138,7 +138,6 @@ static bool decimalShape(const std::string& t)
 bool parse_real(const std::string& token, double& value)
 {
     if (!decimalShape(token)) return false;
-    errno = 0;
     double v = strtod(token.c_str(), nullptr);
     if (!std::isfinite(v)) return false;
     value = v;

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <string>
 
-class ChainLineReader {
+class ChainLineReader
+{
 public:
     explicit ChainLineReader(std::string path) : name(std::move(path)) {}
     ChainLineReader(const ChainLineReader&) = delete;
@@ -47,7 +48,8 @@ private:
 };
 
 // Splits a line into words separated by blanks.
-class LineWords {
+class LineWords
+{
 public:
     explicit LineWords(const std::string& s, size_t from = 0) : text(s), pos(from) {}
     // The next word; false when only blanks are left.

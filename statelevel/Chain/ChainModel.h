@@ -15,9 +15,9 @@ struct ChainModel {
     std::vector<int> target;
     std::vector<double> rate;
     std::vector<std::string> pv_names;
-    std::vector<std::vector<double>> pv_values;  // [pv][state]
-    std::vector<int> pv_kinds;                   // 3: steady state
-    std::vector<std::string> files_read;         // in the order they were read
+    std::vector<std::vector<double>> pv_values; // [pv][state]
+    std::vector<int> pv_kinds;                  // 3: steady state
+    std::vector<std::string> files_read;        // in the order they were read
 
     // Appends a transition.
     void addEdge(int from, int to, double r)

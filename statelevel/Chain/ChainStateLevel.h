@@ -13,17 +13,19 @@
 #include "statelevel/BaseStateLevel.h"
 #include "statelevel/Chain/ChainModel.h"
 
-class ChainStateLevel : public BaseStateLevel {
+class ChainStateLevel : public BaseStateLevel
+{
 public:
     // Transitions grouped by a major index (source or destination).
     struct Grouped {
-        std::vector<int64_t> start;  // N+1 entries
-        std::vector<int> minor;      // the other end of each transition
+        std::vector<int64_t> start; // N+1 entries
+        std::vector<int> minor;     // the other end of each transition
         std::vector<double> rate;
     };
 
     // The current transition of a walk over the majors [major, major_end).
-    class RangeEdge : public Edge {
+    class RangeEdge : public Edge
+    {
     public:
         const Grouped* group = nullptr;
         bool major_is_row = true;
@@ -49,7 +51,8 @@ public:
         void settle();
     };
 
-    class RangeIterator : public EdgeBaseIterator {
+    class RangeIterator : public EdgeBaseIterator
+    {
     public:
         RangeEdge edge;
         Iterator& operator++() override;
@@ -62,7 +65,8 @@ public:
     };
 
     // A selection of majors: one row, one column, or every column.
-    class Range : public EdgeBaseContainer {
+    class Range : public EdgeBaseContainer
+    {
     public:
         const Grouped* group = nullptr;
         bool major_is_row = true;
@@ -72,7 +76,8 @@ public:
         void begin(Iterator* it, EdgeBuffer& buf) override;
     };
 
-    class PVIterator : public PVBaseIterator {
+    class PVIterator : public PVBaseIterator
+    {
     public:
         PVPair* current = nullptr;
         PVPair* stop = nullptr;
@@ -85,7 +90,8 @@ public:
         void fill(PVBuffer& buf);
     };
 
-    class PV : public PVBaseContainer {
+    class PV : public PVBaseContainer
+    {
     public:
         std::vector<PVPair>* pairs = nullptr;
         void begin(Iterator* it) override;
@@ -138,8 +144,8 @@ public:
 
     int num_states = 0;
     int initial_state = 0;
-    Grouped rows;     // by source, in file order
-    Grouped columns;  // by destination, sources ascending
+    Grouped rows;    // by source, in file order
+    Grouped columns; // by destination, sources ascending
     std::vector<std::string> pv_names;
     std::vector<std::vector<PVPair>> pv_values;
     std::vector<std::string> files_read;

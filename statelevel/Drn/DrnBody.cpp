@@ -23,8 +23,9 @@ void DrnReader::finishState()
     if (closeTo(exit_rate, rate_sum) || closeTo(exit_rate, rate_sum - loop_sum)) return;
     char sum[64];
     snprintf(sum, sizeof sum, "%g", rate_sum);
-    chain_file_fault({in.path(), state_line, exit_token,
-                      std::string("the exit rate differs from the sum of the state's rates, ") + sum});
+    chain_file_fault(
+        {in.path(), state_line, exit_token,
+         std::string("the exit rate differs from the sum of the state's rates, ") + sum});
 }
 
 void DrnReader::readRewards(std::string& rest)
@@ -41,7 +42,8 @@ void DrnReader::readRewards(std::string& rest)
     std::vector<double> values;
     for (size_t from = 0; !trim(inner).empty();) {
         size_t comma = inner.find(',', from);
-        std::string item = trim(inner.substr(from, comma == std::string::npos ? comma : comma - from));
+        std::string item =
+            trim(inner.substr(from, comma == std::string::npos ? comma : comma - from));
         double v = 0.0;
         if (!parse_real(item, v)) in.fault(item, "a reward is a finite number");
         values.push_back(v);
@@ -49,8 +51,9 @@ void DrnReader::readRewards(std::string& rest)
         from = comma + 1;
     }
     if (values.size() != reward_names.size())
-        in.fault("[" + inner + "]", "the line gives " + std::to_string(values.size()) + " reward(s) for " +
-                                        std::to_string(reward_names.size()) + " reward models");
+        in.fault("[" + inner + "]", "the line gives " + std::to_string(values.size()) +
+                                        " reward(s) for " + std::to_string(reward_names.size()) +
+                                        " reward models");
     for (size_t k = 0; k < values.size(); ++k) rewards[k].push_back(values[k]);
 }
 
@@ -77,7 +80,8 @@ void DrnReader::readLabels(const std::string& rest)
         }
         if (rest[pos] == '"') {
             size_t close = rest.find('"', pos + 1);
-            if (close == std::string::npos) in.fault(rest.substr(pos), "a quoted label lacks its closing quote");
+            if (close == std::string::npos)
+                in.fault(rest.substr(pos), "a quoted label lacks its closing quote");
             addLabel(rest.substr(pos + 1, close - pos - 1));
             pos = close + 1;
             continue;
@@ -93,7 +97,8 @@ void DrnReader::readStateLine(LineWords& w)
 {
     std::string id;
     int s = -1;
-    if (!w.next(id) || !parse_index(id, s)) in.fault(id.empty() ? "state" : id, "a state line reads state <number> ...");
+    if (!w.next(id) || !parse_index(id, s))
+        in.fault(id.empty() ? "state" : id, "a state line reads state <number> ...");
     int expected = model.num_states;
     if (s != expected) in.fault(id, "state " + std::to_string(expected) + " was expected here");
     if (s >= declared_states)
@@ -120,22 +125,26 @@ void DrnReader::readStateLine(LineWords& w)
 void DrnReader::readAction(const std::string& word)
 {
     if (current < 0) in.fault(word, "an action before the first state");
-    if (state_actions > 0) in.fault(trim(in.text()), "a second action in one state: the model is not a chain");
+    if (state_actions > 0)
+        in.fault(trim(in.text()), "a second action in one state: the model is not a chain");
     ++state_actions;
     ++actions;
 }
 
 void DrnReader::readTransition(const std::string& line)
 {
-    if (current < 0 || state_actions == 0) in.fault(line, "a transition before its state's action line");
+    if (current < 0 || state_actions == 0)
+        in.fault(line, "a transition before its state's action line");
     size_t colon = line.find(':');
     std::string target = trim(line.substr(0, colon)), rate = trim(line.substr(colon + 1));
     int to = -1;
     double r = 0.0;
     if (!parse_index(target, to)) in.fault(target, "the target is not a state number");
     if (to >= declared_states)
-        in.fault(target, "the target is not below the number of states, " + std::to_string(declared_states));
-    if (!parse_real(rate, r) || r < 0.0) in.fault(rate, "a rate is a finite number of at least zero");
+        in.fault(target, "the target is not below the number of states, " +
+                             std::to_string(declared_states));
+    if (!parse_real(rate, r) || r < 0.0)
+        in.fault(rate, "a rate is a finite number of at least zero");
     model.addEdge(current, to, r);
     rate_sum += r;
     if (to == current) loop_sum += r;
@@ -159,11 +168,11 @@ void DrnReader::readBody()
 void DrnReader::finishModel()
 {
     if (model.num_states != declared_states)
-        in.faultAtEnd("the file holds " + std::to_string(model.num_states) + " state(s) where @nr_states says " +
-                      std::to_string(declared_states));
+        in.faultAtEnd("the file holds " + std::to_string(model.num_states) +
+                      " state(s) where @nr_states says " + std::to_string(declared_states));
     if (declared_choices >= 0 && actions != declared_choices)
-        in.faultAtEnd("the file holds " + std::to_string(actions) + " action(s) where @nr_choices says " +
-                      std::to_string(declared_choices));
+        in.faultAtEnd("the file holds " + std::to_string(actions) +
+                      " action(s) where @nr_choices says " + std::to_string(declared_choices));
     const int n = model.num_states;
     for (size_t l = 0; l < labels.size(); ++l) {
         std::vector<double> marks(n, 0.0);
@@ -171,7 +180,8 @@ void DrnReader::finishModel()
         if (labels[l] == "init" && !labelled[l].empty()) model.initial_state = labelled[l][0];
         model.addPV(labels[l], std::move(marks));
     }
-    for (size_t r = 0; r < reward_names.size(); ++r) model.addPV(reward_names[r], std::move(rewards[r]));
+    for (size_t r = 0; r < reward_names.size(); ++r)
+        model.addPV(reward_names[r], std::move(rewards[r]));
 }
 
 ChainModel DrnReader::read()

@@ -38,7 +38,8 @@ void DrnReader::readSection(const std::string& line)
     if (line.compare(0, 6, "@type:") == 0) {
         std::string type = trim(line.substr(6));
         if (!sameWord(type, "CTMC"))
-            in.fault(type.empty() ? line : type, "the model is not a continuous-time Markov chain (@type: CTMC)");
+            in.fault(type.empty() ? line : type,
+                     "the model is not a continuous-time Markov chain (@type: CTMC)");
         have_type = true;
     } else if (line == "@parameters") {
         std::string value = sectionValue();
@@ -56,7 +57,8 @@ void DrnReader::readSection(const std::string& line)
     } else if (line == "@nr_states" || line == "@nr_choices") {
         std::string value = sectionValue();
         int n = -1;
-        if (!parse_index(value, n)) in.fault(value.empty() ? line : value, "a count follows " + line);
+        if (!parse_index(value, n))
+            in.fault(value.empty() ? line : value, "a count follows " + line);
         if (line == "@nr_states" && n < 1) in.fault(value, "a chain has at least one state");
         (line == "@nr_states" ? declared_states : declared_choices) = n;
     } else {
@@ -75,7 +77,8 @@ void DrnReader::readHeader()
         if (!fetch()) in.faultAtEnd("the file ends before @model");
         std::string line = trim(in.text());
         if (line.empty()) continue;
-        if (line[0] != '@') in.fault(line, "a header line starts with @ (the states follow @model)");
+        if (line[0] != '@')
+            in.fault(line, "a header line starts with @ (the states follow @model)");
         if (line == "@model") break;
         readSection(line);
     }

@@ -11,7 +11,8 @@
 #include "statelevel/Chain/ChainLineReader.h"
 #include "statelevel/Chain/ChainModel.h"
 
-class DrnReader {
+class DrnReader
+{
 public:
     explicit DrnReader(const std::string& path) : in(path) {}
 
@@ -47,10 +48,10 @@ private:
     int declared_choices = -1;
     long actions = 0;
     std::vector<std::string> reward_names;
-    std::vector<std::vector<double>> rewards;  // [reward model][state]
+    std::vector<std::vector<double>> rewards; // [reward model][state]
     std::vector<std::string> labels;
-    std::vector<std::vector<int>> labelled;  // [label]: its states
-    ChainModel names_seen;                   // every PV name so far, for the checks
+    std::vector<std::vector<int>> labelled; // [label]: its states
+    ChainModel names_seen;                  // every PV name so far, for the checks
 
     // the state being read
     int current = -1;

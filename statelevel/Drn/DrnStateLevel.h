@@ -7,7 +7,8 @@
 #include "statelevel/Chain/ChainStateLevel.h"
 #include "statelevel/Drn/DrnReader.h"
 
-class DrnStateLevel : public ChainStateLevel {
+class DrnStateLevel : public ChainStateLevel
+{
 public:
     explicit DrnStateLevel(const std::string& base)
         : ChainStateLevel(DrnReader(base + ".drn").read())

@@ -41,7 +41,8 @@ static void readLabelledState(ChainLineReader& in, int n, std::vector<std::vecto
     int s = -1;
     if (colon == std::string::npos || !parse_index(index, s))
         in.fault(trim(line), "a state line reads state: label label ...");
-    if (s >= n) in.fault(index, "the state is not below the number of states, " + std::to_string(n));
+    if (s >= n)
+        in.fault(index, "the state is not below the number of states, " + std::to_string(n));
     LineWords w(line, colon + 1);
     std::string word;
     while (w.next(word)) {
@@ -58,7 +59,8 @@ void read_prism_lab(const std::string& path, ChainModel& model)
     if (!in.openIfPresent()) return;
     model.files_read.push_back(path);
     std::vector<std::string> names = readLabelNames(in, model);
-    std::vector<std::vector<double>> marks(names.size(), std::vector<double>(model.num_states, 0.0));
+    std::vector<std::vector<double>> marks(names.size(),
+                                           std::vector<double>(model.num_states, 0.0));
     while (in.nextContent("#")) readLabelledState(in, model.num_states, marks);
     for (size_t l = 0; l < names.size(); ++l) {
         if (names[l] != "init") continue;

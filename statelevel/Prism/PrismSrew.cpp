@@ -21,7 +21,8 @@ static std::string structureName(const std::string& line)
 static int readHeader(ChainLineReader& in, const ChainModel& model, std::string& name)
 {
     for (;;) {
-        if (!in.nextContent()) in.faultAtEnd("the file ends before the line with the numbers of states and entries");
+        if (!in.nextContent())
+            in.faultAtEnd("the file ends before the line with the numbers of states and entries");
         std::string t = trim(in.text());
         if (t[0] != '#') break;
         std::string named = structureName(t);
@@ -35,9 +36,11 @@ static int readHeader(ChainLineReader& in, const ChainModel& model, std::string&
     if (!parse_index(states, n)) in.fault(states, "the number of states is not a count");
     if (n != model.num_states)
         in.fault(states, "the transition file has " + std::to_string(model.num_states) + " states");
-    if (!w.next(count) || !parse_index(count, entries)) in.fault(count, "the number of entries is not a count");
+    if (!w.next(count) || !parse_index(count, entries))
+        in.fault(count, "the number of entries is not a count");
     if (entries > n) in.fault(count, "more entries than states");
-    if (w.next(extra)) in.fault(extra, "the line holds more than the numbers of states and entries");
+    if (w.next(extra))
+        in.fault(extra, "the line holds more than the numbers of states and entries");
     return entries;
 }
 
@@ -51,7 +54,8 @@ static void readEntry(ChainLineReader& in, std::vector<double>& values)
     w.next(st);
     if (!parse_index(st, s)) in.fault(st, "the state is not a state number");
     if (s >= (int)values.size())
-        in.fault(st, "the state is not below the number of states, " + std::to_string(values.size()));
+        in.fault(st,
+                 "the state is not below the number of states, " + std::to_string(values.size()));
     if (!w.next(r)) in.fault(st, "the reward is missing after the state");
     if (!parse_real(r, v)) in.fault(r, "a reward is a finite number");
     if (w.next(extra)) in.fault(extra, "an entry holds a state and a reward only");

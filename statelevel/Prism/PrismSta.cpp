@@ -37,11 +37,12 @@ static bool variableValue(const std::string& t, double& v)
 // Reads "(x,y,...)" and checks the names.
 static std::vector<std::string> readNames(ChainLineReader& in, const ChainModel& model)
 {
-    if (!in.nextContent("#")) in.faultAtEnd("the file is empty; its first line names the variables");
+    if (!in.nextContent("#"))
+        in.faultAtEnd("the file is empty; its first line names the variables");
     std::vector<std::string> names;
     if (!parenthesised(in.text(), names))
         in.fault(trim(in.text()), "the first line names the variables in parentheses, as (x,y)");
-    ChainModel seen = ChainModel();
+    ChainModel seen;
     for (const std::string& name : names) {
         require_pv_name(in, model, name);
         require_pv_name(in, seen, name);
@@ -64,8 +65,9 @@ static void readState(ChainLineReader& in, int s, std::vector<std::vector<double
     if (!parenthesised(line.substr(colon + 1), items))
         in.fault(trim(line.substr(colon + 1)), "the values stand in parentheses, as (1,0)");
     if (items.size() != values.size())
-        in.fault(trim(line.substr(colon + 1)), "the line gives " + std::to_string(items.size()) + " value(s) for " +
-                                                  std::to_string(values.size()) + " variables");
+        in.fault(trim(line.substr(colon + 1)), "the line gives " + std::to_string(items.size()) +
+                                                   " value(s) for " +
+                                                   std::to_string(values.size()) + " variables");
     for (size_t v = 0; v < items.size(); ++v)
         if (!variableValue(items[v], values[v][s]))
             in.fault(items[v], "a value is a finite number, true or false");
@@ -77,7 +79,8 @@ void read_prism_sta(const std::string& path, ChainModel& model)
     if (!in.openIfPresent()) return;
     model.files_read.push_back(path);
     std::vector<std::string> names = readNames(in, model);
-    std::vector<std::vector<double>> values(names.size(), std::vector<double>(model.num_states, 0.0));
+    std::vector<std::vector<double>> values(names.size(),
+                                            std::vector<double>(model.num_states, 0.0));
     for (int s = 0; s < model.num_states; ++s) {
         if (!in.nextContent("#"))
             in.faultAtEnd("the file ends after " + std::to_string(s) + " of the " +

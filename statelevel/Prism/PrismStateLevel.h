@@ -12,7 +12,8 @@
 // the labels, then the reward structures; refuses a malformed file.
 ChainModel read_prism_model(const std::string& base);
 
-class PrismStateLevel : public ChainStateLevel {
+class PrismStateLevel : public ChainStateLevel
+{
 public:
     explicit PrismStateLevel(const std::string& base) : ChainStateLevel(read_prism_model(base)) {}
 };

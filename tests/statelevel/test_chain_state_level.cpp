@@ -35,7 +35,8 @@ ChainModel sample()
 std::vector<Entry> columnOrder(const ChainModel& m)
 {
     std::vector<Entry> e;
-    for (size_t k = 0; k < m.source.size(); ++k) e.emplace_back(m.source[k], m.target[k], m.rate[k]);
+    for (size_t k = 0; k < m.source.size(); ++k)
+        e.emplace_back(m.source[k], m.target[k], m.rate[k]);
     std::stable_sort(e.begin(), e.end(), [](const Entry& a, const Entry& b) {
         return std::get<1>(a) != std::get<1>(b) ? std::get<1>(a) < std::get<1>(b)
                                                 : std::get<0>(a) < std::get<0>(b);
@@ -159,8 +160,8 @@ TEST(ChainStateLevel, ThePrismAndDrnFormsOfTheBundledQueueWalkLikeItsFlatFiles)
         EXPECT_STREQ(level->getPVName(1), "ServerBusy");
         EXPECT_EQ(level->getInitialState(), 0);
     }
-    EXPECT_EQ(prism.getFilesRead(),
-              data + "prism/queue.tra, " + data + "prism/queue1.srew, " + data + "prism/queue2.srew");
+    EXPECT_EQ(prism.getFilesRead(), data + "prism/queue.tra, " + data + "prism/queue1.srew, " +
+                                        data + "prism/queue2.srew");
     EXPECT_EQ(drn.getFilesRead(), data + "drn/queue.drn");
 }
 
