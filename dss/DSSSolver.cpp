@@ -2,6 +2,7 @@
 #include "dss/DSSSolver.h"
 
 #include <cstdlib>
+#include <string>
 
 #include "dss/Matrix.h"
 #include "framework/report_functions.h"
@@ -87,6 +88,8 @@ void DSSSolver::DisplayBanners()
 {
     solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
                   ssgPath, experimentName, commentsFileName.c_str(), out);
+    std::string files = stateLevel->getFilesRead();
+    if (!files.empty()) fprintf(out, "\nState space files: %s\n", files.c_str());
     fprintf(out, "\nVerbosity: %d\n", verbosity);
     fprintf(out, "Accuracy: %le\n", accuracy);
     fprintf(out, "Tolerance: %le\n", tolerance);
@@ -96,6 +99,7 @@ void DSSSolver::DisplayBanners()
     if (!debugFlag) return;
     solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
                   ssgPath, experimentName, commentsFileName.c_str(), debugOut);
+    if (!files.empty()) fprintf(debugOut, "state space files = %s\n", files.c_str());
     fprintf(debugOut, "output = %s\n", outputFlag ? outputFileName : "(standard output)");
     fprintf(debugOut, "accuracy = %le\n", accuracy);
     fprintf(debugOut, "tolerance = %le\n", tolerance);

@@ -4,6 +4,7 @@
 #define VELMAR_BASESTATELEVEL_H
 
 #include <fstream>
+#include <string>
 #include <vector>
 
 // Kind selector of the PV evaluation: 3 is steady state, 4 selects every PV.
@@ -123,6 +124,9 @@ public:
     virtual int getInitialState() = 0;
     virtual int getNumberOfPVs() = 0;
     virtual char* getPVName(int pv) = 0;
+    // The files the state space was read from, for the report; empty when the
+    // report names them otherwise (the flat files).
+    virtual std::string getFilesRead() { return std::string(); }
 
     virtual void getAllEdges(EdgeBaseContainer* c) = 0;
     virtual void allocateAllEdgesContainer(EdgeBaseContainer*& c) = 0;
