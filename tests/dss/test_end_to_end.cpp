@@ -2,7 +2,9 @@
 // the known answers, and the exit status of a run whose results are not valid.
 #include <gtest/gtest.h>
 
+#include <iomanip>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -97,4 +99,45 @@ TEST(EndToEnd, SingularChainWritesItsOutputsAndEndsWithStatusOne)
     EXPECT_NE(report.find(message), std::string::npos);
     EXPECT_NE(report.find("Finished: "), std::string::npos);
     EXPECT_TRUE(std::ifstream(dir.file("sing.dss.Q.pdf.splot")).good());
+}
+
+// The bundled tandem with every rate multiplied by c, as the generator would write it.
+static void writeScaledTandem(const TempDir& dir, double c)
+{
+    std::istringstream arm(slurp(std::string(EXAMPLES) + "/tandem.arm"));
+    std::ostringstream out;
+    std::string line;
+    std::getline(arm, line);
+    out << line << "\n";
+    while (std::getline(arm, line)) {
+        std::istringstream words(line);
+        long state, dest;
+        double rate;
+        words >> state;
+        out << state;
+        while (words >> dest && dest != 0 && words >> rate) out << " " << dest << " " << std::setprecision(17) << rate * c;
+        out << " 0\n";
+    }
+    dir.write("tandem.arm", out.str());
+    for (const char* ext : {".var", ".pvtype", ".parm"})
+        dir.write(std::string("tandem") + ext, slurp(std::string(EXAMPLES) + "/tandem" + ext));
+}
+
+TEST(EndToEnd, TheUnitOfTimeChangesNoPrintedResult)
+{
+    // the same chain in seconds, milliseconds and hours: identical report blocks and CSV
+    std::string first;
+    for (double c : {1.0, 1000.0, 1.0 / 3600.0, 1e-9}) {
+        TempDir in, out;
+        writeScaledTandem(in, c);
+        ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "tandem", "-G", in.dir(), "-s",
+                                                   out.dir(), "-o", out.file("r.txt")});
+        ASSERT_EQ(r.status, 0) << c << r.err;
+        std::string report = slurp(out.file("r.txt"));
+        std::string results = report.substr(report.find("Performance variable")) + slurp(out.file("r.csv"));
+        EXPECT_NE(report.find(": passed.\n"), std::string::npos) << c;
+        if (first.empty()) first = results;
+        EXPECT_TRUE(results == first) << "rates times " << c;
+    }
+    EXPECT_NE(first.find("Mean                 :  3.068095e+00\n"), std::string::npos);
 }
