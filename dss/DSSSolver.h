@@ -105,7 +105,7 @@ private:
     void note(const std::string& line);
     void solveAttempt(double tol, SolveAttempt& attempt);
     void checkVector(SolveAttempt& attempt);
-    void checkVectorNow(SolveAttempt& attempt);
+    void normaliseAndCheck(SolveAttempt& attempt);
     void toStateOrder(const std::vector<double>& x);
     void reportFailure(const std::string& reason);
 };

@@ -18,7 +18,7 @@ struct SolutionCheck {
     double bound = 0.0;
     double sum = 0.0;
     // Smallest entry (negative when some probability is).
-    double mostNegative = 0.0;  // the smallest entry
+    double mostNegative = 0.0;
     bool passed = false;
     // Why it failed, empty when it passed.
     const char* failure = "";

@@ -84,15 +84,16 @@ static std::string checkLine(const SolutionCheck& c)
     return line;
 }
 
-// Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
+// Checks solutionVector and counts the time it takes.
 void DSSSolver::checkVector(SolveAttempt& attempt)
 {
     clock_t start = clock();
-    checkVectorNow(attempt);
+    normaliseAndCheck(attempt);
     record.checkSeconds += (double)(clock() - start) / CLOCKS_PER_SEC;
 }
 
-void DSSSolver::checkVectorNow(SolveAttempt& attempt)
+// Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
+void DSSSolver::normaliseAndCheck(SolveAttempt& attempt)
 {
     if (solutionVector.empty()) {
         attempt.check = SolutionCheck();
