@@ -3,6 +3,7 @@
 #define VELMAR_DSSSOLVER_H
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "framework/BaseStateLevelSolver.h"
@@ -21,6 +22,7 @@ public:
     void solve() override;
     void initialize() override;
     void ShowCmdLineOptions() override;
+    std::vector<std::string> plotFiles() override;
 
     void DisplayBanners();
     void print_states();

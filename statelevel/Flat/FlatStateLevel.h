@@ -222,6 +222,8 @@ public:
     explicit FlatStateLevel(const char* base);
     ~FlatStateLevel() override;
 
+    std::vector<NamedFile> inputFiles() override;
+
     int getNumberOfStates() override { return num_states; }
     int getInitialState() override { return initial_state; }
     int getNumberOfPVs() override { return num_pvs; }
@@ -293,7 +295,7 @@ private:
     void readArmFile();
     void readArmRows(FlatTokenReader& in);
     void readVarFile();
-    void readVarRecords(FlatTokenReader& in, const std::string& first);
+    int readVarRecords(FlatTokenReader& in, const std::string& first);
     void switch_orientation(TOrientation new_orientation);
     void rowsToColumns();
     void columnsToRows();

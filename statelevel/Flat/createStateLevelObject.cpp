@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/FileNames.h"
 #include "framework/velmar_getopt.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 
@@ -9,7 +10,7 @@ BaseStateLevel* BaseStateLevel::createStateLevelObject(int argc, char** argv)
 {
     std::string path, experiment;
     velmar_parse(argc, argv, "G:E:", [&](int c, const char* value) {
-        if (c == 'G') path = value;
+        if (c == 'G') path = directory_value(value);
         else if (c == 'E') experiment = value;
     });
     std::string base = path + experiment;

@@ -70,10 +70,24 @@ TEST(PVTypeFile, RefusalsOfOpenVersionCountAndName)
     EXPECT_EQ(r.err, errorReading("numpv_word") +
                          ".\nFile contains the wrong number of PV variables.\n"
                          "Expected 3 but file contains 0\n");
-    r = readFor(level, "name_trailing_space");
+    r = readFor(level, "name_leading_space");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.err, errorReading("name_trailing_space") +
-                         "\n. Expected PV named A but found PV named A \n");
+    EXPECT_EQ(r.err, errorReading("name_leading_space") +
+                         "\n. Expected PV named A but found PV named  A\n");
+    // the reason is kept for the report, in one line
+    EXPECT_EQ(level.pvtype_failure, errorReading("name_leading_space") +
+                                        ". Expected PV named A but found PV named  A");
+}
+
+TEST(PVTypeFile, LineEndsOfOtherSystemsAndTrailingBlanksAreAccepted)
+{
+    // "Name:A " is the name A: a blank nobody sees does not refuse the file
+    ABC level;
+    PVTypeRead r = readFor(level, "name_trailing_space");
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1, 3}));
+    EXPECT_TRUE(level.pvtype_failure.empty());
 }
 
 TEST(PVTypeFile, NameMismatchAtTheThirdPVKeepsTheFirstTwo)
