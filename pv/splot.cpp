@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <sys/stat.h>
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/OutputCheck.h"
@@ -76,13 +77,15 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
     fprintf(f, "Y numberstyle floating 2\n\n");
     bool intact = output_intact(f);
     int reason = errno;
+    struct stat st;
+    bool regular = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
     if (fclose(f) != 0 && intact) {
         intact = false;
         reason = errno != 0 ? errno : EIO;
     }
     if (intact) return;
-    // a plot cut short is removed rather than left looking complete
-    remove(path);
+    // a plot cut short is removed rather than left looking complete (a device stays)
+    if (regular) remove(path);
     fprintf(stderr, "Error writing file %s: %s\n", path, strerror(reason));
     fflush(stderr);
     fatal_error(report, "plot_pdf: cannot write plot file");
