@@ -16,3 +16,17 @@ TEST(CSVBlock, RunningSumAndNullStream)
     EXPECT_NE(text.find("Dist,3.000000,0.500000,0.875000\n\n"), std::string::npos);
     writeCSVFile(nullptr, nullptr, 0, 0, name, 0, 0, 0, 0, 3, x, y);  // must not crash
 }
+
+TEST(CSVBlock, NamesWithCommasOrQuotesAreQuotedAndOthersAreNot)
+{
+    EXPECT_EQ(csv_field("Up"), "Up");
+    EXPECT_EQ(csv_field("a,b"), "\"a,b\"");
+    EXPECT_EQ(csv_field("q\"x"), "\"q\"\"x\"");
+    MemStream csv;
+    double x[] = {1}, y[] = {1};
+    char name[] = "Up,\"Down\"";
+    writeCSVFile(csv.f, nullptr, 0, 2, name, -1, 1, 1, 0, 1, x, y);
+    // the row keeps its nine columns
+    EXPECT_NE(csv.text().find("\n0,2,\"Up,\"\"Down\"\"\",-1.000000,1.000000,Results,"),
+              std::string::npos);
+}
