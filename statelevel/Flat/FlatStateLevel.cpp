@@ -1,12 +1,14 @@
 // Construction and destruction of the flat state level.
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "framework/InputError.h"
+#include "framework/InputFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
 {
+    require_regular_file(base_name + ".det");  // a pipe would block the open
     FILE* det = fopen((base_name + ".det").c_str(), "r");
     if (det != nullptr) {
         fclose(det);

@@ -106,6 +106,7 @@ TEST(IncompleteInput, InputsThatAreNotRegularFilesAreRefused)
         std::string file, kind;
     };
     for (const Case& c : {Case{"two.parm", "a named pipe"}, Case{"two.arm", "a named pipe"},
+                          Case{"two.det", "a named pipe"},
                           Case{"two.var", "a character device"},
                           Case{"two.pvtype", "a directory"}}) {
         TempDir model, out;
