@@ -9,8 +9,8 @@
 #include "framework/InputFiles.h"
 #include "framework/OutputCheck.h"
 #include "framework/report_functions.h"
-#include "statelevel/BaseStateLevel.h"
 #include "framework/velmar_getopt.h"
+#include "statelevel/BaseStateLevel.h"
 
 const double BaseStateLevelSolver::machine_epsilon = BaseStateLevelSolver::comp_eps();
 

@@ -5,10 +5,12 @@
 // lowered file-size limit.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -46,16 +48,27 @@ std::vector<std::string> with(std::vector<std::string> args, const std::vector<s
     return args;
 }
 
+// True when a write to path fails for want of space.
+bool is_full(const std::string& path)
+{
+    int fd = open(path.c_str(), O_WRONLY);
+    if (fd < 0) return false;
+    bool full = write(fd, "x", 1) < 0 && errno == ENOSPC;
+    close(fd);
+    return full;
+}
+
 // A device that takes no data, as a file "full" in dir: made with mknod where
-// that is allowed, else a link to /dev/full; empty when neither is possible.
+// that is allowed, else a link to /dev/full; empty when neither works.
 std::string full_device(const TempDir& dir)
 {
     std::string path = dir.file("full");
-    if (mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0) return path;
+    if (mknod(path.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0 && is_full(path)) return path;
+    unlink(path.c_str());
     struct stat st;
-    if (stat("/dev/full", &st) == 0 && S_ISCHR(st.st_mode) &&
-        symlink("/dev/full", path.c_str()) == 0)
-        return path;
+    if (stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)) return "";
+    if (symlink("/dev/full", path.c_str()) == 0 && is_full(path)) return path;
+    unlink(path.c_str());
     return "";
 }
 
