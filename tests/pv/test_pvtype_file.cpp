@@ -82,12 +82,16 @@ TEST(PVTypeFile, RefusalsOfOpenVersionCountAndName)
 TEST(PVTypeFile, LineEndsOfOtherSystemsAndTrailingBlanksAreAccepted)
 {
     // "Name:A " is the name A: a blank nobody sees does not refuse the file
-    ABC level;
-    PVTypeRead r = readFor(level, "name_trailing_space");
-    EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.err, "");
-    EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1, 3}));
-    EXPECT_TRUE(level.pvtype_failure.empty());
+    for (const char* name : {"name_trailing_space", "crlf"}) {
+        ABC level;
+        PVTypeRead r = readFor(level, name);
+        EXPECT_TRUE(r.ok) << name;
+        EXPECT_EQ(r.err, "") << name;
+        EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1, 3})) << name;
+        ASSERT_EQ(level.num_times, (std::vector<int>{0, 2, 0})) << name;
+        EXPECT_EQ(level.stop_times[1][1], 40.0) << name;
+        EXPECT_TRUE(level.pvtype_failure.empty()) << name;
+    }
 }
 
 TEST(PVTypeFile, NameMismatchAtTheThirdPVKeepsTheFirstTwo)
