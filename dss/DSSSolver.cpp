@@ -79,7 +79,7 @@ void DSSSolver::initialize()
     colPosition.assign(n, 0);
     DisplayBanners();
     if (stateOccupancyFlag) {
-        stateOut = open_output(stateOccupancyFileName, &stateFailure);
+        stateOut = open_output(stateOccupancyFileName, &stateSink);
         if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
     }
     checkOutputs();  // a report that cannot be written is found before the solve

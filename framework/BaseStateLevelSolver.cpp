@@ -125,13 +125,13 @@ void BaseStateLevelSolver::initialize()
     if (!commentsFileName.empty()) commentsFileName = std::string(solverPath) + commentsFileName;
     checkFileNames();
     if (debugFlag) {
-        debugOut = open_output(debugFileName, &debugFailure);
+        debugOut = open_output(debugFileName, &debugSink);
         if (debugOut == nullptr) fatal_error(stdout, "can't open debug file");
     }
     if (outputFlag) {
-        out = open_output(outputFileName, &outFailure);
+        out = open_output(outputFileName, &outSink);
         if (out == nullptr) fatal_error(stdout, "can't open output file");
-        csvOut = open_output(csvFileName, &csvFailure);
+        csvOut = open_output(csvFileName, &csvSink);
         if (csvOut == nullptr) fatal_error(stdout, "can't open csv file");
     } else {
         out = stdout;
@@ -150,11 +150,11 @@ void BaseStateLevelSolver::initializeDatabaseData()
 
 void BaseStateLevelSolver::checkOutputs()
 {
-    if (out != nullptr) check_output(out, reportName(), &outFailure);
-    if (csvOut != nullptr) check_output(csvOut, csvFileName, &csvFailure);
-    if (debugFlag && debugOut != nullptr) check_output(debugOut, debugFileName, &debugFailure);
+    if (out != nullptr) check_output(out, reportName(), &outSink);
+    if (csvOut != nullptr) check_output(csvOut, csvFileName, &csvSink);
+    if (debugFlag && debugOut != nullptr) check_output(debugOut, debugFileName, &debugSink);
     if (stateOccupancyFlag && stateOut != nullptr)
-        check_output(stateOut, stateOccupancyFileName, &stateFailure);
+        check_output(stateOut, stateOccupancyFileName, &stateSink);
 }
 
 // Every output is checked before the "Finished:" line claims the results
@@ -163,15 +163,15 @@ BaseStateLevelSolver::~BaseStateLevelSolver()
 {
     checkOutputs();
     if (out != nullptr) fprintf(out, "Finished: %s\n", getAsciiTime());
-    if (debugFlag && debugOut) close_output(debugOut, debugFileName, &debugFailure);
+    if (debugFlag && debugOut) close_output(debugOut, debugFileName, &debugSink);
     if (outputFlag) {
-        if (out) close_output(out, outputFileName, &outFailure);
-        if (csvOut) close_output(csvOut, csvFileName, &csvFailure);
+        if (out) close_output(out, outputFileName, &outSink);
+        if (csvOut) close_output(csvOut, csvFileName, &csvSink);
     } else if (out) {
-        check_output(out, reportName(), &outFailure);
+        check_output(out, reportName(), &outSink);
     }
     if (stateOccupancyFlag && stateOut)
-        close_output(stateOut, stateOccupancyFileName, &stateFailure);
+        close_output(stateOut, stateOccupancyFileName, &stateSink);
     for (char* s : {ssgPath, solverPath, projectName, studyName, experimentName, debugFileName,
                     outputFileName, csvFileName, stateOccupancyFileName})
         delete[] s;

@@ -61,8 +61,8 @@ public:
     FILE* csvOut = nullptr;
     FILE* debugOut = nullptr;
     FILE* stateOut = nullptr;
-    // Why a write to each output file failed, noted by its stream (open_output).
-    WriteFailure outFailure, csvFailure, debugFailure, stateFailure;
+    // Where each output file's stream writes and notes why a write failed (open_output).
+    OutputSink outSink, csvSink, debugSink, stateSink;
     double userTime = 0.0;
     double systemTime = 0.0;
     SolverDBInfo* dbInfo = nullptr;

@@ -11,23 +11,17 @@
 
 namespace {
 
-// The file descriptor behind a noting stream and where its reason goes.
-struct Sink {
-    int fd;
-    WriteFailure* failure;
-};
-
 // Writes the whole buffer; on failure notes the first reason and returns the bytes written.
 ssize_t sink_write(void* cookie, const char* buf, size_t size)
 {
-    Sink* sink = static_cast<Sink*>(cookie);
+    OutputSink* sink = static_cast<OutputSink*>(cookie);
     size_t done = 0;
     while (done < size) {
         ssize_t n = write(sink->fd, buf + done, size - done);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (n == 0) errno = EIO;
-            if (sink->failure->reason == 0) sink->failure->reason = errno;
+            if (sink->reason == 0) sink->reason = errno;
             break;
         }
         done += (size_t)n;
@@ -35,34 +29,35 @@ ssize_t sink_write(void* cookie, const char* buf, size_t size)
     return (ssize_t)done;
 }
 
-// Closes the descriptor and releases the sink.
+// Closes the descriptor, noting the reason when that fails.
 int sink_close(void* cookie)
 {
-    Sink* sink = static_cast<Sink*>(cookie);
+    OutputSink* sink = static_cast<OutputSink*>(cookie);
     int result = close(sink->fd);
-    if (result != 0 && sink->failure->reason == 0) sink->failure->reason = errno;
-    delete sink;
+    if (result != 0 && sink->reason == 0) sink->reason = errno;
+    sink->fd = -1;
     return result;
 }
 
 }  // namespace
 
-FILE* open_output(const char* name, WriteFailure* failure)
+FILE* open_output(const char* name, OutputSink* sink)
 {
     int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
-    Sink* sink = new Sink{fd, failure};
+    sink->fd = fd;
+    sink->reason = 0;
     cookie_io_functions_t io = {nullptr, sink_write, nullptr, sink_close};
     FILE* f = fopencookie(sink, "w", io);
     if (f != nullptr) return f;
     int reason = errno;
     close(fd);
-    delete sink;
+    sink->fd = -1;
     errno = reason;
     return nullptr;
 }
 
-bool output_intact(FILE* f, const WriteFailure* failure)
+bool output_intact(FILE* f, const OutputSink* failure)
 {
     errno = 0;
     bool flushed = fflush(f) == 0;
@@ -79,12 +74,12 @@ void write_failed(const char* name, int reason)
     exit(1);
 }
 
-void check_output(FILE* f, const char* name, const WriteFailure* failure)
+void check_output(FILE* f, const char* name, const OutputSink* failure)
 {
     if (!output_intact(f, failure)) write_failed(name, errno);
 }
 
-void close_output(FILE* f, const char* name, const WriteFailure* failure)
+void close_output(FILE* f, const char* name, const OutputSink* failure)
 {
     check_output(f, name, failure);
     errno = 0;
