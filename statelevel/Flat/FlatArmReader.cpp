@@ -9,7 +9,7 @@
 #include "framework/InputError.h"
 #include "framework/InputFiles.h"
 
-// Ends the run: the .arm file does not have the expected shape.
+// Refuses the .arm file: it does not have the expected shape.
 [[noreturn]] static void armCorrupt()
 {
     throw InputError("Error reading state space file (.arm file) possibly due to corruption.\n",

@@ -218,7 +218,7 @@ public:
         void operator()(int state, PVBuffer& buf) override;
     };
 
-    // Loads B.arm, B.var and B.pvtype, or ends the process.
+    // Loads B.arm, B.var and B.pvtype; throws InputError for a file it cannot use.
     explicit FlatStateLevel(const char* base);
     ~FlatStateLevel() override;
 

@@ -12,7 +12,7 @@
 // Longest PV name: names become parts of plot file names.
 static const size_t MAX_PV_NAME = 103;
 
-// Ends the run: the .var file does not have the expected shape.
+// Refuses the .var file: it does not have the expected shape.
 [[noreturn]] static void varCorrupt()
 {
     throw InputError(
