@@ -7,6 +7,7 @@
 #include "dss/Matrix.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
+#include "pv/perfcdb.h"
 #include "statelevel/BaseStateLevel.h"
 
 double port_pow(double x, int k)
@@ -79,9 +80,16 @@ void DSSSolver::initialize()
     colPosition.assign(n, 0);
     DisplayBanners();
     if (stateOccupancyFlag) {
-        stateOut = fopen(stateOccupancyFileName, "w");
+        stateOut = open_output(stateOccupancyFileName, &stateSink);
         if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
     }
+    checkOutputs();  // a report that cannot be written is found before the solve
+}
+
+// The steady-state evaluation's plot files: kind 3, no time.
+std::vector<std::string> DSSSolver::plotFiles()
+{
+    return plot_file_paths(stateLevel, this, 3, -1.0, 1.0);
 }
 
 void DSSSolver::DisplayBanners()

@@ -26,6 +26,7 @@ public:
     void solve() override;
     void initialize() override;
     void ShowCmdLineOptions() override;
+    std::vector<std::string> plotFiles() override;
 
     void DisplayBanners();
     void print_states();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/InputError.h"
 #include "statelevel/BaseStateLevel.h"
 
 int main(int argc, char** argv)
@@ -29,6 +30,9 @@ int main(int argc, char** argv)
         exit(1);
     } catch (AccessException&) {
         fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
+        exit(1);
+    } catch (const InputError& e) {
+        e.report();
         exit(1);
     }
     return failed ? 1 : 0;

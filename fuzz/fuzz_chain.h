@@ -58,9 +58,9 @@ template <class Level> inline void load_chain()
     ChainStateLevel* level = nullptr;
     try {
         level = new Level(scratch_dir() + "m");
-    } catch (const ChainFileExit& e) {
-        if (e.message.find(scratch_dir() + "m.") == std::string::npos &&
-            e.message.find(scratch_dir() + "m1.") == std::string::npos)
+    } catch (const InputError& e) {
+        if (e.text().find(scratch_dir() + "m.") == std::string::npos &&
+            e.text().find(scratch_dir() + "m1.") == std::string::npos)
             abort();
         return;
     }

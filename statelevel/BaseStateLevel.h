@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileNames.h"
+
 // Kind selector of the PV evaluation: 3 is steady state, 4 selects every PV.
 typedef int RewardType;
 
@@ -162,6 +164,9 @@ public:
     virtual void allocatePVIterator(PVBaseIterator*& it) = 0;
     virtual void deallocatePVIterator(PVBaseIterator* it) = 0;
 
+    // The files the state level was read from; no output may overwrite them.
+    virtual std::vector<NamedFile> inputFiles() { return {}; }
+
     // Builds the program's state level from -G and -E, or returns null.
     static BaseStateLevel* createStateLevelObject(int argc, char** argv);
 
@@ -177,6 +182,15 @@ public:
     std::vector<int> num_times;
     std::vector<double*> start_times;
     std::vector<double*> stop_times;
+
+    // Writes one warning line about the input to standard error and keeps it
+    // for the report, so that results built on incomplete input say so.
+    void inputWarning(const std::string& line);
+    // Warning lines kept for the report, without line ends.
+    std::vector<std::string> input_warnings;
+    // Why reading the PV type file stopped early (empty when it did not): the
+    // PVs it gave no type are not evaluated, and the report names them.
+    std::string pvtype_failure;
 };
 
 #endif

@@ -1,13 +1,10 @@
-// Ending the run on a chain file that cannot be loaded.
+// Ending the load of a chain file that cannot be used: the typed bad-input error, which the
+// program entry writes to standard error before it ends with status 1.
 #include "statelevel/Chain/chain_file_fault.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "framework/InputError.h"
 
 void chain_file_fault(const ChainFault& fault)
 {
-    fflush(stdout);
-    fprintf(stderr, "%s\n", fault.message().c_str());
-    fflush(stderr);
-    exit(1);
+    throw InputError(fault.message() + "\n", InputError::STANDARD_ERROR);
 }

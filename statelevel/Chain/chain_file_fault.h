@@ -1,6 +1,5 @@
-// The one way the readers of other tools' chain files end the run on a file
-// they cannot load: it writes the message and ends the process with status 1.
-// A fuzzing build links its own definition that returns to the harness.
+// The one way the readers of other tools' chain files refuse a file they cannot
+// load: the typed bad-input error with the message below.
 #ifndef VELMAR_CHAIN_FILE_FAULT_H
 #define VELMAR_CHAIN_FILE_FAULT_H
 
@@ -19,7 +18,7 @@ struct ChainFault {
     std::string message() const;
 };
 
-// Writes fault.message() and a line break to standard error, ends with status 1.
+// Throws InputError with fault.message() and a line break, for standard error.
 [[noreturn]] void chain_file_fault(const ChainFault& fault);
 
 #endif

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "framework/FileNames.h"
 #include "framework/velmar_getopt.h"
 #include "statelevel/StateSpaceFormat.h"
 
@@ -12,7 +13,7 @@ BaseStateLevel* BaseStateLevel::createStateLevelObject(int argc, char** argv)
     std::string path, experiment, formatName;
     bool formatGiven = false;
     velmar_parse(argc, argv, "G:E:F:", [&](int c, const char* value) {
-        if (c == 'G') path = value;
+        if (c == 'G') path = directory_value(value);
         else if (c == 'E') experiment = value;
         else if (c == 'F') {
             formatName = value;

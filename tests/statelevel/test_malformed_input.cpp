@@ -127,7 +127,7 @@ TEST(MalformedInput, PVTypeFileFaultsAreReportedAndThePVIsLeftOut)
         std::string report = slurp(dir.file("r.txt"));
         EXPECT_NE(report.find("Finished: "), std::string::npos) << c.name;
         // the PV's kind is unknown: no block, no plot file, no CSV block
-        EXPECT_EQ(report.find("Up"), std::string::npos) << c.name;
+        EXPECT_EQ(report.find("Performance variable :  Up"), std::string::npos) << c.name;
         EXPECT_EQ(slurp(dir.file("r.csv")), "") << c.name;
         EXPECT_EQ(files_in(dir.path).size(), 2u) << c.name;
     }
