@@ -56,8 +56,8 @@ DSSSolver::~DSSSolver()
 void DSSSolver::ShowCmdLineOptions()
 {
     ShowCommonCmdLineOptions("dss");
-    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", stderr);
-    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", stderr);
+    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", usageStream);
+    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", usageStream);
 }
 
 void DSSSolver::initialize()

@@ -30,7 +30,8 @@ public:
     static double comp_eps();
     static const double machine_epsilon;
 
-    // Ends the run with the usage text and status 1 unless every required option was given.
+    // Ends the run with the names of the missing options, the usage text and status 1 unless
+    // every required option was given.
     void checkRequiredOptions();
 
     char* solverName = nullptr;
@@ -49,6 +50,10 @@ public:
     bool stateOccupancyFlag = false;
     char* stateOccupancyFileName = nullptr;
     int verbosity = 0;
+    // -f: probabilities in the CSV and state probability files with 17 significant digits.
+    bool fullPrecision = false;
+    // -j: the JSON results file, empty when none is asked for.
+    std::string jsonFileName;
     FILE* out = nullptr;
     FILE* csvOut = nullptr;
     FILE* debugOut = nullptr;
@@ -58,6 +63,8 @@ public:
     SolverDBInfo* dbInfo = nullptr;
     // Set by a solve whose results are not valid; the program then ends with status 1.
     bool runFailed = false;
+    // Where the usage text goes: standard error, standard output for -h.
+    FILE* usageStream = stderr;
 };
 
 // CSV name for a report name: the first ".txt" becomes ".csv" and ends the

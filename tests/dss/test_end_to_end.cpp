@@ -43,7 +43,8 @@ TEST(EndToEnd, SmallQueueOutputsAreByteExact)
     dir.write("comments.txt", "M/M/1/5 queue at half load.\nSecond comment line.\n");
     std::vector<std::string> args = common("mm1k", dir);
     for (std::string a : std::vector<std::string>{"-o", dir.file("r.txt"), "-O",
-                                                  dir.file("states.txt"), "-v2", "-Kcomments.txt"})
+                                                  dir.file("states.txt"), "-v2", "-Kcomments.txt",
+                                                  "-c", "on"})
         args.push_back(a);
     ProgramResult r = run_program(DSS_BINARY, args);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
@@ -67,20 +68,27 @@ TEST(EndToEnd, TandemQueueMeanMatchesTheExactSolution)
     EXPECT_TRUE(std::ifstream(dir.file("tandem.dss.Queue2.cdf.splot")).good());
 }
 
-TEST(EndToEnd, ComplementFlagFromCAndFromAnAttachedK)
+// -c takes the next word as its (ignored) value; an attached -K value is a file name and no
+// longer sets the complementary flag as the letters "c", "o", ... it used to be scanned as.
+TEST(EndToEnd, ComplementFlagFromCButNotFromAnAttachedK)
 {
-    for (std::vector<std::string> extra :
-         {std::vector<std::string>{"-c", "-t", "0.5"}, std::vector<std::string>{"-Kcomments.txt"}}) {
+    struct Case {
+        std::vector<std::string> extra;
+        std::string title, points;
+    };
+    for (const Case& c :
+         {Case{{"-c", "-t", "0.5"}, "(PDF)", "New Points\n0, 0.492063492063492\n1, 0\n"},
+          Case{{"-Kcomments.txt"}, "(CDF)", "New Points\n0, 0.507936507936508\n1, 1\n"}}) {
         TempDir dir;
         std::vector<std::string> args = common("mm1k", dir);
-        args.insert(args.end(), extra.begin(), extra.end());
+        args.insert(args.end(), c.extra.begin(), c.extra.end());
         ProgramResult r = run_program(DSS_BINARY, args);
-        ASSERT_EQ(r.status, 0);
+        ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_NE(r.out.find("Tolerance: 1.000000e-03\n"), std::string::npos);
         std::string cdf = slurp(dir.file("mm1k.dss.ServerBusy.cdf.splot"));
-        EXPECT_NE(cdf.find("Graph Title Probability Distribution Function (PDF)\n"),
+        EXPECT_NE(cdf.find("Graph Title Probability Distribution Function " + c.title + "\n"),
                   std::string::npos);
-        EXPECT_NE(cdf.find("New Points\n0, 0.492063492063492\n1, 0\n"), std::string::npos) << cdf;
+        EXPECT_NE(cdf.find(c.points), std::string::npos) << cdf;
     }
 }
 
