@@ -2,6 +2,7 @@
 #include "dss/DSSSolver.h"
 
 #include <cstdlib>
+#include <unistd.h>
 
 #include "dss/Matrix.h"
 #include "framework/report_functions.h"
@@ -76,6 +77,10 @@ void DSSSolver::initialize()
     for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
     rhs.assign(n, 0.0);
     colPosition.assign(n, 0);
+    // verbose lines on a terminal are progress enough, and would break the line in two
+    bool reportOnTerminal = !outputFlag && isatty(STDOUT_FILENO) == 1;
+    progressLine.reset(new ProgressLine(
+        stderr, ProgressLine::stderrIsTerminal() && !(verbosity != 0 && reportOnTerminal)));
     DisplayBanners();
     if (stateOccupancyFlag) {
         stateOut = fopen(stateOccupancyFileName, "w");
@@ -120,5 +125,6 @@ void DSSSolver::terminate()
     for (std::vector<int>* v : {&rowCost, &colCost, &rowSwap, &colSwap, &colPosition})
         std::vector<int>().swap(*v);
     std::vector<double>().swap(rhs);
+    if (progressLine) progressLine->finish();
     fprintf(out, "DSSSolver done\n");
 }

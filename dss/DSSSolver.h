@@ -3,9 +3,11 @@
 #define VELMAR_DSSSOLVER_H
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/ProgressLine.h"
 
 struct Matrix;
 struct GmresOutcome;
@@ -72,6 +74,8 @@ public:
     double minRate = 1e9;
     int numStates = 0;
     Matrix* A = nullptr;
+    // The progress line on a terminal; the numerical steps only report their position to it.
+    std::unique_ptr<ProgressLine> progressLine;
 
 private:
     double pivotBound(unsigned k, int* end);

@@ -1,11 +1,11 @@
 // The solve driver: load, factorise, substitute, refine, report, evaluate PVs.
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
+#include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/perfcdb.h"
 
@@ -64,14 +64,17 @@ static bool allFinite(const std::vector<double>& v)
 
 void DSSSolver::solve()
 {
-    clock_t start = clock();
+    ProcessUsage start = processUsage();
     solveSystem();
     if (stateOccupancyFlag) print_states();
-    userTime = (double)(clock() - start) / CLOCKS_PER_SEC;
-    systemTime = 0.0;
+    ProcessUsage end = processUsage();
+    userTime = end.userSeconds - start.userSeconds;
+    systemTime = end.systemSeconds - start.systemSeconds;
+    if (progressLine) progressLine->finish();
     fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
     fprintf(out, "User Time (seconds): %lf\n", userTime);
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
+    writeRunFigures(out, numStates, countTransitions(*stateLevel), processUsage().peakKiB);
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index);
     runFailed = !allFinite(solutionVector);

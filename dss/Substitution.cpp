@@ -119,9 +119,14 @@ GmresOutcome DSSSolver::continueRefinement(Matrix* factors, Matrix* origA, doubl
     PreconditionedSystem system;
     system.n = numStates;
     system.residual = [&](const double* v, double* r) { residual(origA, v, r); };
-    system.multiply = [&](const double* v, double* w) { multiply(origA, v, w); };
+    int step = 0;  // GMRES multiplies by the matrix once per iteration
+    system.multiply = [&](const double* v, double* w) {
+        if (progressLine) progressLine->count("GMRES iteration", ++step);
+        multiply(origA, v, w);
+    };
     system.precondition = [&](const double* r, double* z) { precondition(factors, r, z); };
     GmresOutcome g = gmresRefine(system, x, accuracy);
+    if (progressLine) progressLine->finish();
     const char* text = "Iterative refinement stalled at pass counter %d; continued with GMRES "
                        "preconditioned by the factors: %d iterations, accuracy %s.\n";
     const char* verdict = g.converged ? "reached" : "not reached";
@@ -143,6 +148,7 @@ void DSSSolver::iterativeRefine(Matrix* factors, const double* x0, double* resul
     bool converged = false;
     int c = 0;
     for (;; c += 2) {
+        if (progressLine) progressLine->count("iterative refinement, pass", c / 2 + 1);
         if (verbosity > 0 && c % verbosity == 0) {
             fprintf(out, "Completed iterative refinement column number: %d.\n", c);
             fflush(out);

@@ -13,11 +13,12 @@ namespace {
 const std::string EXAMPLES = std::string(VELMAR_EXAMPLES) + "/";
 const std::string GOLDEN = std::string(VELMAR_TEST_DATA) + "/golden/mm1k/";
 
-// Hides what changes from run to run: time stamps and timing figures.
+// Hides what changes from run to run: time stamps, timing figures and the peak memory.
 std::string mask(const std::string& report)
 {
     std::string t = std::regex_replace(report, std::regex("Started: [^\n]*\n"), "Started: <time>\n");
     t = std::regex_replace(t, std::regex("Finished: [^\n]*\n"), "Finished: <time>\n");
+    t = std::regex_replace(t, std::regex("Peak Memory \\(MiB\\): [^\n]*\n"), "Peak Memory (MiB): <MiB>\n");
     return std::regex_replace(t, std::regex("(Computation|User|System) Time \\(seconds\\): [^\n]*\n"),
                               "$1 Time (seconds): <seconds>\n");
 }
