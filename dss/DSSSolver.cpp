@@ -51,6 +51,7 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
 
 DSSSolver::~DSSSolver()
 {
+    if (jsonOut != nullptr) fclose(jsonOut);
     delete[] A;
 }
 
@@ -86,6 +87,7 @@ void DSSSolver::initialize()
         stateOut = fopen(stateOccupancyFileName, "w");
         if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
     }
+    if (!jsonFileName.empty()) openJsonFile();
 }
 
 void DSSSolver::DisplayBanners()
@@ -115,7 +117,8 @@ void DSSSolver::print_states()
     fprintf(stateOut, "Output is in (state number, state probability) pairs\n");
     fprintf(stateOut, "Number of States: %d\n", numStates);
     fflush(stateOut);
-    for (int i = 0; i < numStates; ++i) fprintf(stateOut, "%d, %f\n", i, solutionVector[i]);
+    const char* line = fullPrecision ? "%d, %.17g\n" : "%d, %f\n";
+    for (int i = 0; i < numStates; ++i) fprintf(stateOut, line, i, solutionVector[i]);
 }
 
 void DSSSolver::terminate()

@@ -76,6 +76,13 @@ public:
     Matrix* A = nullptr;
     // The progress line on a terminal; the numerical steps only report their position to it.
     std::unique_ptr<ProgressLine> progressLine;
+    // Distinct transitions of the chain, counted for the report.
+    int64_t transitions = 0;
+    // The JSON results file (-j), opened by initialize, written and closed at the end of solve.
+    FILE* jsonOut = nullptr;
+    void openJsonFile();
+    // Writes the run's JSON document; a failed write makes the run fail.
+    void writeJsonFile();
 
 private:
     double pivotBound(unsigned k, int* end);

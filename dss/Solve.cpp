@@ -74,7 +74,8 @@ void DSSSolver::solve()
     fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
     fprintf(out, "User Time (seconds): %lf\n", userTime);
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
-    writeRunFigures(out, numStates, countTransitions(*stateLevel), processUsage().peakKiB);
+    transitions = countTransitions(*stateLevel);
+    writeRunFigures(out, numStates, transitions, processUsage().peakKiB);
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index);
     runFailed = !allFinite(solutionVector);
@@ -84,6 +85,7 @@ void DSSSolver::solve()
         fputs(text, out);
         fputs(text, stderr);
     }
+    if (jsonOut != nullptr) writeJsonFile();
     std::vector<double>().swap(solutionVector);
     terminate();
 }

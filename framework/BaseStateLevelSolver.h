@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "framework/JsonResults.h"
 #include "framework/SolverDBInfo.h"
 
 class BaseStateLevel;
@@ -54,6 +55,8 @@ public:
     bool fullPrecision = false;
     // -j: the JSON results file, empty when none is asked for.
     std::string jsonFileName;
+    // The evaluated PVs, gathered for the JSON results file when one is asked for.
+    std::vector<PVResult> pvResults;
     FILE* out = nullptr;
     FILE* csvOut = nullptr;
     FILE* debugOut = nullptr;

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/JsonResults.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
 
@@ -87,6 +88,9 @@ static void checkLetters(int argc, char** argv, int& i, CommandLineCheck& check)
             }
             value = argv[++i];
         }
+        if (letter == 'j' && !jsonResultsAvailable())
+            check.badValues.push_back("Error: option -j: JSON results are not available in this "
+                                      "build (it was made without nlohmann-json).");
         std::string problem = optionValueProblem(letter, value);
         if (!problem.empty()) check.badValues.push_back(problem);
         return;
