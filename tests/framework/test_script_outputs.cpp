@@ -80,6 +80,34 @@ TEST(FullPrecision, SmallProbabilitiesKeepTheirDigitsOnlyWhenAskedFor)
     EXPECT_GE(m[1].str().size(), 17u);  // every digit a double carries
 }
 
+// The README's worked example: Up, Degraded and Down with rates 2 (Up to Degraded), 1 and 2
+// (Degraded to Down and back to Up) and 4 (Down to Up). Balance gives pi = (6, 4, 1) / 11.
+TEST(FullPrecision, ReadmeMachineExampleMatchesItsClosedForm)
+{
+    TempDir dir;
+    ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "machine", "-G",
+                                               EXAMPLES, "-s", dir.dir(), "-O",
+                                               dir.file("states.txt"), "-f"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("States: 3\nTransitions: 4\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Performance variable :  Available\nMean                 :  9.090909e-01\n"),
+              std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Performance variable :  Capacity\nMean                 :  7.272727e-01\n"),
+              std::string::npos);
+    std::istringstream states(slurp(dir.file("states.txt")));
+    std::string line;
+    for (int i = 0; i < 3; ++i) std::getline(states, line);
+    const double pi[] = {6.0 / 11.0, 4.0 / 11.0, 1.0 / 11.0};
+    for (int i = 0; i < 3; ++i) {
+        int state = -1;
+        char comma = 0;
+        double p = 0.0;
+        ASSERT_TRUE(states >> state >> comma >> p);
+        EXPECT_EQ(state, i);
+        EXPECT_NEAR(p, pi[i], 1e-15);
+    }
+}
+
 #ifdef VELMAR_HAVE_JSON
 
 // Same run: the JSON document against the report, the full-precision CSV and the closed form
