@@ -76,8 +76,9 @@ public:
     Matrix* A = nullptr;
     // The progress line on a terminal; the numerical steps only report their position to it.
     std::unique_ptr<ProgressLine> progressLine;
-    // Distinct transitions of the chain, counted for the report.
+    // Distinct transitions of the chain and the peak memory, as the report states them.
     int64_t transitions = 0;
+    long peakKiB = 0;
     // The JSON results file (-j), opened by initialize, written and closed at the end of solve.
     FILE* jsonOut = nullptr;
     void openJsonFile();

@@ -4,7 +4,6 @@
 
 #include "dss/DSSSolver.h"
 #include "framework/JsonResults.h"
-#include "framework/RunFigures.h"
 #include "framework/report_functions.h"
 
 // Opens the file before anything is solved, so an unwritable name costs no solve.
@@ -42,7 +41,7 @@ void DSSSolver::writeJsonFile()
     run.solve = {{"computationSeconds", userTime + systemTime},
                  {"userSeconds", userTime},
                  {"systemSeconds", systemTime},
-                 {"peakMemoryMiB", (double)processUsage().peakKiB / 1024.0},
+                 {"peakMemoryMiB", (double)peakKiB / 1024.0},
                  {"dropThreshold", dropThreshold}};
     run.valid = !runFailed;
     run.pvs.swap(pvResults);

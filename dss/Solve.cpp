@@ -75,7 +75,8 @@ void DSSSolver::solve()
     fprintf(out, "User Time (seconds): %lf\n", userTime);
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
     transitions = countTransitions(*stateLevel);
-    writeRunFigures(out, numStates, transitions, processUsage().peakKiB);
+    peakKiB = processUsage().peakKiB;
+    writeRunFigures(out, numStates, transitions, peakKiB);
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index);
     runFailed = !allFinite(solutionVector);

@@ -5,9 +5,9 @@
 
 // Writes the PV's block with P(X = x) and P(X <= x) per point; nothing when csv is null.
 // With the solver's full precision the mean, the variance and the points carry 17 digits.
-void writeCSVFile(FILE* csv, BaseStateLevelSolver* solver, int experimentNumber, int pv, char* name,
-                  double time, double time2, double mean, double variance, int n, double* x,
-                  double* y)
+void writeCSVFile(FILE* csv, BaseStateLevelSolver* solver, int experimentNumber, int pv,
+                  char* name, double time, double time2, double mean, double variance, int n,
+                  double* x, double* y)
 {
     if (csv == nullptr) return;
     fprintf(csv, "## Exp Num, PV Num, PV Name, Start Time, Stop Time, Type, Mean, Variance,"

@@ -130,6 +130,8 @@ TEST(JsonResults, FileParsesAndCarriesTheReportsNumbers)
     std::smatch m;
     ASSERT_TRUE(std::regex_search(report, m, std::regex("Computation Time \\(seconds\\): ([0-9.]+)")));
     EXPECT_NEAR(doc["solve"]["computationSeconds"].get<double>(), std::stod(m[1]), 1e-6);
+    ASSERT_TRUE(std::regex_search(report, m, std::regex("Peak Memory \\(MiB\\): ([0-9.]+)")));
+    EXPECT_NEAR(doc["solve"]["peakMemoryMiB"].get<double>(), std::stod(m[1]), 0.05);
 
     const nlohmann::json& pvs = doc["performanceVariables"];
     ASSERT_EQ(pvs.size(), 2u);
