@@ -58,6 +58,10 @@ std::string optionValueProblem(char letter, const char* value)
         good = value == nullptr || readInteger(value, -2147483648L, 2147483647L);
         wanted = "an integer written right after the letter";
         break;
+    case 'j':
+        good = value != nullptr && *value != '\0';
+        wanted = "a file name";
+        break;
     default: break;
     }
     if (good) return "";
@@ -88,10 +92,10 @@ static void checkLetters(int argc, char** argv, int& i, CommandLineCheck& check)
             }
             value = argv[++i];
         }
-        if (letter == 'j' && !jsonResultsAvailable())
-            check.badValues.push_back("Error: option -j: JSON results are not available in this "
-                                      "build (it was made without nlohmann-json).");
         std::string problem = optionValueProblem(letter, value);
+        if (letter == 'j' && !jsonResultsAvailable())
+            problem = "Error: option -j: JSON results are not available in this build (it was "
+                      "made without nlohmann-json).";
         if (!problem.empty()) check.badValues.push_back(problem);
         return;
     }

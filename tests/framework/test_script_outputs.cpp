@@ -170,6 +170,11 @@ TEST(JsonResults, UncreatableFileStopsBeforeTheSolve)
               std::string::npos)
         << r.out;
     EXPECT_EQ(r.out.find("Computation Time"), std::string::npos);
+    ProgramResult empty = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "mm1k", "-G",
+                                                   EXAMPLES, "-s", dir.dir(), "-j", ""});
+    EXPECT_EQ(empty.status, 1);
+    EXPECT_EQ(empty.err, "Error: option -j: the value \"\" is not a file name.\n");
+    EXPECT_EQ(empty.out, "");
 }
 
 #else
