@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <unistd.h>
 
 #include "dss/Matrix.h"
 #include "framework/report_functions.h"
@@ -52,14 +53,15 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
 
 DSSSolver::~DSSSolver()
 {
+    if (jsonOut != nullptr) fclose(jsonOut);
     delete[] A;
 }
 
 void DSSSolver::ShowCmdLineOptions()
 {
     ShowCommonCmdLineOptions("dss");
-    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", stderr);
-    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", stderr);
+    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", usageStream);
+    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", usageStream);
 }
 
 void DSSSolver::initialize()
@@ -78,11 +80,16 @@ void DSSSolver::initialize()
     for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
     rhs.assign(n, 0.0);
     colPosition.assign(n, 0);
+    // verbose lines on a terminal are progress enough, and would break the line in two
+    bool reportOnTerminal = !outputFlag && isatty(STDOUT_FILENO) == 1;
+    progressLine.reset(new ProgressLine(
+        stderr, ProgressLine::stderrIsTerminal() && !(verbosity != 0 && reportOnTerminal)));
     DisplayBanners();
     if (stateOccupancyFlag) {
         stateOut = open_output(stateOccupancyFileName, &stateSink);
         if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
     }
+    if (!jsonFileName.empty()) openJsonFile();
     checkOutputs();  // a report that cannot be written is found before the solve
 }
 
@@ -122,7 +129,8 @@ void DSSSolver::print_states()
     fprintf(stateOut, "Output is in (state number, state probability) pairs\n");
     fprintf(stateOut, "Number of States: %d\n", numStates);
     fflush(stateOut);
-    for (int i = 0; i < numStates; ++i) fprintf(stateOut, "%d, %f\n", i, solutionVector[i]);
+    const char* line = fullPrecision ? "%d, %.17g\n" : "%d, %f\n";
+    for (int i = 0; i < numStates; ++i) fprintf(stateOut, line, i, solutionVector[i]);
 }
 
 void DSSSolver::terminate()
@@ -132,5 +140,6 @@ void DSSSolver::terminate()
     for (std::vector<int>* v : {&rowCost, &colCost, &rowSwap, &colSwap, &colPosition})
         std::vector<int>().swap(*v);
     std::vector<double>().swap(rhs);
+    if (progressLine) progressLine->finish();
     fprintf(out, "DSSSolver done\n");
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <string>
@@ -12,6 +13,7 @@
 #include "dss/Gmres.h"
 #include "dss/SolveRecord.h"
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/ProgressLine.h"
 
 struct Matrix;
 
@@ -84,6 +86,16 @@ public:
     double minRate = 1e9;
     int numStates = 0;
     Matrix* A = nullptr;
+    // The progress line on a terminal; the numerical steps only report their position to it.
+    std::unique_ptr<ProgressLine> progressLine;
+    // Distinct transitions of the chain and the peak memory, as the report states them.
+    int64_t transitions = 0;
+    long peakKiB = 0;
+    // The JSON results file (-j), opened by initialize, written and closed at the end of solve.
+    FILE* jsonOut = nullptr;
+    void openJsonFile();
+    // Writes the run's JSON document; a failed write makes the run fail.
+    void writeJsonFile();
 
     // The chain as read (original rates), the unit its rates are divided by for the load,
     // and the load position of each state (empty: the state's own number).

@@ -189,6 +189,7 @@ void DSSSolver::performLUDecomp()
     StepRows rows(n);
     colPosition.assign(n, -1);
     for (int k = 0; k < n; ++k) {
+        if (progressLine) progressLine->step("LU factorisation, column", k, n);
         if (verbosity > 0 && k % verbosity == 0) {
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);

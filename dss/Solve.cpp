@@ -12,6 +12,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Gmres.h"
 #include "dss/Matrix.h"
+#include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/perfcdb.h"
 
@@ -248,14 +249,21 @@ void DSSSolver::reportFailure(const std::string& reason)
 
 void DSSSolver::solve()
 {
-    clock_t start = clock();
+    ProcessUsage start = processUsage();
     solveSystem();
     if (stateOccupancyFlag) print_states();
-    userTime = (double)(clock() - start) / CLOCKS_PER_SEC;
-    systemTime = 0.0;
+    ProcessUsage end = processUsage();
+    userTime = end.userSeconds - start.userSeconds;
+    systemTime = end.systemSeconds - start.systemSeconds;
+    if (progressLine) progressLine->finish();
     fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
     fprintf(out, "User Time (seconds): %lf\n", userTime);
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
+    transitions = record.transitions;
+    peakKiB = processUsage().peakKiB;
+    writeRunFigures(out, numStates, transitions, peakKiB);
+    if (!record.attempts.empty())
+        fprintf(out, "Entries in the factors: %lld\n", (long long)record.attempts.back().factorEntries);
     std::vector<std::string> notFinite;
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index, &notFinite);
@@ -269,6 +277,7 @@ void DSSSolver::solve()
         reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
     for (const std::string& name : notFinite)
         reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
+    if (jsonOut != nullptr) writeJsonFile();
     std::vector<double>().swap(solutionVector);
     terminate();
 }

@@ -41,7 +41,7 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
                                            char** argv)
     : solverName(strDup(name)), stateLevel(level)
 {
-    velmar_parse(argc, argv, "D:P:G:S:s:E:d:o:v::K:O:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, "D:P:G:S:s:E:d:o:v::K:O:j:f", [&](int c, const char* value) {
         switch (c) {
         case 'D': parseDBSwitches(value); break;
         case 'P': replace(projectName, value); break;
@@ -67,6 +67,8 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
             stateOccupancyFlag = true;
             replace(stateOccupancyFileName, value);
             break;
+        case 'f': fullPrecision = true; break;
+        case 'j': jsonFileName = value; break;
         default: break;
         }
     });
@@ -75,6 +77,14 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
 void BaseStateLevelSolver::checkRequiredOptions()
 {
     if (projectName && studyName && experimentName && ssgPath && solverPath) return;
+    std::string missing;
+    if (!projectName) missing += " -P <project name>,";
+    if (!studyName) missing += " -S <study name>,";
+    if (!experimentName) missing += " -E <experiment name>,";
+    if (!ssgPath) missing += " -G <SSG path>,";
+    if (!solverPath) missing += " -s <solver path>,";
+    missing.pop_back();
+    fprintf(stderr, "Error: required options missing:%s.\n", missing.c_str());
     ShowCmdLineOptions();
     exit(1);
 }
@@ -194,5 +204,5 @@ void BaseStateLevelSolver::ShowCommonCmdLineOptions(const char*)
         "[-K <comment filename>]\n",
         "[-O <state probability filename>]\n",
     };
-    for (const char* line : lines) fputs(line, stderr);
+    for (const char* line : lines) fputs(line, usageStream);
 }

@@ -9,6 +9,7 @@
 
 #include "framework/FileNames.h"
 #include "framework/OutputCheck.h"
+#include "framework/JsonResults.h"
 #include "framework/SolverDBInfo.h"
 
 class BaseStateLevel;
@@ -33,7 +34,8 @@ public:
     static double comp_eps();
     static const double machine_epsilon;
 
-    // Ends the run with the usage text and status 1 unless every required option was given.
+    // Ends the run with the names of the missing options, the usage text and status 1 unless
+    // every required option was given.
     void checkRequiredOptions();
     // Flushes every open output stream; a write that failed ends the run with
     // the file's name and the reason on standard error and status 1.
@@ -57,6 +59,12 @@ public:
     bool stateOccupancyFlag = false;
     char* stateOccupancyFileName = nullptr;
     int verbosity = 0;
+    // -f: probabilities in the CSV and state probability files with 17 significant digits.
+    bool fullPrecision = false;
+    // -j: the JSON results file, empty when none is asked for.
+    std::string jsonFileName;
+    // The evaluated PVs, gathered for the JSON results file when one is asked for.
+    std::vector<PVResult> pvResults;
     FILE* out = nullptr;
     FILE* csvOut = nullptr;
     FILE* debugOut = nullptr;
@@ -68,6 +76,8 @@ public:
     SolverDBInfo* dbInfo = nullptr;
     // Set by a solve whose results are not valid; the program then ends with status 1.
     bool runFailed = false;
+    // Where the usage text goes: standard error, standard output for -h.
+    FILE* usageStream = stderr;
 
 private:
     // -G and -s values that name existing directories get their trailing slash.

@@ -7,10 +7,13 @@
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/InputError.h"
+#include "framework/CommandLine.h"
 #include "statelevel/BaseStateLevel.h"
 
 int main(int argc, char** argv)
 {
+    int settled = settleCommandLine(argc, argv);
+    if (settled >= 0) return settled;
     bool failed = false;
     try {
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
