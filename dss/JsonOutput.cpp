@@ -42,7 +42,19 @@ void DSSSolver::writeJsonFile()
                  {"userSeconds", userTime},
                  {"systemSeconds", systemTime},
                  {"peakMemoryMiB", (double)peakKiB / 1024.0},
-                 {"dropThreshold", dropThreshold}};
+                 {"dropThreshold", dropThreshold},
+                 {"timeUnit", record.timeUnit},
+                 {"closedClasses", (double)record.closedClasses, JsonField::Integer},
+                 {"transientStates", (double)record.transientStates, JsonField::Integer},
+                 {"attempts", (double)record.attempts.size(), JsonField::Integer},
+                 {"factorEntries", record.attempts.empty() ? 0.0 : (double)record.attempts.back().factorEntries,
+                  JsonField::Integer},
+                 {"gmresIterations", record.attempts.empty() ? 0.0 : (double)record.attempts.back().gmresIterations,
+                  JsonField::Integer},
+                 {"checkResidual", record.check.residual},
+                 {"checkImbalance", record.check.imbalance},
+                 {"checkBound", record.check.bound},
+                 {"checkPassed", record.check.passed ? 1.0 : 0.0, JsonField::Flag}};
     run.valid = !runFailed;
     run.pvs.swap(pvResults);
     std::string text = jsonResultsText(run);

@@ -113,6 +113,7 @@ std::vector<NamedFile> BaseStateLevelSolver::outputFiles()
     }
     if (debugFlag) files.push_back({debugFileName, "debug file"});
     if (stateOccupancyFlag) files.push_back({stateOccupancyFileName, "state probability file"});
+    if (!jsonFileName.empty()) files.push_back({jsonFileName, "JSON results file"});
     for (const std::string& plot : plotFiles()) files.push_back({plot, "plot file"});
     return files;
 }

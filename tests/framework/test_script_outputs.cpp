@@ -132,6 +132,9 @@ TEST(JsonResults, FileParsesAndCarriesTheReportsNumbers)
     EXPECT_NEAR(doc["solve"]["computationSeconds"].get<double>(), std::stod(m[1]), 1e-6);
     ASSERT_TRUE(std::regex_search(report, m, std::regex("Peak Memory \\(MiB\\): ([0-9.]+)")));
     EXPECT_NEAR(doc["solve"]["peakMemoryMiB"].get<double>(), std::stod(m[1]), 0.05);
+    EXPECT_EQ(doc["solve"]["checkPassed"], true);
+    EXPECT_LE(doc["solve"]["checkResidual"].get<double>(), doc["solve"]["checkBound"].get<double>());
+    EXPECT_EQ(doc["solve"]["closedClasses"], 1);
 
     const nlohmann::json& pvs = doc["performanceVariables"];
     ASSERT_EQ(pvs.size(), 2u);
