@@ -49,6 +49,7 @@ public:
     void performLUDecomp();
     double upperTriangular(int i, int k);
     void lowerTriangular(int j, int k, double pivot);
+    double lowerSum(int j, int k, int* p);
     double lowerNumerator(int j, int k);
     void storeLower(int j, int k, int p, double sum, double pivot);
     int pivotMatrix(unsigned k);
