@@ -68,6 +68,17 @@ void DSSSolver::initialize()
     // has already said so, and there is nothing to solve.
     if (stateLevel == nullptr) exit(1);
     BaseStateLevelSolver::initialize();
+    allocateStateArrays();
+    DisplayBanners();
+    if (stateOccupancyFlag) {
+        stateOut = fopen(stateOccupancyFileName, "w");
+        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
+    }
+}
+
+// Sizes the per-state arrays of the factorisation for the state level's states.
+void DSSSolver::allocateStateArrays()
+{
     numStates = stateLevel->getNumberOfStates();
     size_t n = numStates > 0 ? (size_t)numStates : 0;
     rowCost.assign(n, 0);
@@ -77,11 +88,6 @@ void DSSSolver::initialize()
     for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
     rhs.assign(n, 0.0);
     colPosition.assign(n, 0);
-    DisplayBanners();
-    if (stateOccupancyFlag) {
-        stateOut = fopen(stateOccupancyFileName, "w");
-        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
-    }
 }
 
 void DSSSolver::DisplayBanners()

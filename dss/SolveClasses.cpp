@@ -1,0 +1,206 @@
+// Chains with several closed classes: each class solved on its own, the probability of ending
+// in each from the initial state, and their mixture as the long-run distribution.
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dss/ClosedClasses.h"
+#include "dss/DSSSolver.h"
+#include "dss/LongRun.h"
+#include "dss/SubChain.h"
+#include "statelevel/Chain/ChainStateLevel.h"
+
+namespace {
+
+// Classes named one by one in the report; the rest are summed up in one line.
+const int classesNamed = 5;
+
+// The vector and record of one solve of a part of the chain.
+struct PartSolve {
+    std::vector<double> vector;
+    SolveRecord record;
+};
+
+// Solves `model` with the settings of `like` (method, tolerance, checks and retries alike,
+// pivoting only when asked for); the solver of the part writes nothing.
+PartSolve solvePart(const DSSSolver& like, ChainModel model, bool pivoting = true)
+{
+    ChainStateLevel level(std::move(model));
+    static char name[] = "dss";
+    char* argv[] = {name, nullptr};
+    DSSSolver part(&level, 1, argv);
+    part.accuracy = like.accuracy;
+    part.tolerance = like.tolerance;
+    part.stability = pivoting ? like.stability : 0;
+    part.searchRows = pivoting ? like.searchRows : 0;
+    part.gmresLimit = like.gmresLimit;
+    part.allocateStateArrays();
+    part.solveSystem();
+    PartSolve result;
+    result.vector.swap(part.solutionVector);
+    result.record = part.record;
+    return result;
+}
+
+// Adds what a part's solve did to the attempt that stands for the whole.
+void tally(SolveAttempt& whole, const SolveRecord& part)
+{
+    for (const SolveAttempt& a : part.attempts) {
+        whole.factorEntries += a.factorEntries;
+        whole.dropped += a.dropped;
+        whole.gmresIterations += a.gmresIterations;
+        whole.gmresUsed = whole.gmresUsed || a.gmresUsed;
+    }
+}
+
+// "1 state" or "n states", with a word before "state" when given.
+std::string states(int n, const char* kind = "")
+{
+    return std::to_string(n) + " " + kind + (n == 1 ? "state" : "states");
+}
+
+}  // namespace
+
+// Says what the chain is made of, unless it is one closed class.
+void DSSSolver::reportStructure()
+{
+    const ClosedClasses& c = structure;
+    if (c.count() == 0 || (c.count() == 1 && c.transient == 0)) return;
+    char line[400];
+    if (c.count() == 1) {
+        snprintf(line, sizeof line,
+                 "The chain has 1 closed class of %s and %s, which have probability 0 in the long run.\n",
+                 states(c.size[0]).c_str(), states(c.transient, "transient ").c_str());
+        note(line);
+        return;
+    }
+    int smallest = *std::min_element(c.size.begin(), c.size.end());
+    int largest = *std::max_element(c.size.begin(), c.size.end());
+    std::string sizes = smallest == largest ? states(largest) + " each"
+                                            : std::to_string(smallest) + " to " + states(largest);
+    snprintf(line, sizeof line,
+             "The chain has %d closed classes (%s) and %s: its long-run distribution depends on "
+             "the initial state, state %d.\n",
+             c.count(), sizes.c_str(), states(c.transient, "transient ").c_str(), stateLevel->getInitialState());
+    note(line);
+}
+
+// Writes the probabilities of ending in each class, largest first.
+static void reportReach(const ClassMembers& members, const std::vector<double>& reach,
+                        std::string& text)
+{
+    text = "From the initial state the chain ends in\n";
+    std::vector<int> order = likeliestClasses(reach, classesNamed);
+    char line[300];
+    for (int c : order) {
+        snprintf(line, sizeof line, "  the closed class of state %d (%s) with probability %.9g\n",
+                 members.of(c)[0], states(members.size(c)).c_str(), reach[c]);
+        text += line;
+    }
+    int rest = (int)reach.size() - (int)order.size();
+    if (rest == 0) return;
+    double restSum = 0.0;
+    for (double p : reach) restSum += p;
+    for (int c : order) restSum -= reach[c];
+    snprintf(line, sizeof line, "  ... and %d more closed classes, with probability %.3g in all\n", rest,
+             std::max(0.0, restSum));
+    text += line;
+}
+
+void DSSSolver::solveLongRun()
+{
+    clock_t start = clock();
+    const ClosedClasses& c = structure;
+    const int n = chain.n, k = c.count(), initial = stateLevel->getInitialState();
+    record.attempts.emplace_back();
+    SolveAttempt& attempt = record.attempts.back();
+    attempt.method = "closed classes";
+    attempt.ordering = "none";
+    attempt.tolerance = tolerance;
+    const char* failure = nullptr;
+    char line[400];
+
+    // every class's own vector: small ones dense, the others by this solver's method
+    ClassMembers members = classMembers(c);
+    std::vector<double> classVector(n, 0.0);
+    std::vector<int> local(n, -1);
+    int dense = 0, factorised = 0;
+    for (int m = 0; m < k && !failure; ++m) {
+        if (members.size(m) <= denseClassLimit) {
+            denseClassVector(chain, members.of(m), members.size(m), local, classVector);
+            ++dense;
+            continue;
+        }
+        PartSolve part = solvePart(*this, classChain(chain, members.of(m), members.size(m), local));
+        tally(attempt, part.record);
+        ++factorised;
+        for (int j = 0; j < members.size(m); ++j) classVector[members.of(m)[j]] = part.vector[j];
+        if (part.record.check.passed) continue;
+        snprintf(line, sizeof line, "The vector of the closed class of state %d fails its check: %s.\n",
+                 members.of(m)[0], part.record.check.failure);
+        note(line);
+        failure = "the vector of a closed class fails its check";
+    }
+    // all of them at once against the chain: their mixture with equal weights is stationary
+    if (!failure && k > 0) {
+        clock_t began = clock();
+        std::vector<double> uniform(classVector);
+        for (double& v : uniform) v /= k;
+        SolutionCheck all = checkSolution(chain, uniform, accuracy);
+        record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
+        if (!all.passed) {
+            snprintf(line, sizeof line, "The vectors of the closed classes fail their check: %s.\n", all.failure);
+            note(line);
+            failure = "the vectors of the closed classes fail their check";
+        }
+    }
+
+    // the probability of ending in each class
+    std::vector<double> reach(k, 0.0);
+    std::string how;
+    if (initial < 0 || initial >= n) {
+        failure = "the initial state is not a state of the chain";
+    } else if (c.classOf[initial] >= 0) {
+        reach[c.classOf[initial]] = 1.0;
+        how = "the initial state lies in a closed class";
+    } else {
+        // the components are ordered so that no pivoting is needed, and no pivoting is wanted:
+        // exchanging rows by magnitude loses the accuracy of small exit rates
+        PartSolver byFactors = [&](ChainModel part, std::vector<double>& x) {
+            PartSolve done = solvePart(*this, std::move(part), false);
+            tally(attempt, done.record);
+            x.swap(done.vector);
+            return done.record.check.passed;
+        };
+        Absorption a = absorptionProbabilities(chain, c, initial, byFactors);
+        reach.swap(a.reach);
+        if (a.failure) {
+            snprintf(line, sizeof line, "The probabilities of reaching the closed classes are not valid: %s.\n",
+                     a.failure);
+            note(line);
+            if (!failure) failure = "the probabilities of reaching the closed classes fail their check";
+        }
+        how = "the probabilities of reaching them passed on through the transient states, " +
+              std::to_string(a.components) + " strongly connected components of them solved (" +
+              std::to_string(a.solvedComponents) + " by factorisation)";
+    }
+    std::string reachText;
+    if (initial >= 0 && initial < n) reportReach(members, reach, reachText);
+    note(reachText);
+    snprintf(line, sizeof line, "Closed classes solved: %d by dense elimination, %d by factorisation; %s.\n",
+             dense, factorised, how.c_str());
+    note(line);
+
+    solutionVector = longRunMixture(c, reach, classVector);
+    checkVector(attempt);
+    attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
+    note(checkLine(attempt.check));
+    record.check = attempt.check;
+    if (failure) {
+        record.check.passed = false;
+        record.check.failure = failure;
+    }
+}
