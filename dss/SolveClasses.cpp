@@ -88,11 +88,10 @@ void DSSSolver::reportStructure()
     note(line);
 }
 
-// Writes the probabilities of ending in each class, largest first.
-static void reportReach(const ClassMembers& members, const std::vector<double>& reach,
-                        std::string& text)
+// The probabilities of ending in each class, largest first.
+static std::string reachText(const ClassMembers& members, const std::vector<double>& reach)
 {
-    text = "From the initial state the chain ends in\n";
+    std::string text = "From the initial state the chain ends in\n";
     std::vector<int> order = likeliestClasses(reach, classesNamed);
     char line[300];
     for (int c : order) {
@@ -101,106 +100,135 @@ static void reportReach(const ClassMembers& members, const std::vector<double>& 
         text += line;
     }
     int rest = (int)reach.size() - (int)order.size();
-    if (rest == 0) return;
+    if (rest == 0) return text;
     double restSum = 0.0;
     for (double p : reach) restSum += p;
     for (int c : order) restSum -= reach[c];
     snprintf(line, sizeof line, "  ... and %d more closed classes, with probability %.3g in all\n", rest,
              std::max(0.0, restSum));
-    text += line;
+    return text + line;
 }
+
+namespace {
+
+// The parts of the long-run solve: what they found, what they did and what went wrong.
+struct LongRunParts {
+    DSSSolver& solver;
+    SolveAttempt& attempt;
+    const ClosedClasses& c;
+    ClassMembers members;
+    std::vector<double> classVector, reach;
+    int dense = 0, factorised = 0;
+    std::string how, said;  // for the report
+    const char* failure = nullptr;
+
+    LongRunParts(DSSSolver& s, SolveAttempt& a)
+        : solver(s), attempt(a), c(s.structure), members(classMembers(s.structure)),
+          classVector(s.chain.n, 0.0), reach(s.structure.count(), 0.0)
+    {
+    }
+
+    // Records a failure with its line for the report; the first failure names the run's.
+    void fail(const char* reason, const std::string& line)
+    {
+        said += line;
+        if (!failure) failure = reason;
+    }
+
+    // Every class's own vector: small ones by dense elimination, the others by the solver's method.
+    void classVectors()
+    {
+        std::vector<int> local(solver.chain.n, -1);
+        for (int m = 0; m < c.count() && !failure; ++m) {
+            if (members.size(m) <= denseClassLimit) {
+                denseClassVector(solver.chain, members.of(m), members.size(m), local, classVector);
+                ++dense;
+                continue;
+            }
+            PartSolve part = solvePart(solver, classChain(solver.chain, members.of(m), members.size(m), local));
+            tally(attempt, part.record);
+            ++factorised;
+            for (int j = 0; j < members.size(m); ++j) classVector[members.of(m)[j]] = part.vector[j];
+            if (!part.record.check.passed)
+                fail("the vector of a closed class fails its check",
+                     "The vector of the closed class of state " + std::to_string(members.of(m)[0]) +
+                         " fails its check: " + part.record.check.failure + ".\n");
+        }
+    }
+
+    // All class vectors at once against the chain: their mixture with equal weights is stationary.
+    void checkClassVectors()
+    {
+        if (failure || c.count() == 0) return;
+        clock_t began = clock();
+        std::vector<double> uniform(classVector);
+        for (double& v : uniform) v /= c.count();
+        SolutionCheck all = checkSolution(solver.chain, uniform, solver.accuracy);
+        solver.record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
+        if (!all.passed)
+            fail("the vectors of the closed classes fail their check",
+                 std::string("The vectors of the closed classes fail their check: ") + all.failure + ".\n");
+    }
+
+    // The probability of ending in each class from the initial state.
+    void reachFrom(int initial)
+    {
+        if (initial < 0 || initial >= solver.chain.n) {
+            fail("the initial state is not a state of the chain",
+                 "The initial state " + std::to_string(initial) + " is not a state of the chain.\n");
+            return;
+        }
+        if (c.classOf[initial] >= 0) {
+            reach[c.classOf[initial]] = 1.0;
+            how = "the initial state lies in a closed class";
+            return;
+        }
+        // the components come in an order that needs no pivoting, and none is wanted:
+        // exchanging rows by magnitude loses the accuracy of small exit rates
+        PartSolver byFactors = [&](ChainModel part, std::vector<double>& x) {
+            PartSolve done = solvePart(solver, std::move(part), false);
+            tally(attempt, done.record);
+            x.swap(done.vector);
+            return done.record.check.passed;
+        };
+        Absorption a = absorptionProbabilities(solver.chain, c, initial, byFactors);
+        reach.swap(a.reach);
+        if (a.failure)
+            fail("the probabilities of reaching the closed classes fail their check",
+                 std::string("The probabilities of reaching the closed classes are not valid: ") + a.failure +
+                     ".\n");
+        how = "the probabilities of reaching them passed on through the transient states, " +
+              std::to_string(a.components) + " strongly connected components of them solved (" +
+              std::to_string(a.solvedComponents) + " by factorisation)";
+    }
+};
+
+}  // namespace
 
 void DSSSolver::solveLongRun()
 {
     clock_t start = clock();
-    const ClosedClasses& c = structure;
-    const int n = chain.n, k = c.count(), initial = stateLevel->getInitialState();
     record.attempts.emplace_back();
     SolveAttempt& attempt = record.attempts.back();
     attempt.method = "closed classes";
     attempt.ordering = "none";
     attempt.tolerance = tolerance;
-    const char* failure = nullptr;
-    char line[400];
-
-    // every class's own vector: small ones dense, the others by this solver's method
-    ClassMembers members = classMembers(c);
-    std::vector<double> classVector(n, 0.0);
-    std::vector<int> local(n, -1);
-    int dense = 0, factorised = 0;
-    for (int m = 0; m < k && !failure; ++m) {
-        if (members.size(m) <= denseClassLimit) {
-            denseClassVector(chain, members.of(m), members.size(m), local, classVector);
-            ++dense;
-            continue;
-        }
-        PartSolve part = solvePart(*this, classChain(chain, members.of(m), members.size(m), local));
-        tally(attempt, part.record);
-        ++factorised;
-        for (int j = 0; j < members.size(m); ++j) classVector[members.of(m)[j]] = part.vector[j];
-        if (part.record.check.passed) continue;
-        snprintf(line, sizeof line, "The vector of the closed class of state %d fails its check: %s.\n",
-                 members.of(m)[0], part.record.check.failure);
-        note(line);
-        failure = "the vector of a closed class fails its check";
-    }
-    // all of them at once against the chain: their mixture with equal weights is stationary
-    if (!failure && k > 0) {
-        clock_t began = clock();
-        std::vector<double> uniform(classVector);
-        for (double& v : uniform) v /= k;
-        SolutionCheck all = checkSolution(chain, uniform, accuracy);
-        record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
-        if (!all.passed) {
-            snprintf(line, sizeof line, "The vectors of the closed classes fail their check: %s.\n", all.failure);
-            note(line);
-            failure = "the vectors of the closed classes fail their check";
-        }
-    }
-
-    // the probability of ending in each class
-    std::vector<double> reach(k, 0.0);
-    std::string how;
-    if (initial < 0 || initial >= n) {
-        failure = "the initial state is not a state of the chain";
-    } else if (c.classOf[initial] >= 0) {
-        reach[c.classOf[initial]] = 1.0;
-        how = "the initial state lies in a closed class";
-    } else {
-        // the components are ordered so that no pivoting is needed, and no pivoting is wanted:
-        // exchanging rows by magnitude loses the accuracy of small exit rates
-        PartSolver byFactors = [&](ChainModel part, std::vector<double>& x) {
-            PartSolve done = solvePart(*this, std::move(part), false);
-            tally(attempt, done.record);
-            x.swap(done.vector);
-            return done.record.check.passed;
-        };
-        Absorption a = absorptionProbabilities(chain, c, initial, byFactors);
-        reach.swap(a.reach);
-        if (a.failure) {
-            snprintf(line, sizeof line, "The probabilities of reaching the closed classes are not valid: %s.\n",
-                     a.failure);
-            note(line);
-            if (!failure) failure = "the probabilities of reaching the closed classes fail their check";
-        }
-        how = "the probabilities of reaching them passed on through the transient states, " +
-              std::to_string(a.components) + " strongly connected components of them solved (" +
-              std::to_string(a.solvedComponents) + " by factorisation)";
-    }
-    std::string reachText;
-    if (initial >= 0 && initial < n) reportReach(members, reach, reachText);
-    note(reachText);
-    snprintf(line, sizeof line, "Closed classes solved: %d by dense elimination, %d by factorisation; %s.\n",
-             dense, factorised, how.c_str());
-    note(line);
-
-    solutionVector = longRunMixture(c, reach, classVector);
+    LongRunParts parts(*this, attempt);
+    parts.classVectors();
+    parts.checkClassVectors();
+    const int initial = stateLevel->getInitialState();
+    parts.reachFrom(initial);
+    if (initial >= 0 && initial < chain.n) note(reachText(parts.members, parts.reach));
+    note(parts.said);
+    note("Closed classes solved: " + std::to_string(parts.dense) + " by dense elimination, " +
+         std::to_string(parts.factorised) + " by factorisation; " + parts.how + ".\n");
+    solutionVector = longRunMixture(structure, parts.reach, parts.classVector);
     checkVector(attempt);
     attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
     note(checkLine(attempt.check));
     record.check = attempt.check;
-    if (failure) {
+    if (parts.failure) {
         record.check.passed = false;
-        record.check.failure = failure;
+        record.check.failure = parts.failure;
     }
 }
