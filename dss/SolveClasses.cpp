@@ -197,9 +197,9 @@ struct LongRunParts {
             fail("the probabilities of reaching the closed classes fail their check",
                  std::string("The probabilities of reaching the closed classes are not valid: ") + a.failure +
                      ".\n");
-        how = "the probabilities of reaching them passed on through the transient states, " +
-              std::to_string(a.components) + " strongly connected components of them solved (" +
-              std::to_string(a.solvedComponents) + " by factorisation)";
+        how = "the probabilities of reaching them passed on through the transient states (" +
+              std::to_string(a.components) + (a.components == 1 ? " component" : " components") +
+              " with cycles, " + std::to_string(a.solvedComponents) + " of them by factorisation)";
     }
 };
 
