@@ -61,6 +61,8 @@ bool componentTimes(const Generator& q, const int* states, int m, const std::vec
 {
     double entered = 0.0, away = 0.0;
     for (int k = 0; k < m; ++k) entered += mass[states[k]];
+    time.assign(m, 0.0);
+    if (!(entered > 0.0)) return true;  // what comes this far is below the smallest double
     std::vector<double> entering(m);
     for (int k = 0; k < m; ++k) entering[k] = mass[states[k]] / entered;
     ChainModel part = componentChain(q, states, m, entering, local);
@@ -81,7 +83,6 @@ bool componentTimes(const Generator& q, const int* states, int m, const std::vec
         if (!solveLarge(std::move(part), x)) return false;
     }
     if (!(x.size() == (size_t)m + 1 && x[m] > 0.0)) return false;
-    time.resize(m);
     for (int k = 0; k < m; ++k) time[k] = x[k] * entered / (x[m] * back);
     return true;
 }

@@ -213,3 +213,22 @@ TEST(DssClosedClasses, DeepPathIntoALargeRing)
     for (int i = 0; i + 1 < half; ++i) ASSERT_GT(c.component[i], c.component[i + 1]) << i;
     EXPECT_EQ(c.component[half], c.component[n - 1]);
 }
+
+// Probability halves along a path of 1100 transient states (each leaves for the absorbing
+// state A as fast as it goes on), so what reaches the cycle at its end is below the smallest
+// double: the cycle passes on nothing, and the run is still valid.
+TEST(DssLongRun, ProbabilityTooSmallForADoubleReachingACycle)
+{
+    const int path = 1100, a = path, b = path + 1, c = path + 2, n = path + 4;
+    Edges e;
+    for (int i = 0; i < path; ++i) {
+        e.push_back({i, i + 1 < path ? i + 1 : c, 1.0});
+        e.push_back({i, a, 1.0});
+    }
+    e.push_back({c, c + 1, 1.0});
+    e.push_back({c + 1, c, 1.0});
+    e.push_back({c + 1, b, 1.0});
+    std::vector<double> pi = longRun(n, e, 0);
+    EXPECT_EQ(pi[a], 1.0);
+    EXPECT_EQ(pi[b], 0.0);
+}
