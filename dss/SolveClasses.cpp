@@ -72,7 +72,8 @@ void DSSSolver::reportStructure()
     char line[400];
     if (c.count() == 1) {
         snprintf(line, sizeof line,
-                 "The chain has 1 closed class of %s and %s, which have probability 0 in the long run.\n",
+                 "The chain has 1 closed class of %s and %s: transient states have probability 0 in the "
+                 "long run.\n",
                  states(c.size[0]).c_str(), states(c.transient, "transient ").c_str());
         note(line);
         return;
@@ -102,10 +103,10 @@ static std::string reachText(const ClassMembers& members, const std::vector<doub
     int rest = (int)reach.size() - (int)order.size();
     if (rest == 0) return text;
     double restSum = 0.0;
-    for (double p : reach) restSum += p;
-    for (int c : order) restSum -= reach[c];
+    for (int c = 0; c < (int)reach.size(); ++c)
+        if (std::find(order.begin(), order.end(), c) == order.end()) restSum += reach[c];
     snprintf(line, sizeof line, "  ... and %d more closed classes, with probability %.3g in all\n", rest,
-             std::max(0.0, restSum));
+             restSum);
     return text + line;
 }
 

@@ -2,7 +2,6 @@
 // hand-worked answers, closed forms and a dense computation, and the report of what was found.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <random>
 
 #include "dss/ClosedClasses.h"
@@ -82,8 +81,8 @@ TEST(DssLongRun, OneClassWithTransientStatesIsReportedAsSuch)
     std::string report;
     std::vector<double> pi = longRun(4, {{0, 1, 1.0}, {1, 2, 1.0}, {2, 1, 3.0}, {3, 2, 1.0}}, 0, &report);
     EXPECT_LT(maxDifference(pi, {0, 0.75, 0.25, 0}), 1e-15);
-    EXPECT_TRUE(has(report, "The chain has 1 closed class of 2 states and 2 transient states, which have "
-                            "probability 0 in the long run.\n"));
+    EXPECT_TRUE(has(report, "The chain has 1 closed class of 2 states and 2 transient states: transient "
+                            "states have probability 0 in the long run.\n"));
     longRun(3, {{0, 1, 1.0}, {1, 2, 1.0}, {2, 0, 1.0}}, 0, &report);
     EXPECT_FALSE(has(report, "closed class"));  // an irreducible chain reports as it always did
 }
@@ -151,7 +150,8 @@ TEST(DssLongRun, RandomReducibleChainsAgainstADenseComputation)
 
 // A million states: a path of transient states 4k, each leaving for the absorbing state 4k+1
 // at the rate it goes on, beside closed pairs {4k+2, 4k+3} nothing enters. Class k is reached
-// with probability 2^-(k+1); the path is far deeper than any call stack.
+// with probability 2^-(k+1); the path is far deeper than any call stack. (Its speed and
+// memory are measured by bench/longrun_speed.)
 TEST(DssLongRun, AMillionStatesOfSmallClasses)
 {
     const int blocks = 250000, n = 4 * blocks;
@@ -164,9 +164,7 @@ TEST(DssLongRun, AMillionStatesOfSmallClasses)
         e.push_back({4 * k + 3, 4 * k + 2, 3.0});
     }
     DssRun run(n, e);
-    auto began = std::chrono::steady_clock::now();
     run.solver->solve();
-    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     std::string report = run.report();
     EXPECT_FALSE(run.solver->solutionFailed()) << report.substr(report.size() - 2000);
     EXPECT_TRUE(has(report, "The chain has 500000 closed classes (1 to 2 states) and 250000 transient states"));
@@ -177,7 +175,6 @@ TEST(DssLongRun, AMillionStatesOfSmallClasses)
                             "  the closed class of state 17 (1 state) with probability 0.03125\n"
                             "  ... and 499995 more closed classes, with probability 0.0312 in all\n"))
         << report;
-    EXPECT_LT(seconds, 20.0);  // a loose guard against quadratic work; bench/ has the figures
 }
 
 TEST(DssLongRun, InitialStateOutsideTheChainIsAFailure)
