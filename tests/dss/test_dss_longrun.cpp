@@ -229,3 +229,35 @@ TEST(DssLongRun, ProbabilityTooSmallForADoubleReachingACycle)
     EXPECT_EQ(pi[a], 1.0);
     EXPECT_EQ(pi[b], 0.0);
 }
+
+// Random transient components of 450 states (too many for dense elimination, so factorised),
+// rates over up to eight decades, leaking slowly to three absorbing states: against the dense
+// state reduction under several drop tolerances.
+TEST(DssLongRun, LargeRandomTransientComponentsAgainstADenseComputation)
+{
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    for (double decades : {2.0, 8.0}) {
+        auto rate = [&] { return std::pow(10.0, decades * (unit(gen) - 0.5)); };
+        for (int trial = 0; trial < 2; ++trial) {
+            const int t = 450, n = t + 3;
+            Edges e;
+            for (int i = 0; i < t; ++i) {
+                e.push_back({i, (i + 1) % t, rate()});
+                for (int k = 0; k < 2; ++k) e.push_back({i, (int)(unit(gen) * t), rate()});
+                if (unit(gen) < 0.02) e.push_back({i, t + (int)(unit(gen) * 3), rate() * 1e-3});
+            }
+            e.push_back({t - 1, t, 1e-3});
+            e.push_back({5, t + 1, 1e-3});
+            e.push_back({9, t + 2, 1e-3});
+            std::vector<double> dense = denseLongRun(n, e, 0);
+            for (std::vector<std::string> options :
+                 {std::vector<std::string>{}, {"-t", "0"}, {"-t", "0.1", "-r", "1", "-g", "4"}}) {
+                std::string report;
+                std::vector<double> got = longRun(n, e, 0, &report, options);
+                ASSERT_LT(maxDifference(got, dense), 1e-10) << decades << " decades, trial " << trial;
+                EXPECT_TRUE(has(report, "(1 component with cycles, 1 of them by factorisation)"));
+            }
+        }
+    }
+}
