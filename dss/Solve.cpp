@@ -204,6 +204,7 @@ void DSSSolver::solveSystem()
         solveLongRun();
         return;
     }
+    structure = ClosedClasses();  // not needed by the factorisation
     double tol = tolerance;
     for (;;) {
         record.attempts.emplace_back();
