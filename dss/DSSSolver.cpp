@@ -71,15 +71,7 @@ void DSSSolver::initialize()
     // has already said so, and there is nothing to solve.
     if (stateLevel == nullptr) exit(1);
     BaseStateLevelSolver::initialize();
-    numStates = stateLevel->getNumberOfStates();
-    size_t n = numStates > 0 ? (size_t)numStates : 0;
-    rowCost.assign(n, 0);
-    colCost.assign(n, 0);
-    rowSwap.resize(n);
-    colSwap.resize(n);
-    for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
-    rhs.assign(n, 0.0);
-    colPosition.assign(n, 0);
+    allocateStateArrays();
     // verbose lines on a terminal are progress enough, and would break the line in two
     bool reportOnTerminal = !outputFlag && isatty(STDOUT_FILENO) == 1;
     progressLine.reset(new ProgressLine(
@@ -97,6 +89,20 @@ void DSSSolver::initialize()
 std::vector<std::string> DSSSolver::plotFiles()
 {
     return plot_file_paths(stateLevel, this, 3, -1.0, 1.0);
+}
+
+// Sizes the per-state arrays of the factorisation for the state level's states.
+void DSSSolver::allocateStateArrays()
+{
+    numStates = stateLevel->getNumberOfStates();
+    size_t n = numStates > 0 ? (size_t)numStates : 0;
+    rowCost.assign(n, 0);
+    colCost.assign(n, 0);
+    rowSwap.resize(n);
+    colSwap.resize(n);
+    for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
+    rhs.assign(n, 0.0);
+    colPosition.assign(n, 0);
 }
 
 void DSSSolver::DisplayBanners()

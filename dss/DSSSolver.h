@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "dss/ClosedClasses.h"
 #include "dss/Generator.h"
 #include "dss/Gmres.h"
 #include "dss/SolveRecord.h"
@@ -106,6 +107,13 @@ public:
     int64_t droppedEntries = 0;
     int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;
+
+    // Chains with several closed classes (SolveClasses.cpp): the structure prepareLoad found,
+    // and the long-run distribution from the initial state into solutionVector.
+    ClosedClasses structure;
+    void solveLongRun();
+    void reportStructure();
+    void allocateStateArrays();
 
 private:
     double pivotBound(unsigned k, int* end);

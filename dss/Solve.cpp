@@ -32,6 +32,7 @@ void DSSSolver::progress(const char* line, bool flush)
 // Writes a line to the report and, when debugging, to the debug stream.
 void DSSSolver::note(const std::string& line)
 {
+    if (out == nullptr) return;  // a solver of a part of the chain writes nothing
     fputs(line.c_str(), out);
     fflush(out);
     if (debugFlag) {
@@ -48,7 +49,8 @@ void DSSSolver::prepareLoad()
     clock_t start = clock();
     chain = readGenerator(*stateLevel);
     rateUnit = timeUnit(chain);
-    ClosedClasses classes = findClosedClasses(chain);
+    structure = findClosedClasses(chain);
+    const ClosedClasses& classes = structure;
     record = SolveRecord();
     record.numStates = chain.n;
     record.transitions = chain.transitions();
@@ -75,7 +77,7 @@ static double smallerTolerance(double t)
 }
 
 // The check line of one attempt.
-static std::string checkLine(const SolutionCheck& c)
+std::string checkLine(const SolutionCheck& c)
 {
     char line[400];
     snprintf(line, sizeof line,
@@ -193,20 +195,18 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     note(line);
 }
 
-// Reason a chain cannot have one stationary vector, or empty.
-static std::string structureFailure(const SolveRecord& r)
-{
-    if (r.closedClasses <= 1) return "";
-    return "the chain has " + std::to_string(r.closedClasses) +
-           " closed classes, so its long-run distribution depends on the initial state";
-}
-
 // Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
 // that fails its check is tried again with a drop tolerance a thousand times smaller, down to
 // no dropping, as far as memory allows.
 void DSSSolver::solveSystem()
 {
     prepareLoad();
+    reportStructure();
+    if (record.closedClasses > 1) {
+        solveLongRun();
+        return;
+    }
+    structure = ClosedClasses();  // not needed by the factorisation
     double tol = tolerance;
     for (;;) {
         record.attempts.emplace_back();
@@ -233,10 +233,6 @@ void DSSSolver::solveSystem()
         note(line);
     }
     record.check = record.attempts.back().check;
-    if (record.closedClasses > 1) {  // every mixture of the classes' vectors is stationary
-        record.check.passed = false;
-        record.check.failure = "the chain has several closed classes";
-    }
 }
 
 // Says on the report and on standard error why the results are not valid.
@@ -268,10 +264,7 @@ void DSSSolver::solve()
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index, &notFinite);
     runFailed = !record.check.passed || !notFinite.empty();
-    std::string structure = structureFailure(record);
-    if (!structure.empty())
-        reportFailure(structure);
-    else if (!std::isfinite(record.check.residual) && !record.check.passed)
+    if (!std::isfinite(record.check.residual) && !record.check.passed)
         reportFailure("the solution contains values that are not finite numbers (the chain may be singular)");
     else if (!record.check.passed)
         reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
@@ -279,5 +272,6 @@ void DSSSolver::solve()
         reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
     if (jsonOut != nullptr) writeJsonFile();
     std::vector<double>().swap(solutionVector);
+    structure = ClosedClasses();
     terminate();
 }

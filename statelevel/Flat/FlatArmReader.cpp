@@ -30,6 +30,8 @@ void FlatStateLevel::readArmFile()
         throw InputError("Corrupt state space file or state space has only one state.\n",
                          InputError::STANDARD_ERROR);
     if (num_states <= 0) armCorrupt();
+    // the initial state decides the long run of a chain with several closed classes
+    if (initial < 1 || initial > num_states) armCorrupt();
     // every row record takes at least four bytes ("i 0" and a blank): a file
     // too short for N rows is refused before anything of size N is allocated
     long long left = in.bytesLeft();

@@ -225,3 +225,20 @@ TEST(OtherFormats, FormatIsFoundFromTheFilesPresentOrNamedWithF)
               "Unknown state space format \"csv\" after -F: give flat, prism or drn.\n");
     EXPECT_EQ(unknown.out, "");
 }
+
+TEST(OtherFormats, LongRunOfAChainWithTwoAbsorbingStatesStartsFromTheStateLabelledInit)
+{
+    // 3 (init) -> 0 and 3 -> 1 at rate 1; 0 -> 1 at rate 1, 0 -> 2 at rate 3; 1 and 2 absorb:
+    // state 1 with probability 1/2 + 1/2 * 1/4 = 5/8 (from state 0 it would be 1/4)
+    TempDir out;
+    ProgramResult r = run_dss(DATA + "prism/", "absorb", out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("depends on the initial state, state 3.\nFrom the initial state the chain ends in\n"
+                         "  the closed class of state 1 (1 state) with probability 0.625\n"
+                         "  the closed class of state 2 (1 state) with probability 0.375\n"),
+              std::string::npos)
+        << r.out;
+    expect_close(mean_of(r.out, "deadlock"), 1.0, "deadlock");
+    expect_close(mean_of(r.out, "left"), 0.625, "left");
+    expect_close(mean_of(r.out, "init"), 0.0, "init");
+}
