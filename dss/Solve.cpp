@@ -76,17 +76,6 @@ static double smallerTolerance(double t)
     return next < 1e-15 ? 0.0 : next;
 }
 
-// The check line of one attempt.
-std::string checkLine(const SolutionCheck& c)
-{
-    char line[400];
-    snprintf(line, sizeof line,
-             "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
-             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
-             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
-    return line;
-}
-
 // Checks solutionVector and counts the time it takes.
 void DSSSolver::checkVector(SolveAttempt& attempt)
 {
