@@ -4,8 +4,19 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <cstdio>
 
 #include "dss/Generator.h"
+
+std::string checkReportLine(const SolutionCheck& c)
+{
+    char line[400];
+    snprintf(line, sizeof line,
+             "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
+             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
+             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
+    return line;
+}
 
 double residualBound(double accuracy)
 {

@@ -3,6 +3,7 @@
 #ifndef VELMAR_DSS_SOLUTIONCHECK_H
 #define VELMAR_DSS_SOLUTIONCHECK_H
 
+#include <string>
 #include <vector>
 
 struct Generator;
@@ -23,6 +24,9 @@ struct SolutionCheck {
     // Why it failed, empty when it passed.
     const char* failure = "";
 };
+
+// The report's one line on a check: residual, imbalance, bound, sum, smallest entry, verdict.
+std::string checkReportLine(const SolutionCheck& c);
 
 // Residual bound for an accuracy setting (the -a value as a number).
 double residualBound(double accuracy);

@@ -76,12 +76,7 @@ static double smallerTolerance(double t)
 // The check line of one attempt.
 static std::string checkLine(const SolutionCheck& c)
 {
-    char line[400];
-    snprintf(line, sizeof line,
-             "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
-             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
-             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
-    return line;
+    return checkReportLine(c);
 }
 
 // Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
