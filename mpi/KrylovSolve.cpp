@@ -61,17 +61,17 @@ PetscErrorCode makeSolver(Mat A, double rtol, KSP& ksp)
 
 }  // namespace
 
-PetscErrorCode solveBalance(Mat A, double rtol, Vec x, KrylovOutcome& outcome)
+PetscErrorCode solveBalance(Mat A, PetscInt row, double rtol, Vec x, KrylovOutcome& outcome)
 {
     double began = MPI_Wtime();
-    PetscInt n;
-    PetscCall(MatGetSize(A, &n, nullptr));
     SavedRow saved;
-    PetscCall(unitRow(A, n - 1, saved));
+    PetscCall(unitRow(A, row, saved));
     Vec b;
     PetscCall(VecDuplicate(x, &b));
     PetscCall(VecSet(b, 0.0));
-    PetscCall(VecSetValue(b, n - 1, 1.0, INSERT_VALUES));
+    PetscInt lo, hi;
+    PetscCall(VecGetOwnershipRange(b, &lo, &hi));
+    if (row >= lo && row < hi) PetscCall(VecSetValue(b, row, 1.0, INSERT_VALUES));
     PetscCall(VecAssemblyBegin(b));
     PetscCall(VecAssemblyEnd(b));
     KSP ksp;

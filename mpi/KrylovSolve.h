@@ -1,5 +1,5 @@
-// One solve of the balance equations with PETSc's KSP: the balance equation of the last state
-// is replaced by x_last = 1 (a unit row, so no dense row), the vector is normalised afterwards.
+// One solve of the balance equations with PETSc's KSP: the balance equation of one state is
+// replaced by x_state = 1 (a unit row, so no dense row), the vector is normalised afterwards.
 #ifndef VELMAR_MPI_KRYLOVSOLVE_H
 #define VELMAR_MPI_KRYLOVSOLVE_H
 
@@ -15,9 +15,9 @@ struct KrylovOutcome {
     double seconds = 0.0;        // wall time of the solve
 };
 
-// Solves A x = e_last with A's last row replaced by the unit row (restored afterwards), from x
+// Solves A x = e_row with A's row `row` replaced by the unit row (restored afterwards), from x
 // as the initial guess, to a relative residual rtol; default BiCGStab with block-Jacobi ILU(0),
 // which the user's PETSc options may change. Collective.
-PetscErrorCode solveBalance(Mat A, double rtol, Vec x, KrylovOutcome& outcome);
+PetscErrorCode solveBalance(Mat A, PetscInt row, double rtol, Vec x, KrylovOutcome& outcome);
 
 #endif

@@ -48,6 +48,7 @@ private:
     void progress(const std::string& line);
     void note(const std::string& line);
     PetscErrorCode solveChain(DistributedChain& chain, Vec x, SolutionCheck& check);
+    PetscErrorCode retryWithoutDust(DistributedChain& chain, Vec x, SolutionCheck& check);
     PetscErrorCode writeStates(Vec x);
     void reportFailure(const std::string& reason);
 
