@@ -72,6 +72,7 @@ PetscErrorCode countEntries(const ArmShare& share, MPI_Comm comm, std::vector<Pe
 PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& chain)
 {
     long long written = 0;
+    chain.absorbing = share.numStates;
     for (int k = 0; k < share.count; ++k) {
         PetscInt i = share.first + k;
         double exit = 0.0;
@@ -84,6 +85,7 @@ PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& 
             ++written;
         }
         PetscCall(MatSetValue(chain.A, i, i, -exit, ADD_VALUES));
+        if (!(exit > 0.0) && chain.absorbing == share.numStates) chain.absorbing = (int)i;
     }
     chain.transitions = written;
     return 0;
@@ -104,6 +106,9 @@ PetscErrorCode buildChain(const ArmShare& share, MPI_Comm comm, DistributedChain
     PetscCall(setColumns(share, chain.unit, chain));
     PetscCall(MatAssemblyBegin(chain.A, MAT_FINAL_ASSEMBLY));
     PetscCall(MatAssemblyEnd(chain.A, MAT_FINAL_ASSEMBLY));
+    int absorbing = chain.absorbing;
+    MPI_Allreduce(&absorbing, &chain.absorbing, 1, MPI_INT, MPI_MIN, comm);
+    if (chain.absorbing == share.numStates) chain.absorbing = -1;
     long long mine = chain.transitions;
     MPI_Allreduce(&mine, &chain.transitions, 1, MPI_LONG_LONG, MPI_SUM, comm);
     return 0;

@@ -14,6 +14,7 @@ struct DistributedChain {
     double unit = 1.0;        // the unit of time rates were divided by
     long long transitions = 0;  // off-diagonal entries written, over all processes
     int first = 0, count = 0;   // this process's rows
+    int absorbing = -1;         // the first state without a positive exit rate, -1 for none
 
     DistributedChain() = default;
     DistributedChain(const DistributedChain&) = delete;

@@ -45,37 +45,47 @@ PetscErrorCode restoreRow(Mat A, const SavedRow& saved)
 }
 
 // The KSP with the program's defaults, then the user's options.
-PetscErrorCode makeSolver(Mat A, double rtol, KSP& ksp)
+PetscErrorCode makeSolver(Mat A, const KrylovStart& start, KSP& ksp)
 {
     PetscCall(KSPCreate(PetscObjectComm((PetscObject)A), &ksp));
     PetscCall(KSPSetOperators(ksp, A, A));
-    PetscCall(KSPSetType(ksp, KSPBCGS));
+    if (start.restartedGmres || start.homogeneous) {
+        PetscCall(KSPSetType(ksp, KSPGMRES));
+        PetscCall(KSPGMRESSetRestart(ksp, 100));
+    } else {
+        PetscCall(KSPSetType(ksp, KSPBCGS));
+    }
     PC pc;
     PetscCall(KSPGetPC(ksp, &pc));
     PetscCall(PCSetType(pc, PCBJACOBI));
-    PetscCall(KSPSetTolerances(ksp, rtol, 1e-300, PETSC_DEFAULT, 100000));
-    PetscCall(KSPSetInitialGuessNonzero(ksp, PETSC_TRUE));
+    PetscCall(KSPSetTolerances(ksp, start.rtol, 1e-300, PETSC_DEFAULT, 20000));
+    PetscCall(KSPSetInitialGuessNonzero(ksp, start.fromGuess ? PETSC_TRUE : PETSC_FALSE));
     PetscCall(KSPSetFromOptions(ksp));
     return 0;
 }
 
 }  // namespace
 
-PetscErrorCode solveBalance(Mat A, PetscInt row, double rtol, Vec x, KrylovOutcome& outcome)
+PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome)
 {
+    const PetscInt row = start.row;
     double began = MPI_Wtime();
     SavedRow saved;
-    PetscCall(unitRow(A, row, saved));
+    if (!start.homogeneous) PetscCall(unitRow(A, row, saved));
     Vec b;
     PetscCall(VecDuplicate(x, &b));
     PetscCall(VecSet(b, 0.0));
     PetscInt lo, hi;
     PetscCall(VecGetOwnershipRange(b, &lo, &hi));
-    if (row >= lo && row < hi) PetscCall(VecSetValue(b, row, 1.0, INSERT_VALUES));
+    if (!start.homogeneous && row >= lo && row < hi) PetscCall(VecSetValue(b, row, 1.0, INSERT_VALUES));
     PetscCall(VecAssemblyBegin(b));
     PetscCall(VecAssemblyEnd(b));
+    PetscBool userShift = PETSC_FALSE;
+    PetscCall(PetscOptionsHasName(nullptr, nullptr, "-sub_pc_factor_shift_type", &userShift));
+    if (start.homogeneous && !userShift)
+        PetscCall(PetscOptionsSetValue(nullptr, "-sub_pc_factor_shift_type", "nonzero"));
     KSP ksp;
-    PetscCall(makeSolver(A, rtol, ksp));
+    PetscCall(makeSolver(A, start, ksp));
     PetscCall(KSPSolve(ksp, b, x));
     PetscCall(KSPGetIterationNumber(ksp, &outcome.iterations));
     PetscCall(KSPGetConvergedReason(ksp, &outcome.reason));
@@ -88,7 +98,8 @@ PetscErrorCode solveBalance(Mat A, PetscInt row, double rtol, Vec x, KrylovOutco
     outcome.method = std::string(type ? type : "?") + " with " + (pcType ? pcType : "?");
     PetscCall(KSPDestroy(&ksp));
     PetscCall(VecDestroy(&b));
-    PetscCall(restoreRow(A, saved));
+    if (start.homogeneous && !userShift) PetscCall(PetscOptionsClearValue(nullptr, "-sub_pc_factor_shift_type"));
+    if (!start.homogeneous) PetscCall(restoreRow(A, saved));
     outcome.seconds = MPI_Wtime() - began;
     return 0;
 }

@@ -15,9 +15,21 @@ struct KrylovOutcome {
     double seconds = 0.0;        // wall time of the solve
 };
 
-// Solves A x = e_row with A's row `row` replaced by the unit row (restored afterwards), from x
-// as the initial guess, to a relative residual rtol; default BiCGStab with block-Jacobi ILU(0),
-// which the user's PETSc options may change. Collective.
-PetscErrorCode solveBalance(Mat A, PetscInt row, double rtol, Vec x, KrylovOutcome& outcome);
+// How one solve starts.
+struct KrylovStart {
+    PetscInt row = 0;            // the state whose balance equation becomes x_row = 1
+    double rtol = 1e-12;         // relative residual to reach
+    bool fromGuess = false;      // start from x as it is (otherwise from zero)
+    bool restartedGmres = false; // GMRES(100) instead of BiCGStab, after a breakdown
+    // no equation replaced: A x = 0 from x, whose part along the stationary vector the
+    // iteration keeps (for chains whose replaced equation was a transient state's)
+    bool homogeneous = false;
+};
+
+// Solves A x = e_row with A's row `row` replaced by the unit row (restored afterwards), or
+// A x = 0 when homogeneous (ILU then shifted off zero pivots), with block-Jacobi ILU(0)
+// preconditioning; the user's PETSc options may change every setting.
+// Collective.
+PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome);
 
 #endif

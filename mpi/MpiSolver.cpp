@@ -1,6 +1,7 @@
 // Construction, options, model reading, outputs and the run of the distributed solver.
 #include "mpi/MpiSolver.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cfloat>
@@ -236,23 +237,30 @@ PetscErrorCode MpiSolver::retryWithoutDust(DistributedChain& chain, Vec x, Solut
     return 0;
 }
 
-// Solves, normalises and checks; a vector that fails its check is solved again from where it
-// stands, with the most probable state's equation replaced and a relative tolerance a thousand
-// times smaller, twice at most.
+// Solves, normalises and checks. A vector that fails its check is solved again with a relative
+// tolerance a thousand times smaller, three times at most (see nextStart).
 PetscErrorCode MpiSolver::solveChain(DistributedChain& chain, Vec x, SolutionCheck& check)
 {
-    double rtol = 1e-3 * residualBound(accuracy);
-    PetscInt row;
-    PetscCall(VecGetSize(x, &row));
-    --row;  // the last state first, as the one-process solver does for an irreducible chain
-    PetscCall(VecSet(x, 1.0));
+    KrylovStart start;
+    start.rtol = 1e-3 * residualBound(accuracy);
+    // an absorbing state's equation is replaced first (its diagonal is zero, and it is recurrent),
+    // else the initial state's: a model usually starts in a state it visits often, and fixing a
+    // rarely visited one would put the rest at its inverse scale
+    start.row = arm.initialState >= 0 && arm.initialState < arm.numStates ? arm.initialState : 0;
+    if (chain.absorbing >= 0) start.row = chain.absorbing;
     for (int attempt = 0;; ++attempt) {
         KrylovOutcome k;
-        PetscCall(solveBalance(chain.A, row, rtol, x, k));
+        PetscCall(solveBalance(chain.A, start, x, k));
         char line[300];
         snprintf(line, sizeof line, "KSP %s on %d processes, unit row %ld: %ld iterations, reason %d, %.3f s.\n",
-                 k.method.c_str(), processes, (long)row + 1, (long)k.iterations, (int)k.reason, k.seconds);
+                 k.method.c_str(), processes, start.homogeneous ? 0L : (long)start.row + 1,
+                 (long)k.iterations, (int)k.reason, k.seconds);
         progress(line);
+        if (start.homogeneous) {  // a solution of A x = 0 has no sign of its own
+            PetscScalar sum;
+            PetscCall(VecSum(x, &sum));
+            if (sum < 0.0) PetscCall(VecScale(x, -1.0));
+        }
         bool normalised = false;
         PetscCall(normaliseParallel(x, normalised));
         PetscCall(checkParallel(chain.A, x, accuracy, check));
@@ -269,22 +277,45 @@ PetscErrorCode MpiSolver::solveChain(DistributedChain& chain, Vec x, SolutionChe
             check.mostNegative = smallest;
         }
         note(checkReportLine(check));
-        if (check.passed || attempt == 2) return 0;
-        rtol /= 1000.0;
-        snprintf(line, sizeof line, "Solution check failed (%s); solving again with relative tolerance %le.\n",
-                 check.failure, rtol);
+        if (check.passed || attempt == 3) return 0;
+        start.rtol /= 1000.0;
+        PetscCall(nextStart(x, normalised && k.reason > 0, start));
+        snprintf(line, sizeof line, "Solution check failed (%s); solving again with relative tolerance %le%s.\n",
+                 check.failure, start.rtol,
+                 start.homogeneous ? " by GMRES(100) on the balance equations alone"
+                                   : start.restartedGmres ? " by GMRES(100)" : "");
         note(line);
-        // the next solve fixes the most probable state found so far, which keeps the system's
-        // scale where the probabilities are (a tail state can be 1e-50 of the largest)
-        PetscReal largest = 0.0;
-        if (normalised) PetscCall(VecMax(x, &row, &largest));
-        if (largest > 0.0 && std::isfinite(1.0 / largest)) PetscCall(VecScale(x, 1.0 / largest));
-        else {
-            PetscCall(VecGetSize(x, &row));
-            --row;
-            PetscCall(VecSet(x, 1.0));
-        }
     }
+}
+
+// How the next solve starts: from the converged vector scaled to its largest entry, whose state
+// keeps the system's scale where the probabilities are (a tail state can be 1e-50 of the
+// largest); after a breakdown, from zero with GMRES(100) and the last state's equation replaced,
+// then from ones on the balance equations alone.
+PetscErrorCode MpiSolver::nextStart(Vec x, bool converged, KrylovStart& start)
+{
+    PetscReal largest = 0.0;
+    PetscInt at = start.row;
+    if (converged) PetscCall(VecMax(x, &at, &largest));
+    start.fromGuess = converged && largest > 0.0 && std::isfinite(1.0 / largest);
+    if (start.fromGuess) {
+        start.row = at;
+        PetscCall(VecScale(x, 1.0 / largest));
+        return 0;
+    }
+    // a breakdown: the replaced equation may have been a transient state's, whose probability
+    // is 0; the last state's comes next, as in the one-process solver, then none at all
+    start.restartedGmres = true;
+    PetscInt n;
+    PetscCall(VecGetSize(x, &n));
+    if (start.row != n - 1) {
+        start.row = n - 1;
+        return 0;
+    }
+    start.homogeneous = true;
+    start.fromGuess = true;
+    PetscCall(VecSet(x, 1.0));
+    return 0;
 }
 
 // The state file on the first process, each process's probabilities sent in turn.
@@ -323,6 +354,19 @@ PetscErrorCode MpiSolver::writeStates(Vec x)
         }
     }
     return 0;
+}
+
+// The peak resident memory of every process, as a progress line.
+void MpiSolver::reportPeakMemory()
+{
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    double mine = (double)usage.ru_maxrss / 1024.0;  // KiB on Linux
+    std::vector<double> all(first() ? (size_t)processes : 0);
+    MPI_Gather(&mine, 1, MPI_DOUBLE, all.data(), 1, MPI_DOUBLE, 0, comm);
+    std::string line = "Peak memory per process (MiB):";
+    for (double m : all) line += " " + std::to_string((long)(m + 0.5));
+    progress(line + "\n");
 }
 
 // Says on the report and on standard error why the results are not valid (first process).
@@ -376,6 +420,7 @@ int MpiSolver::run(int argc, char** argv)
         reportFailure(std::string("the solution fails its check against the chain: ") + check.failure);
     for (const std::string& name : notFinite)
         reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
+    reportPeakMemory();
     if (first()) fprintf(out, "DSSSolver done\n");
     return anywhere(!check.passed || !notFinite.empty()) ? 1 : 0;
 }

@@ -15,6 +15,7 @@
 #include "dss/SolutionCheck.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "mpi/ArmShare.h"
+#include "mpi/KrylovSolve.h"
 #include "mpi/VarShare.h"
 
 class ModelInfo;
@@ -48,9 +49,11 @@ private:
     void progress(const std::string& line);
     void note(const std::string& line);
     PetscErrorCode solveChain(DistributedChain& chain, Vec x, SolutionCheck& check);
+    PetscErrorCode nextStart(Vec x, bool converged, KrylovStart& start);
     PetscErrorCode retryWithoutDust(DistributedChain& chain, Vec x, SolutionCheck& check);
     PetscErrorCode writeStates(Vec x);
     void reportFailure(const std::string& reason);
+    void reportPeakMemory();
 
     MPI_Comm comm;
     int rank = 0, processes = 1;

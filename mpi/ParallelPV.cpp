@@ -79,6 +79,16 @@ void mergeTables(std::vector<double>& x, std::vector<double>& p, MPI_Comm comm)
     if (rank == 0) foldEqual(x, p);
 }
 
+// Writes rounding noise around zero in the points' probabilities as +0: the zero value's
+// probability is 1 less the others' sum, which rounding can leave a hair below 0, and no
+// probability is ever printed as -0.
+static void clearPointNoise(int n, double* y)
+{
+    const double noise = 1e-12;
+    for (int k = 0; k < n; ++k)
+        if (y[k] <= 0.0 && y[k] >= -noise) y[k] = 0.0;
+}
+
 // The report block, plot files and CSV block of one PV on the first process, as the
 // one-process evaluation writes them.
 static void writePV(BaseStateLevelSolver& solver, int pv, const std::string& pvName, double mean,
@@ -104,11 +114,13 @@ static void writePV(BaseStateLevelSolver& solver, int pv, const std::string& pvN
     std::vector<double> x((size_t)std::max(N, 1)), y((size_t)std::max(N, 1));
     int n = complementary ? comp_cdf_points(N, P.data(), X.data(), x.data(), y.data())
                           : cdf_points(N, P.data(), X.data(), x.data(), y.data());
+    clearPointNoise(n, y.data());
     char cdfTitle[] = "Probability Distribution Function (CDF)";
     char compTitle[] = "Probability Distribution Function (PDF)";
     writeSplotFile(&cdfPath[0], complementary ? compTitle : cdfTitle, &solver, name, time, mean,
                    variance, n, x.data(), y.data(), report);
     n = pdf_points(N, P.data(), X.data(), x.data(), y.data());
+    clearPointNoise(n, y.data());
     char pdfTitle[] = "Probability Density Function (pdf)";
     writeSplotFile(&pdfPath[0], pdfTitle, &solver, name, time, mean, variance, n, x.data(),
                    y.data(), report);
