@@ -130,7 +130,7 @@ struct Walk {
 
 // Settles the shares in file order: a share is placed right when it starts where the previous
 // one's last record ended; the first fault in file order is the file's fault.
-Walk walkShares(const std::vector<ShareBounds>& all, long long body, int n)
+Walk walkShares(const std::vector<ShareBounds>& all, int n)
 {
     Walk w;
     w.used.assign(all.size(), 0);
@@ -142,7 +142,6 @@ Walk walkShares(const std::vector<ShareBounds>& all, long long body, int n)
             w.redoFrom = prevEnd;
             return w;
         }
-        (void)body;
         if (b.first != 0 && b.first != prevLast + 1) {
             w.fault = ReadFault::MissingRow;
             return w;
@@ -192,7 +191,7 @@ ArmShare readArmShared(const std::string& path, MPI_Comm comm)
     ShareBounds mine = parseShare(path, from, regionEnd, share.numStates, share);
     for (;;) {
         std::vector<ShareBounds> all = gatherBounds(mine, comm);
-        Walk w = walkShares(all, h.body, share.numStates);
+        Walk w = walkShares(all, share.numStates);
         if (w.redo < 0) {
             share.fault = w.fault;
             if (share.fault == ReadFault::None && w.used[(size_t)rank]) {
