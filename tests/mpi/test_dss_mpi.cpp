@@ -2,6 +2,7 @@
 // printed results of dss, and on malformed input, where every process must end alike.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -260,4 +261,42 @@ TEST(DssMpi, WordsAfterPetscReachPetsc)
     ASSERT_EQ(m.status, 0) << m.out << m.err;
     EXPECT_NE(slurp(out.file("r.txt")).find("KSP gmres with jacobi on 2 processes, unit row 1: "), std::string::npos);
     EXPECT_TRUE(checkPassed(out.dir()));
+}
+
+// The numbers of a plot file, in order, and its text with every number taken out.
+static std::pair<std::vector<double>, std::string> plotParts(const std::string& text)
+{
+    std::vector<double> numbers;
+    std::string words;
+    for (size_t k = 0; k < text.size();) {
+        char* end = nullptr;
+        double v = (std::isdigit((unsigned char)text[k]) || text[k] == '-') ? strtod(&text[k], &end) : 0.0;
+        if (end != nullptr && end != &text[k]) {
+            numbers.push_back(v);
+            k = (size_t)(end - text.c_str());
+            words += '#';
+        } else {
+            words += text[k++];
+        }
+    }
+    return {numbers, words};
+}
+
+TEST(DssMpi, StateFileAndComplementaryPlotsMatchDss)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir ref, out;
+    std::vector<std::string> d = options(g, "tandem", ref.dir()), m = options(g, "tandem", out.dir());
+    d.insert(d.end(), {"-c", "-O", ref.file("states")});
+    m.insert(m.end(), {"-c", "-O", out.file("states")});
+    ASSERT_EQ(run_program(DSS_BINARY, d).status, 0);
+    ProgramResult r = runMpi(2, m);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(slurp(out.file("states")), slurp(ref.file("states")));
+    EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
+    for (const char* plot : {"tandem.dss.Queue1.pdf.splot", "tandem.dss.Queue2.cdf.splot"}) {
+        auto want = plotParts(slurp(ref.file(plot))), got = plotParts(slurp(out.file(plot)));
+        EXPECT_EQ(got.second, want.second) << plot;
+        EXPECT_LT(maxDifference(got.first, want.first), 1e-9) << plot;
+    }
 }
