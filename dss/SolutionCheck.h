@@ -25,6 +25,9 @@ struct SolutionCheck {
     const char* failure = "";
 };
 
+// The report's one line on a check: residual, imbalance, bound, sum, smallest entry, verdict.
+std::string checkReportLine(const SolutionCheck& c);
+
 // Residual bound for an accuracy setting (the -a value as a number).
 double residualBound(double accuracy);
 
@@ -38,8 +41,5 @@ bool normaliseProbabilities(std::vector<double>& pi);
 // Writes negative entries no larger than relative times the largest entry, and -0, as +0:
 // rounding noise of the solve is never reported as a negative probability.
 void clearRoundingNoise(std::vector<double>& pi, double relative);
-
-// The report line of a check.
-std::string checkLine(const SolutionCheck& c);
 
 #endif

@@ -180,7 +180,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
         checkVector(attempt);
     }
     attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
-    std::string line = checkLine(attempt.check);
+    std::string line = checkReportLine(attempt.check);
     note(line);
 }
 

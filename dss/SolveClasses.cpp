@@ -226,7 +226,7 @@ void DSSSolver::solveLongRun()
     solutionVector = longRunMixture(structure, parts.reach, parts.classVector);
     checkVector(attempt);
     attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
-    note(checkLine(attempt.check));
+    note(checkReportLine(attempt.check));
     record.check = attempt.check;
     if (parts.failure) {
         record.check.passed = false;

@@ -47,6 +47,14 @@ bool FlatTokenReader::refill()
     return len > 0;
 }
 
+bool FlatTokenReader::seek(long long offset)
+{
+    if (file == nullptr || offset < 0 || fseeko(file, (off_t)offset, SEEK_SET) != 0) return false;
+    pos = len = 0;
+    loaded = offset;
+    return true;
+}
+
 long long FlatTokenReader::bytesLeft() const
 {
     if (size < 0) return -1;

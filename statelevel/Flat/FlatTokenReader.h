@@ -19,6 +19,10 @@ public:
     void close();
     // Bytes not yet read of a regular file; -1 when the size is not known.
     long long bytesLeft() const;
+    // Moves to byte offset `offset` of a regular file; false when it cannot.
+    bool seek(long long offset);
+    // Byte offset of the next character not yet read.
+    long long tell() const { return loaded - (long long)(len - pos); }
     // True when only white space is left.
     bool atEnd();
     // An int: optional sign and digits; false without digits or on overflow.

@@ -1,0 +1,115 @@
+// Assembly of the distributed transposed generator with exact preallocation: each process
+// counts the entries of its own rows and, through a counting vector, those of other rows.
+#include "mpi/DistributedChain.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+DistributedChain::~DistributedChain()
+{
+    if (A) MatDestroy(&A);
+}
+
+namespace {
+
+// The unit of time: the smallest positive rate, raised where the largest rate would overflow
+// a diagonal of n rates (the rule of the one-process solver).
+double chainUnit(const ArmShare& share, MPI_Comm comm)
+{
+    double extremes[2] = {INFINITY, 0.0};  // smallest positive, minus the largest
+    double largest = 0.0;
+    for (size_t k = 0; k < share.rate.size(); ++k) {
+        double r = share.rate[k];
+        if (r > 0.0) extremes[0] = std::min(extremes[0], r);
+        largest = std::max(largest, r);
+    }
+    extremes[1] = -largest;
+    double global[2];
+    MPI_Allreduce(extremes, global, 2, MPI_DOUBLE, MPI_MIN, comm);
+    double smallest = global[0];
+    largest = -global[1];
+    if (!(smallest > 0.0) || !std::isfinite(smallest)) return 1.0;
+    double headroom = DBL_MAX / (4.0 * std::max(1, share.numStates));
+    if (largest / smallest > headroom) return largest / headroom;
+    return smallest;
+}
+
+// Diagonal-block and off-diagonal-block entry counts of this process's rows.
+PetscErrorCode countEntries(const ArmShare& share, MPI_Comm comm, std::vector<PetscInt>& dnz,
+                            std::vector<PetscInt>& onz)
+{
+    const int lo = share.first, hi = share.first + share.count;
+    dnz.assign((size_t)share.count, 1);  // the diagonal
+    onz.assign((size_t)share.count, 0);
+    Vec remote;
+    PetscCall(VecCreateMPI(comm, share.count, share.numStates, &remote));
+    PetscCall(VecSet(remote, 0.0));
+    for (int k = 0; k < share.count; ++k) {
+        int i = lo + k;
+        for (int64_t p = share.start[(size_t)k]; p < share.start[(size_t)k + 1]; ++p) {
+            int j = share.dest[(size_t)p];
+            if (j == i) continue;
+            if (j >= lo && j < hi) ++dnz[(size_t)(j - lo)];
+            else PetscCall(VecSetValue(remote, j, 1.0, ADD_VALUES));
+        }
+    }
+    PetscCall(VecAssemblyBegin(remote));
+    PetscCall(VecAssemblyEnd(remote));
+    const PetscScalar* counts;
+    PetscCall(VecGetArrayRead(remote, &counts));
+    for (int k = 0; k < share.count; ++k) {
+        onz[(size_t)k] = std::min((PetscInt)counts[k], (PetscInt)(share.numStates - share.count));
+        dnz[(size_t)k] = std::min(dnz[(size_t)k], (PetscInt)share.count);
+    }
+    PetscCall(VecRestoreArrayRead(remote, &counts));
+    PetscCall(VecDestroy(&remote));
+    return 0;
+}
+
+// Writes this process's records as columns of A: the rates into their destinations' rows and
+// minus the exit rate on the diagonal.
+PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& chain)
+{
+    long long written = 0;
+    chain.absorbing = share.numStates;
+    for (int k = 0; k < share.count; ++k) {
+        PetscInt i = share.first + k;
+        double exit = 0.0;
+        for (int64_t p = share.start[(size_t)k]; p < share.start[(size_t)k + 1]; ++p) {
+            PetscInt j = share.dest[(size_t)p];
+            if (j == i) continue;
+            double r = share.rate[(size_t)p] / unit;
+            exit += r;
+            PetscCall(MatSetValue(chain.A, j, i, r, ADD_VALUES));
+            ++written;
+        }
+        PetscCall(MatSetValue(chain.A, i, i, -exit, ADD_VALUES));
+        if (!(exit > 0.0) && chain.absorbing == share.numStates) chain.absorbing = (int)i;
+    }
+    chain.transitions = written;
+    return 0;
+}
+
+}  // namespace
+
+PetscErrorCode buildChain(const ArmShare& share, MPI_Comm comm, DistributedChain& chain)
+{
+    chain.first = share.first;
+    chain.count = share.count;
+    chain.unit = chainUnit(share, comm);
+    std::vector<PetscInt> dnz, onz;
+    PetscCall(countEntries(share, comm, dnz, onz));
+    PetscCall(MatCreateAIJ(comm, share.count, share.count, share.numStates, share.numStates, 0,
+                           dnz.data(), 0, onz.data(), &chain.A));
+    PetscCall(MatSetOption(chain.A, MAT_NEW_NONZERO_ALLOCATION_ERR, PETSC_FALSE));
+    PetscCall(setColumns(share, chain.unit, chain));
+    PetscCall(MatAssemblyBegin(chain.A, MAT_FINAL_ASSEMBLY));
+    PetscCall(MatAssemblyEnd(chain.A, MAT_FINAL_ASSEMBLY));
+    int absorbing = chain.absorbing;
+    MPI_Allreduce(&absorbing, &chain.absorbing, 1, MPI_INT, MPI_MIN, comm);
+    if (chain.absorbing == share.numStates) chain.absorbing = -1;
+    long long mine = chain.transitions;
+    MPI_Allreduce(&mine, &chain.transitions, 1, MPI_LONG_LONG, MPI_SUM, comm);
+    return 0;
+}

@@ -1,0 +1,156 @@
+// The parallel check: two products with A (for pi Q and for the flow through each state) and
+// a handful of reductions.
+#include "mpi/ParallelCheck.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+namespace {
+
+// Sum, smallest entry, largest magnitude and finiteness of x over every process.
+struct VectorFigures {
+    double sum = 0.0, smallest = INFINITY, largest = 0.0;
+    bool finite = true;
+};
+
+PetscErrorCode vectorFigures(Vec x, VectorFigures& f)
+{
+    PetscInt m;
+    const PetscScalar* v;
+    PetscCall(VecGetLocalSize(x, &m));
+    PetscCall(VecGetArrayRead(x, &v));
+    double local[3] = {0.0, INFINITY, 0.0};
+    int finite = 1;
+    for (PetscInt k = 0; k < m; ++k) {
+        finite = finite && std::isfinite(v[k]);
+        local[0] += v[k];
+        local[1] = std::min(local[1], (double)v[k]);
+        local[2] = std::max(local[2], std::fabs(v[k]));
+    }
+    PetscCall(VecRestoreArrayRead(x, &v));
+    MPI_Comm comm = PetscObjectComm((PetscObject)x);
+    double low = local[1], high = local[2];
+    MPI_Allreduce(&local[0], &f.sum, 1, MPI_DOUBLE, MPI_SUM, comm);
+    MPI_Allreduce(&low, &f.smallest, 1, MPI_DOUBLE, MPI_MIN, comm);
+    MPI_Allreduce(&high, &f.largest, 1, MPI_DOUBLE, MPI_MAX, comm);
+    int all = 0;
+    MPI_Allreduce(&finite, &all, 1, MPI_INT, MPI_MIN, comm);
+    f.finite = all != 0;
+    return 0;
+}
+
+// r = A x and flow_j = sum_i |x_i| A_ji + |x_j| |A_jj|: with A's off-diagonal entries at least
+// zero, A |x| + 2 |A_jj| |x_j|.
+PetscErrorCode balance(Mat A, Vec x, Vec r, Vec flow, Vec exitRate)
+{
+    PetscCall(MatMult(A, x, r));
+    Vec ax;
+    PetscCall(VecDuplicate(x, &ax));
+    PetscCall(VecCopy(x, ax));
+    PetscCall(VecAbs(ax));
+    PetscCall(MatMult(A, ax, flow));
+    PetscCall(MatGetDiagonal(A, exitRate));
+    PetscCall(VecAbs(exitRate));
+    PetscCall(VecPointwiseMult(ax, ax, exitRate));
+    PetscCall(VecAXPY(flow, 2.0, ax));
+    PetscCall(VecDestroy(&ax));
+    return 0;
+}
+
+// Largest |r_j| / max(flow_j, floor) over every process.
+PetscErrorCode worstImbalance(Vec r, Vec flow, double floor, double& imbalance)
+{
+    PetscInt m;
+    const PetscScalar *rv, *fv;
+    PetscCall(VecGetLocalSize(r, &m));
+    PetscCall(VecGetArrayRead(r, &rv));
+    PetscCall(VecGetArrayRead(flow, &fv));
+    double local = 0.0;
+    for (PetscInt k = 0; k < m; ++k) {
+        double against = std::max((double)fv[k], floor);
+        if (against > 0.0) local = std::max(local, std::fabs(rv[k]) / against);
+    }
+    PetscCall(VecRestoreArrayRead(r, &rv));
+    PetscCall(VecRestoreArrayRead(flow, &fv));
+    MPI_Allreduce(&local, &imbalance, 1, MPI_DOUBLE, MPI_MAX, PetscObjectComm((PetscObject)r));
+    return 0;
+}
+
+// The verdict, in the order the one-process check gives it.
+void verdict(SolutionCheck& c, const VectorFigures& f, PetscInt n)
+{
+    const double rounding = 1e-12;
+    if (!(std::fabs(f.sum - 1.0) <= std::max(rounding, 64.0 * DBL_EPSILON * (double)n)))
+        c.failure = "the probabilities do not sum to 1";
+    else if (f.smallest < -std::max(c.bound, rounding) * f.largest)
+        c.failure = "some probabilities are clearly negative";
+    else if (!(c.residual <= c.bound))
+        c.failure = "the residual against the chain is above the bound";
+    else if (!(c.imbalance <= c.bound))
+        c.failure = "the balance of some state is off by more than the bound";
+    else
+        c.passed = true;
+}
+
+}  // namespace
+
+PetscErrorCode checkParallel(Mat A, Vec x, double accuracy, SolutionCheck& c)
+{
+    c = SolutionCheck();
+    c.bound = residualBound(accuracy);
+    VectorFigures f;
+    PetscCall(vectorFigures(x, f));
+    PetscInt n;
+    PetscCall(VecGetSize(x, &n));
+    c.sum = f.sum;
+    c.mostNegative = n == 0 ? 0.0 : f.smallest;
+    if (!f.finite) {
+        c.residual = NAN;
+        c.failure = "the solution contains values that are not finite numbers";
+        return 0;
+    }
+    Vec r, flow, exitRate;
+    PetscCall(VecDuplicate(x, &r));
+    PetscCall(VecDuplicate(x, &flow));
+    PetscCall(VecDuplicate(x, &exitRate));
+    PetscCall(balance(A, x, r, flow, exitRate));
+    PetscReal busiest, worst, largestExit;
+    PetscCall(VecMax(flow, nullptr, &busiest));
+    PetscCall(VecNorm(r, NORM_INFINITY, &worst));
+    PetscCall(VecNorm(exitRate, NORM_INFINITY, &largestExit));
+    // rounding leaves every balance off by some 1e-16 of the busiest state's flow
+    const double floor = std::min(1.0, 1e-14 / c.bound) * busiest;
+    PetscCall(worstImbalance(r, flow, floor, c.imbalance));
+    double scale = 2.0 * largestExit * f.largest;
+    c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);
+    PetscCall(VecDestroy(&r));
+    PetscCall(VecDestroy(&flow));
+    PetscCall(VecDestroy(&exitRate));
+    verdict(c, f, n);
+    return 0;
+}
+
+PetscErrorCode normaliseParallel(Vec x, bool& normalised)
+{
+    PetscScalar sum;
+    PetscCall(VecSum(x, &sum));
+    normalised = sum > 0.0 && std::isfinite(sum);
+    if (normalised) PetscCall(VecScale(x, 1.0 / sum));
+    return 0;
+}
+
+PetscErrorCode clearNoiseParallel(Vec x, double relative)
+{
+    PetscReal largest;
+    PetscCall(VecNorm(x, NORM_INFINITY, &largest));
+    const double noise = relative * largest;
+    PetscInt m;
+    PetscScalar* v;
+    PetscCall(VecGetLocalSize(x, &m));
+    PetscCall(VecGetArray(x, &v));
+    for (PetscInt k = 0; k < m; ++k)
+        if (v[k] <= 0.0 && v[k] >= -noise) v[k] = 0.0;
+    PetscCall(VecRestoreArray(x, &v));
+    return 0;
+}

@@ -1,0 +1,65 @@
+// Entry of dss-mpi: MPI and PETSc start, the words after "--petsc" become PETSc options, and
+// the distributed solver runs with the rest of the command line.
+#include <mpi.h>
+#include <petscsys.h>
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "mpi/MpiSolver.h"
+#include "statelevel/BaseStateLevel.h"
+
+// Splits argv at the word "--petsc": the words before it stay ours, those after are joined
+// into one PETSc option string.
+static std::string splitPetscWords(int& argc, char** argv)
+{
+    std::string words;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--petsc") != 0) continue;
+        for (int k = i + 1; k < argc; ++k) words += std::string(argv[k]) + " ";
+        argc = i;
+        argv[i] = nullptr;
+        break;
+    }
+    return words;
+}
+
+// Runs the solver; the exit status.
+static int runSolver(int argc, char** argv)
+{
+    MpiSolver solver(argc, argv, PETSC_COMM_WORLD);
+    return solver.run(argc, argv);
+}
+
+int main(int argc, char** argv)
+{
+    MPI_Init(&argc, &argv);
+    std::string petscWords = splitPetscWords(argc, argv);
+    if (PetscInitializeNoArguments() != 0) {
+        fprintf(stderr, "PETSc could not be started.\n");
+        MPI_Abort(MPI_COMM_WORLD, 1);
+    }
+    int status = 1;
+    if (PetscOptionsInsertString(nullptr, petscWords.c_str()) != 0) {
+        int rank = 0;
+        MPI_Comm_rank(MPI_COMM_WORLD, &rank);
+        if (rank == 0) fprintf(stderr, "The PETSc options after --petsc cannot be read: %s\n", petscWords.c_str());
+    } else {
+        try {
+            status = runSolver(argc, argv) == 0 ? 0 : 1;
+        } catch (std::bad_alloc&) {
+            fprintf(stderr, "The solver's memory requirement is more than the available RAM.\n");
+            fprintf(stderr, "Either reduce the size of the state space or install more RAM.\n");
+            MPI_Abort(MPI_COMM_WORLD, 1);
+        } catch (AccessException&) {
+            fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
+            MPI_Abort(MPI_COMM_WORLD, 1);
+        }
+    }
+    PetscFinalize();
+    MPI_Finalize();
+    return status;
+}

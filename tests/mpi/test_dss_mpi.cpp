@@ -1,0 +1,302 @@
+// dss-mpi on one and two processes against dense solves (GTH) and closed forms, against the
+// printed results of dss, and on malformed input, where every process must end alike.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/dss/dss_harness.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+// Runs dss-mpi on `procs` processes.
+ProgramResult runMpi(int procs, const std::vector<std::string>& args)
+{
+    std::vector<std::string> words = {"--allow-run-as-root", "--oversubscribe", "-n",
+                                      std::to_string(procs), DSS_MPI_BINARY};
+    words.insert(words.end(), args.begin(), args.end());
+    // containers often forbid the cross-memory copy Open MPI would try first; Open MPI keeps
+    // allocations (some in plugins it has unloaded) until the process ends, which a sanitizer
+    // build's leak checker would count against the program
+    return run_program(MPIEXEC_BINARY, words, "",
+                       {"OMPI_MCA_btl_vader_single_copy_mechanism=none", "ASAN_OPTIONS=detect_leaks=0"});
+}
+
+// The usual options for experiment e in directory g, writing into directory s.
+std::vector<std::string> options(const std::string& g, const std::string& e, const std::string& s)
+{
+    return {"-P", "p", "-S", "s", "-E", e, "-G", g, "-s", s, "-o", s + "r.txt"};
+}
+
+// What a report and CSV print about the PVs: the Mean and Variance lines, then the CSV.
+std::string printed(const std::string& dir)
+{
+    std::istringstream report(slurp(dir + "r.txt"));
+    std::string line, lines;
+    while (std::getline(report, line))
+        if (line.rfind("Mean ", 0) == 0 || line.rfind("Variance ", 0) == 0 ||
+            line.rfind("Performance variable", 0) == 0)
+            lines += line + "\n";
+    return lines + slurp(dir + "r.csv");
+}
+
+// The chain of a well-formed .arm file as edges between states numbered from 0.
+Edges readArm(const std::string& path, int& n)
+{
+    std::ifstream in(path);
+    int initial = 0;
+    in >> initial >> n;
+    Edges e;
+    for (int s = 0; s < n; ++s) {
+        int number, j;
+        double r;
+        in >> number;
+        while (in >> j && j != 0) {
+            in >> r;
+            e.push_back({number - 1, j - 1, r});
+        }
+    }
+    return e;
+}
+
+// Probabilities of a state file written with -dss_state_digits.
+std::vector<double> readStates(const std::string& path)
+{
+    std::ifstream in(path);
+    std::string line;
+    for (int k = 0; k < 3; ++k) std::getline(in, line);
+    std::vector<double> pi;
+    long s;
+    char comma;
+    double p;
+    while (in >> s >> comma >> p) pi.push_back(p);
+    return pi;
+}
+
+// The report block of the parallel solve with the check line.
+bool checkPassed(const std::string& dir)
+{
+    return slurp(dir + "r.txt").find("Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = ") !=
+               std::string::npos &&
+           slurp(dir + "r.txt").find(": passed.\n") != std::string::npos;
+}
+
+// Solves experiment e of directory g with dss and with dss-mpi on 1 and 2 processes: status 0,
+// the same printed results, every probability within 1e-9 of `want`.
+void expectAgreement(const std::string& g, const std::string& e, const std::vector<double>& want)
+{
+    TempDir ref;
+    ProgramResult d = run_program(DSS_BINARY, options(g, e, ref.dir()));
+    ASSERT_EQ(d.status, 0) << d.err;
+    for (int procs : {1, 2}) {
+        TempDir out;
+        std::vector<std::string> args = options(g, e, out.dir());
+        args.insert(args.end(), {"-O", out.file("states"), "--petsc", "-dss_state_digits", "17"});
+        ProgramResult m = runMpi(procs, args);
+        std::string where = e + " on " + std::to_string(procs) + " processes";
+        ASSERT_EQ(m.status, 0) << where << m.out << m.err;
+        EXPECT_TRUE(checkPassed(out.dir())) << where << slurp(out.file("r.txt"));
+        EXPECT_EQ(printed(out.dir()), printed(ref.dir())) << where;
+        std::vector<double> pi = readStates(out.file("states"));
+        EXPECT_LT(maxDifference(pi, want), 1e-9) << where;
+    }
+}
+
+// Writes the flat files of a chain with one PV "Level" (the state number) into dir as e.
+void writeChain(const TempDir& dir, const std::string& e, int n, const Edges& edges)
+{
+    std::vector<std::vector<std::pair<int, double>>> rows((size_t)n);
+    for (const auto& x : edges) rows[(size_t)x.row].push_back({x.col, x.rate});
+    std::ostringstream arm, var;
+    arm << "1 " << n << "\n";
+    var << "Level\n";
+    arm.precision(17);
+    for (int s = 0; s < n; ++s) {
+        arm << s + 1;
+        for (auto& [j, r] : rows[(size_t)s]) arm << " " << j + 1 << " " << r;
+        arm << " 0\n";
+        var << s + 1 << " 0 " << s << "\n";
+    }
+    dir.write(e + ".arm", arm.str());
+    dir.write(e + ".var", var.str());
+    dir.write(e + ".pvtype", "Version:1\nNumPV:1\nName:Level\nType:3\nNumTimes:0\n");
+}
+
+// Runs ssgen with the words given.
+void ssgen(const std::vector<std::string>& words)
+{
+    ASSERT_EQ(run_program(SSGEN_BINARY, words).status, 0);
+}
+
+}  // namespace
+
+TEST(DssMpi, BundledExamplesAgreeWithDssAndDenseSolves)
+{
+    for (const char* e : {"mm1k", "tandem"}) {
+        int n = 0;
+        Edges edges = readArm(std::string(VELMAR_EXAMPLES) + "/" + e + ".arm", n);
+        expectAgreement(std::string(VELMAR_EXAMPLES) + "/", e, gthSolve(generator(n, edges)));
+    }
+}
+
+TEST(DssMpi, GeneratedChainsAgreeWithDssAndDenseSolves)
+{
+    TempDir g;
+    ssgen({"tandem", "20", "25", "1.0", "1.3", "1.1", g.file("tan")});
+    ssgen({"random", "400", "4", "11", g.file("rnd")});
+    for (const char* e : {"tan", "rnd"}) {
+        int n = 0;
+        Edges edges = readArm(g.file(std::string(e) + ".arm"), n);
+        expectAgreement(g.dir(), e, gthSolve(generator(n, edges)));
+    }
+}
+
+TEST(DssMpi, BirthDeathChainInAnyUnitOfTimeMatchesTheClosedForm)
+{
+    // 500 places, arrivals 0.8 c and service c: pi_i proportional to 0.8^i (down to 1e-49)
+    const int n = 500;
+    std::vector<double> want(n);
+    double p = 1.0, total = 0.0;
+    for (int i = 0; i < n; ++i, p *= 0.8) total += (want[(size_t)i] = p);
+    for (double& x : want) x /= total;
+    for (double c : {1e-12, 1e12}) {
+        Edges e = birthDeath(std::vector<double>(n - 1, 0.8 * c), std::vector<double>(n - 1, c));
+        TempDir g;
+        writeChain(g, "bd", n, e);
+        expectAgreement(g.dir(), "bd", want);
+    }
+}
+
+TEST(DssMpi, RecordsSpreadOverManyLinesAreReadWhole)
+{
+    // one token per line: most line starts fall inside records, so shares must be placed again
+    TempDir g;
+    ssgen({"tandem", "12", "9", "1.0", "1.3", "1.1", g.file("t")});
+    std::string arm = slurp(g.file("t.arm"));
+    for (char& c : arm)
+        if (c == ' ') c = '\n';
+    g.write("t.arm", arm);
+    int n = 0;
+    Edges edges = readArm(g.file("t.arm"), n);
+    std::vector<double> want = gthSolve(generator(n, edges));
+    for (int procs : {2, 3}) {
+        TempDir out;
+        std::vector<std::string> args = options(g.dir(), "t", out.dir());
+        args.insert(args.end(), {"-O", out.file("states"), "--petsc", "-dss_state_digits", "17"});
+        ProgramResult m = runMpi(procs, args);
+        ASSERT_EQ(m.status, 0) << m.out << m.err;
+        EXPECT_LT(maxDifference(readStates(out.file("states")), want), 1e-9) << procs;
+    }
+}
+
+TEST(DssMpi, ChainsWithTransientStatesPassTheCheck)
+{
+    // state 3 absorbs: pi = (0, 0, 1) exactly, the transient states without any flow
+    std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
+    TempDir ref;
+    ASSERT_EQ(run_program(DSS_BINARY, options(g, "three", ref.dir())).status, 0);
+    for (int procs : {1, 2}) {
+        TempDir out;
+        ProgramResult m = runMpi(procs, options(g, "three", out.dir()));
+        EXPECT_EQ(m.status, 0) << m.out << m.err << slurp(out.file("r.txt"));
+        EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
+    }
+    // the closed class {2, 3} between transient states 1 (the initial one) and 4: neither the
+    // initial nor the last state's equation may be replaced
+    Edges e = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 1.0}, {3, 0, 5.0}};
+    TempDir chain;
+    writeChain(chain, "tr", 4, e);
+    expectAgreement(chain.dir(), "tr", {0.0, 1.0 / 3.0, 2.0 / 3.0, 0.0});
+}
+
+TEST(DssMpi, MalformedFilesEndEveryProcessWithTheMessageOfDss)
+{
+    // the program's own lines come before anything mpirun adds about the failed job
+    std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
+    const char* cases[][2] = {
+        {"arm_rows_swapped", "There is a missing row in the matrix.\n"},
+        {"arm_eof", "Error reading state space file (.arm file) possibly due to corruption.\n"},
+        {"var_state_high", "Error reading performance variable file (.var file) possibly due to corruption.\n"},
+    };
+    for (auto& c : cases) {
+        TempDir out;
+        ProgramResult d = run_program(DSS_BINARY, options(g, c[0], out.dir()));
+        ProgramResult m = runMpi(2, options(g, c[0], out.dir()));
+        EXPECT_EQ(d.status, 1) << c[0];
+        EXPECT_EQ(m.status, 1) << c[0];
+        std::string both = m.out + m.err;
+        EXPECT_EQ(both.rfind(c[1], 0), 0u) << c[0] << ": " << both;
+        EXPECT_EQ(both.find(c[1], 1), std::string::npos) << c[0] << ": said more than once";
+        EXPECT_NE((d.out + d.err).find(c[1]), std::string::npos) << c[0];
+    }
+}
+
+TEST(DssMpi, OutputThatCannotBeCreatedAndMissingOptionsEndWithStatusOne)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out;
+    std::vector<std::string> args = options(g, "mm1k", out.dir());
+    args.back() = out.file("no/such/dir/r.txt");
+    ProgramResult m = runMpi(2, args);
+    EXPECT_EQ(m.status, 1);
+    EXPECT_EQ(m.out.rfind("can't open output file\nfatal_error: program is being terminated\n", 0), 0u) << m.out;
+    ProgramResult u = runMpi(2, {"-G", g, "-E", "mm1k"});
+    EXPECT_EQ(u.status, 1);
+    EXPECT_EQ(u.err.rfind("Options:\n-P <project name>\n", 0), 0u) << u.err;
+}
+
+TEST(DssMpi, WordsAfterPetscReachPetsc)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out;
+    std::vector<std::string> args = options(g, "tandem", out.dir());
+    for (const char* w : {"-v", "--petsc", "-ksp_type", "gmres", "-pc_type", "jacobi"}) args.push_back(w);
+    ProgramResult m = runMpi(2, args);
+    ASSERT_EQ(m.status, 0) << m.out << m.err;
+    EXPECT_NE(slurp(out.file("r.txt")).find("KSP gmres with jacobi on 2 processes, unit row 1: "), std::string::npos);
+    EXPECT_TRUE(checkPassed(out.dir()));
+}
+
+// The numbers of a plot file, in order, and its text with every number taken out.
+static std::pair<std::vector<double>, std::string> plotParts(const std::string& text)
+{
+    std::vector<double> numbers;
+    std::string words;
+    for (size_t k = 0; k < text.size();) {
+        char* end = nullptr;
+        double v = (std::isdigit((unsigned char)text[k]) || text[k] == '-') ? strtod(&text[k], &end) : 0.0;
+        if (end != nullptr && end != &text[k]) {
+            numbers.push_back(v);
+            k = (size_t)(end - text.c_str());
+            words += '#';
+        } else {
+            words += text[k++];
+        }
+    }
+    return {numbers, words};
+}
+
+TEST(DssMpi, StateFileAndComplementaryPlotsMatchDss)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir ref, out;
+    std::vector<std::string> d = options(g, "tandem", ref.dir()), m = options(g, "tandem", out.dir());
+    d.insert(d.end(), {"-c", "-O", ref.file("states")});
+    m.insert(m.end(), {"-c", "-O", out.file("states")});
+    ASSERT_EQ(run_program(DSS_BINARY, d).status, 0);
+    ProgramResult r = runMpi(2, m);
+    ASSERT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(slurp(out.file("states")), slurp(ref.file("states")));
+    EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
+    for (const char* plot : {"tandem.dss.Queue1.pdf.splot", "tandem.dss.Queue2.cdf.splot"}) {
+        auto want = plotParts(slurp(ref.file(plot))), got = plotParts(slurp(out.file(plot)));
+        EXPECT_EQ(got.second, want.second) << plot;
+        EXPECT_LT(maxDifference(got.first, want.first), 1e-9) << plot;
+    }
+}
