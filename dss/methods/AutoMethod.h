@@ -1,0 +1,49 @@
+// Method "auto": a cheap look at the chain's structure picks the method to try first, the
+// others follow when one fails the solution check or stalls.
+#ifndef VELMAR_DSS_AUTOMETHOD_H
+#define VELMAR_DSS_AUTOMETHOD_H
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dss/SolutionMethod.h"
+#include "dss/methods/MethodSettings.h"
+
+struct Generator;
+
+// Creates the method of that name, or nullptr.
+using MethodMaker = std::function<std::unique_ptr<SolutionMethod>(const std::string&)>;
+
+// What the look found, and the order of methods it leads to.
+struct AutoChoice {
+    std::vector<std::string> order;
+    std::string reason;
+    int64_t envelope = 0;   // entries the factors of lu could fill at most, in the states' order
+    int64_t chainEntries = 0;  // states + transitions
+};
+
+// The factors of lu may fill at most this many times the chain's entries for lu to go first.
+const double autoFillBudget = 40.0;
+
+// Picks the order: lu first when its factors cannot grow past the budget or the chain is
+// not one closed class (and transient states), else ilu, then gs, then lu.
+AutoChoice chooseMethods(const Generator& q);
+
+class AutoMethod : public SolutionMethod {
+public:
+    AutoMethod(const MethodSettings& s, MethodMaker m) : settings(s), make(std::move(m)) {}
+    const char* name() const override { return "auto"; }
+    // attempt becomes the attempt whose vector is returned, its note saying what auto
+    // picked and why; tried() lists every attempt in order.
+    bool solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt) override;
+    const std::vector<SolveAttempt>& tried() const { return attempts; }
+
+private:
+    MethodSettings settings;
+    MethodMaker make;
+    std::vector<SolveAttempt> attempts;
+};
+
+#endif

@@ -1,0 +1,20 @@
+// Settings the solution methods share.
+#ifndef VELMAR_DSS_METHODSETTINGS_H
+#define VELMAR_DSS_METHODSETTINGS_H
+
+#include <string>
+
+struct MethodSettings {
+    double accuracy = 1e-9;        // the solution check's residual bound
+    int iterationLimit = 0;        // iterations (sweeps) of an iterative method; 0: its own
+    std::string ordering = "none";  // "none" (the states' own order) or "rcm"
+    double relaxation = 1.0;       // SOR factor of gs (1: Gauss-Seidel)
+};
+
+// The residual an iterative method aims at: a margin below the check's bound.
+inline double iterationTarget(const MethodSettings& s)
+{
+    return 0.25 * (s.accuracy > 1e-12 ? s.accuracy : 1e-12);
+}
+
+#endif
