@@ -1,6 +1,7 @@
 // The choice and the fallbacks.
 #include "dss/methods/AutoMethod.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "dss/ClosedClasses.h"
@@ -16,17 +17,28 @@ AutoChoice chooseMethods(const Generator& q)
         c.reason = "the chain has more than one closed class";
         return c;
     }
+    if (q.n <= 1000) {
+        c.order = {"lu", "ilu", "gs"};
+        c.reason = "a small chain";
+        return c;
+    }
     c.envelope = envelopeSize(q, naturalOrdering(q.n));
-    double ratio = (double)c.envelope / (double)std::max<int64_t>(1, c.chainEntries);
-    char text[200];
+    const double ratio = (double)c.envelope / (double)c.chainEntries;
+    const double band = (double)c.envelope / (2.0 * q.n);
+    char text[240];
     if (ratio <= autoFillBudget) {
         c.order = {"lu", "ilu", "gs"};
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
-    } else {
-        c.order = {"ilu", "gs", "lu"};
+    } else if (band <= 2.0 * std::sqrt((double)q.n)) {
+        c.order = {"lu", "ilu", "gs"};
         snprintf(text, sizeof text,
-                 "the factors could fill up to %lld entries, %.3g times the chain's; ILU(0) keeps its pattern",
+                 "a band of %.0f states about the diagonal, a two-dimensional chain: its factors stay lean "
+                 "once small entries are dropped", band);
+    } else {
+        c.order = {"gs", "ilu", "lu"};
+        snprintf(text, sizeof text,
+                 "the factors could fill up to %lld entries, %.3g times the chain's: iterations keep its pattern",
                  (long long)c.envelope, ratio);
     }
     c.reason = text;
@@ -40,7 +52,7 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
     bool produced = false;
     std::vector<double> candidate;
     for (const std::string& name : choice.order) {
-        std::unique_ptr<SolutionMethod> m = make(name);
+        std::unique_ptr<SolutionMethod> m = make(name == "gs" ? "gs-budget" : name);
         if (!m) continue;
         SolveAttempt a;
         bool ok = m->solve(q, candidate, a);

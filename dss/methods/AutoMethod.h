@@ -26,9 +26,14 @@ struct AutoChoice {
 
 // The factors of lu may fill at most this many times the chain's entries for lu to go first.
 const double autoFillBudget = 40.0;
+// Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
+// of convergence says it will not make it).
+const int autoSweepBudget = 400;
 
-// Picks the order: lu first when its factors cannot grow past the budget or the chain is
-// not one closed class (and transient states), else ilu, then gs, then lu.
+// Picks the order. lu goes first when the chain is small, not one closed class (with
+// transient states), when its factors cannot grow past the budget, or when the envelope
+// is a band of about the square root of the states (a two-dimensional chain, whose
+// factors stay lean once small entries are dropped); else gs, then ilu, then lu.
 AutoChoice chooseMethods(const Generator& q);
 
 class AutoMethod : public SolutionMethod {

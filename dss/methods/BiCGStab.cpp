@@ -14,13 +14,6 @@ double dot(const Vector& a, const Vector& b)
     return s;
 }
 
-// r = b - A x.
-void trueResidual(const SparseRows& a, const Vector& b, const Vector& x, Vector& r)
-{
-    multiply(a, x.data(), r.data());
-    for (size_t i = 0; i < r.size(); ++i) r[i] = b[i] - r[i];
-}
-
 struct State {
     Vector r, rhat, p, v, s, t, z;
     double rho = 1.0, alpha = 1.0, omega = 1.0;
@@ -66,47 +59,55 @@ bool step(const SparseRows& a, const IncompleteFactors& m, Vector& x, State& w)
 
 }  // namespace
 
-KrylovOutcome bicgstab(const SparseRows& a, const Vector& b, const IncompleteFactors& m, Vector& x,
+KrylovOutcome bicgstab(const SparseRows& a, const IncompleteFactors& m, Vector& x,
                        const KrylovControl& control)
 {
     KrylovOutcome out;
     State w(x.size());
-    trueResidual(a, b, x, w.r);
+    double bestMeasure = control.judge(x, w.r);
     w.restart();
     Vector best = x;
-    double bestMeasure = control.measure(x, w.r);
-    out.measure = bestMeasure;
+    double gate = control.target;  // the estimate that makes the measure worth computing
     int sinceHalved = 0;
     double halvedAt = bestMeasure;
-    while (out.iterations < control.iterationLimit) {
-        if (bestMeasure <= control.target) break;
+    while (bestMeasure > control.target && out.iterations < control.iterationLimit) {
         ++out.iterations;
         bool stepped = step(a, m, x, w);
-        double estimate = stepped ? control.measure(x, w.r) : INFINITY;
-        if (!stepped || estimate <= control.target || !std::isfinite(estimate)) {
-            // the recursive residual says done, or the recurrences broke down: look at the truth
-            if (!std::isfinite(estimate) && stepped) x = best;
-            trueResidual(a, b, x, w.r);
-            estimate = control.measure(x, w.r);
-            w.restart();
-            ++out.restarts;
+        double estimate = stepped ? control.estimate(x, w.r) : INFINITY;
+        if (stepped && std::isfinite(estimate) && estimate > gate) {
+            if (estimate < 0.5 * halvedAt) {
+                halvedAt = estimate;
+                sinceHalved = 0;
+            } else if (++sinceHalved > control.stallWindow) {
+                out.stop = "stalled";
+                break;
+            }
+            continue;
         }
-        if (estimate < bestMeasure) {
-            bestMeasure = estimate;
+        // the recursion says done, or broke down: look at the truth and start afresh from it
+        if (!std::isfinite(estimate)) x = best;
+        double measure = control.judge(x, w.r);
+        w.restart();
+        ++out.restarts;
+        if (measure < bestMeasure) {
+            bestMeasure = measure;
             best = x;
         }
-        if (bestMeasure <= 0.5 * halvedAt) {
-            halvedAt = bestMeasure;
-            sinceHalved = 0;
-        } else if (++sinceHalved > control.stallWindow || out.restarts > 50) {
+        if (measure > control.target && std::isfinite(estimate)) gate = std::min(gate, 0.01 * estimate);
+        if (out.restarts > 60) {
             out.stop = "stalled";
             break;
         }
     }
+    if (out.iterations > 0 && bestMeasure > control.target) {
+        double measure = control.judge(x, w.r);
+        if (measure < bestMeasure) {
+            bestMeasure = measure;
+            best = x;
+        }
+    }
     x = best;
-    // the measure reported is the true one, never the recursion's
-    trueResidual(a, b, x, w.r);
-    out.measure = control.measure(x, w.r);
+    out.measure = bestMeasure;
     out.converged = out.measure <= control.target;
     if (!out.converged && *out.stop == '\0') out.stop = "reached its iteration limit";
     return out;

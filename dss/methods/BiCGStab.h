@@ -12,8 +12,10 @@ struct KrylovControl {
     double target = 1e-10;  // on the measure below
     int iterationLimit = 2000;
     int stallWindow = 400;  // iterations allowed without halving the best measure
-    // The measure of x with residual r = b - A x (the scaled residual of the chain).
-    std::function<double(const std::vector<double>& x, const std::vector<double>& r)> measure;
+    // A cheap estimate of the measure from x and a residual r (the recursion's), tried first.
+    std::function<double(const std::vector<double>& x, const std::vector<double>& r)> estimate;
+    // The measure itself: computes the true residual of x into r.
+    std::function<double(const std::vector<double>& x, std::vector<double>& r)> judge;
 };
 
 struct KrylovOutcome {
@@ -25,7 +27,7 @@ struct KrylovOutcome {
 };
 
 // Improves x in place; on failure x is the best iterate seen.
-KrylovOutcome bicgstab(const SparseRows& a, const std::vector<double>& b, const IncompleteFactors& m,
+KrylovOutcome bicgstab(const SparseRows& a, const IncompleteFactors& m,
                        std::vector<double>& x, const KrylovControl& control);
 
 #endif

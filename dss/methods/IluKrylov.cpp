@@ -40,8 +40,7 @@ double continueWithGmres(const Prepared& p, const KrylovControl& control, std::v
     attempt.gmresUsed = true;
     attempt.gmresIterations += out.iterations;
     std::vector<double> r(n);
-    g.residual(x.data(), r.data());
-    return control.measure(x, r);
+    return control.judge(x, r);
 }
 
 // Iterates on p from x (new order) to the target; true when it got there.
@@ -54,12 +53,15 @@ bool iterateTo(const Generator& q, const Prepared& p, double target, const Metho
     control.target = target;
     control.iterationLimit = s.iterationLimit > 0 ? s.iterationLimit : defaultIterationLimit;
     control.iterationLimit = std::max(1, control.iterationLimit - attempt.iterations);
-    control.measure = [&](const std::vector<double>& v, const std::vector<double>& r) {
+    control.estimate = [&](const std::vector<double>& v, const std::vector<double>& r) {
         double size = largestMagnitude(v);
         return size > 0.0 ? generatorResidual(r, fixed) / (normQ * size) : INFINITY;
     };
+    control.judge = [&](const std::vector<double>& v, std::vector<double>& r) {
+        return balanceResidual(p.sys, v, r, normQ);
+    };
     x[fixed] = 1.0;
-    KrylovOutcome out = bicgstab(p.sys.a, p.sys.b, p.m, x, control);
+    KrylovOutcome out = bicgstab(p.sys.a, p.m, x, control);
     attempt.iterations += out.iterations;
     if (out.converged) return true;
     attempt.note = std::string("BiCGStab ") + out.stop;

@@ -9,6 +9,12 @@ std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const Method
 {
     if (name == "ilu") return std::make_unique<IluKrylovMethod>(s);
     if (name == "gs") return std::make_unique<GaussSeidelMethod>(s);
+    if (name == "gs-budget") {
+        // gs under auto: a sweep budget unless a limit was set
+        MethodSettings budget = s;
+        if (budget.iterationLimit == 0) budget.iterationLimit = autoSweepBudget;
+        return std::make_unique<GaussSeidelMethod>(budget);
+    }
     if (name != "auto") return others ? others(name) : nullptr;
     MethodMaker candidates = [s, others](const std::string& n) -> std::unique_ptr<SolutionMethod> {
         if (n == "auto") return nullptr;

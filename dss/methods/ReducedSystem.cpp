@@ -61,6 +61,34 @@ double generatorResidual(const std::vector<double>& r, int fixed)
     return std::max(m, std::fabs(sum));
 }
 
+double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
+                       double normQ)
+{
+    const SparseRows& a = s.a;
+    std::vector<double> w(a.n);
+    double largest = 0.0, xLargest = 0.0;
+    for (double v : x) xLargest = std::max(xLargest, std::fabs(v));
+    for (int i = 0; i < a.n; ++i) {
+        double sum = s.b[i], size = std::fabs(s.b[i]);
+        for (int64_t p = a.start[i]; p < a.start[i + 1]; ++p) {
+            double f = a.val[p] * x[a.col[p]];
+            sum -= f;
+            size += std::fabs(f);
+        }
+        r[i] = sum;
+        w[i] = size;
+        if (i != s.fixed) largest = std::max(largest, size);
+    }
+    const double floor = 1e-12 * std::max(largest, normQ * xLargest);
+    double m = 0.0;
+    for (int i = 0; i < a.n; ++i) {
+        if (i == s.fixed) continue;
+        double e = std::fabs(r[i]) / std::max(w[i], floor);
+        if (!(e <= m)) m = std::isnan(e) ? INFINITY : e;
+    }
+    return floor > 0.0 ? m : INFINITY;
+}
+
 void fixState(ReducedSystem& s, int k)
 {
     SparseRows& a = s.a;
