@@ -3,8 +3,13 @@
 #define VELMAR_DSSSOLVER_H
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
+#include <string>
+
+#include "dss/Generator.h"
+#include "dss/SolveRecord.h"
 #include "framework/BaseStateLevelSolver.h"
 
 struct Matrix;
@@ -25,7 +30,7 @@ public:
     void DisplayBanners();
     void print_states();
     void terminate();
-    // True after a solve whose probability vector held infinities or not-a-number values.
+    // True after a solve whose results did not pass their check.
     bool solutionFailed() const { return runFailed; }
 
     // Working matrix (Matrix.cpp, MatrixLoad.cpp).
@@ -41,6 +46,7 @@ public:
     void performLUDecomp();
     double upperTriangular(int i, int k);
     void lowerTriangular(int j, int k, double pivot);
+    double lowerNumerator(int j, int k);
     void storeLower(int j, int k, int p, double sum, double pivot);
     int pivotMatrix(unsigned k);
     void calcRowCost(unsigned k);
@@ -51,9 +57,14 @@ public:
     void backwardSub(const double* y, double* x, Matrix* factors);
     void findSolution(const double* z, double* x);
     double norm(const double* v);
-    void iterativeRefine(Matrix* factors, const double* x0, double* result);
+    // Refines x (load order) against origA with the factors, carrying a stalled refinement on
+    // with GMRES; what it did goes to attempt.
+    void iterativeRefine(Matrix* factors, Matrix* origA, std::vector<double>& x, SolveAttempt& attempt);
 
-    // Loads, factorises, substitutes and refines: solutionVector holds the result (Solve.cpp).
+    // Reads the chain, its unit of time and closed classes, and the order of the load.
+    void prepareLoad();
+    // Loads, factorises, substitutes, refines and checks, again with smaller drop tolerances
+    // while the check fails: solutionVector holds the result, record what was done (Solve.cpp).
     void solveSystem();
 
     double accuracy = 1e-9;
@@ -73,15 +84,28 @@ public:
     int numStates = 0;
     Matrix* A = nullptr;
 
+    // The chain as read (original rates), the unit its rates are divided by for the load,
+    // and the load position of each state (empty: the state's own number).
+    Generator chain;
+    double rateUnit = 1.0;
+    std::vector<int> positionOf;
+    int64_t droppedEntries = 0;
+    SolveRecord record;
+
 private:
     double pivotBound(unsigned k, int* end);
     void residual(const Matrix* origA, const double* x, double* r);
     void multiply(const Matrix* origA, const double* v, double* w);
     void precondition(Matrix* factors, const double* r, double* e);
     void correction(Matrix* factors, Matrix* origA, const double* x1, double* e);
-    GmresOutcome continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter);
-    void refinementWarning(int passCounter, int iterations);
+    GmresOutcome continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter,
+                                    const char* failure, std::function<bool(const double*)> accept);
     void progress(const char* line, bool flush);
+    void note(const std::string& line);
+    void solveAttempt(double tol, SolveAttempt& attempt);
+    void checkVector(SolveAttempt& attempt);
+    void toStateOrder(const std::vector<double>& x);
+    void reportFailure(const std::string& reason);
 };
 
 #endif

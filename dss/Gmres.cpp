@@ -43,7 +43,7 @@ void check(const PreconditionedSystem& s, const Vector& x, double accuracy, Chec
     double ne = maxNorm(c.e, 0.0), nx = maxNorm(x);
     c.finite = std::isfinite(c.residualSize) && std::isfinite(ne) && std::isfinite(nx);
     c.ratio = c.finite ? ne / nx : INFINITY;
-    c.accepted = c.finite && ne <= accuracy * nx;
+    c.accepted = c.finite && (s.accept ? s.accept(x.data()) : ne <= accuracy * nx);
 }
 
 // Rotation (c, s) taking (a, b) to (rho, 0).
@@ -128,12 +128,12 @@ GmresOutcome gmresRefine(const PreconditionedSystem& s, double* x0, double accur
     double bestRatio = now.ratio;
     while (!now.accepted && now.finite && now.residualSize > 0.0 && out.iterations < gmresIterationLimit) {
         // aim the residual below where the correction should pass, assuming the two shrink alike
-        double target = 0.5 * now.residualSize * accuracy / now.ratio;
+        double target = s.accept ? 1e-3 * now.residualSize : 0.5 * now.residualSize * accuracy / now.ratio;
         int m = std::min(gmresRestart, gmresIterationLimit - out.iterations);
         double previousSize = now.residualSize;
         out.iterations += cycle(s, x, now, target, m);
         check(s, x, accuracy, now);
-        if (now.ratio < bestRatio) {
+        if (now.accepted || now.ratio < bestRatio) {
             bestRatio = now.ratio;
             std::copy(x.begin(), x.end(), x0);
         }

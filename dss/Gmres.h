@@ -13,6 +13,9 @@ struct PreconditionedSystem {
     std::function<void(const double* v, double* w)> multiply;
     // z = M^-1 r, M being the incomplete factors.
     std::function<void(const double* r, double* z)> precondition;
+    // When set, decides alone whether an iterate is good enough; each cycle then aims its
+    // residual a thousand times lower.
+    std::function<bool(const double* x)> accept;
 };
 
 struct GmresOutcome {

@@ -80,6 +80,51 @@ static void lowerOfWideRow(DSSSolver& s, const std::vector<int>& where, StepRows
     s.storeLower(j, k, where[k], sum, pivot);
 }
 
+// The pivot is chosen among loaded values, but its computed value can be far smaller, even
+// zero when the leading block is singular: it must stand within the stability factor of the
+// largest value computed below it in its column, as a chosen entry stands against the loaded ones.
+static bool unstablePivot(double pivot, double largestBelow, int stability)
+{
+    return std::fabs(pivot) * stability < largestBelow;
+}
+
+// With pivoting, an unstable pivot is exchanged for the largest value computed below it in
+// column k (the first such row on ties): that row becomes row k, and the row it replaces takes
+// its U value over the new pivot as its multiplier. Returns the pivot in force.
+static double exchangeUnstablePivot(DSSSolver& s, ColumnIndex& index, StepRows& rows, int k, double pivot)
+{
+    double largest = 0.0;
+    int best = -1;
+    for (int j : rows.lower) {
+        double a = std::fabs(s.lowerNumerator(j, k));
+        if (a > largest || (a == largest && best >= 0 && j < best)) {
+            largest = a;
+            best = j;
+        }
+    }
+    if (best < 0 || !unstablePivot(pivot, largest, s.stability)) return pivot;
+    s.swapRows(k, best);
+    std::swap(s.rowSwap[k], s.rowSwap[best]);
+    index.swapRows(s.A, k, best);
+    s.colPosition[k] = s.A[k].find(k);
+    pivot = s.upperTriangular(k, k);
+    auto gone = [best](int r) { return r == best; };
+    rows.lower.erase(std::remove_if(rows.lower.begin(), rows.lower.end(), gone), rows.lower.end());
+    rows.slotted.erase(std::remove_if(rows.slotted.begin(), rows.slotted.end(), gone), rows.slotted.end());
+    Matrix& moved = s.A[best];
+    int p = moved.find(k);
+    if (p >= 0) {
+        double l = moved.values[p] / pivot;
+        if (std::fabs(l) < s.dropThreshold) {
+            if (l != 0.0) ++s.droppedEntries;
+            l = 0.0;
+        }
+        moved.values[p] = l;
+        index.addLower(best);
+    }
+    return pivot;
+}
+
 // Step k of the factorisation over the rows its column can reach; returns the pivot.
 // A row outside the reach has no entry in column k and no multiplier meeting a kept U[c][k],
 // so its computed value is a signed zero that would be neither stored nor used.
@@ -106,6 +151,7 @@ static double factorColumn(DSSSolver& s, ColumnIndex& index, StepRows& rows, int
         for (int64_t p = index.lowerStart[i]; p < index.lowerStart[i + 1]; ++p)
             rows.reach(index.lowerRow[p], k);
     }
+    if (pivoting) pivot = exchangeUnstablePivot(s, index, rows, k, pivot);
     // an unreached row computes -0.0 / pivot: stored only when the pivot is 0 or not a number
     double untouched = -0.0 / pivot;
     if (!(std::fabs(untouched) < s.dropThreshold) && untouched != 0.0) {
@@ -138,6 +184,7 @@ void DSSSolver::performLUDecomp()
     }
     const int n = numStates;
     const bool pivoting = searchRows != 0 && stability > 0;
+    droppedEntries = 0;
     ColumnIndex index(A, n, !pivoting);
     StepRows rows(n);
     colPosition.assign(n, -1);
@@ -167,6 +214,7 @@ double DSSSolver::upperTriangular(int i, int k)
     int p = colPosition[i];
     double u = p >= 0 ? row.values[p] - sum : -sum;
     if (std::fabs(u) < dropThreshold && i != k) {
+        if (u != 0.0) ++droppedEntries;
         if (p >= 0) row.values[p] = 0.0;
         colPosition[i] = -1;
         return u;
@@ -176,6 +224,22 @@ double DSSSolver::upperTriangular(int i, int k)
     else if (u != 0.0)  // an exact zero with no slot needs none
         colPosition[i] = setVal(A, i, k, u);
     return u;
+}
+
+// A[j][k] less the earlier multipliers of row j times U[c][k]: L[j][k] times the pivot.
+double DSSSolver::lowerNumerator(int j, int k)
+{
+    const Matrix& row = A[j];
+    double sum = 0.0;
+    int p = -1;
+    for (int q = 0; q < row.numEntries(); ++q) {
+        int c = row.columns[q];
+        if (c < k && colPosition[c] >= 0)
+            sum += row.values[q] * A[c].values[colPosition[c]];
+        else if (c == k)
+            p = q;
+    }
+    return p >= 0 ? row.values[p] - sum : -sum;
 }
 
 // L[j][k] from the loaded value, the earlier multipliers of row j and the pivot.
@@ -201,6 +265,7 @@ void DSSSolver::storeLower(int j, int k, int p, double sum, double pivot)
     Matrix& row = A[j];
     double l = p >= 0 ? (row.values[p] - sum) / pivot : -sum / pivot;
     if (std::fabs(l) < dropThreshold) {
+        if (l != 0.0) ++droppedEntries;
         if (p >= 0) row.values[p] = 0.0;
         return;
     }
@@ -237,8 +302,10 @@ void DSSSolver::calcColCost(unsigned k)
             if (c >= (int)k) ++colCost[c];
 }
 
-// Largest signed active value over row blocks of searchRows from k; sets *end past the last
-// row scanned, or returns 1e-11 when nothing above it was found.
+// Largest active magnitude over row blocks of searchRows from k; sets *end past the last row
+// scanned, or returns 1e-11 when nothing above it was found. Magnitudes, not signed values:
+// the diagonal of a generator is negative, and a rule blind to it pivots on off-diagonal rates
+// and breaks down on chains that factorise well without pivoting.
 double DSSSolver::pivotBound(unsigned k, int* end)
 {
     const uint32_t n = (uint32_t)numStates;
@@ -248,7 +315,7 @@ double DSSSolver::pivotBound(unsigned k, int* end)
         uint32_t last = first + (block < n - first ? block : n - first);
         for (uint32_t j = first; j < last; ++j)
             for (int q = 0; q < A[j].numEntries(); ++q)
-                if (A[j].columns[q] >= (int)k && A[j].values[q] > M) M = A[j].values[q];
+                if (A[j].columns[q] >= (int)k && std::fabs(A[j].values[q]) > M) M = std::fabs(A[j].values[q]);
         if (M > 1e-11) {
             *end = (int)last;
             return M;
@@ -276,7 +343,7 @@ int DSSSolver::pivotMatrix(unsigned k)
         double value = 0.0;
         for (int q = 0; q < A[j].numEntries(); ++q) {
             int c = A[j].columns[q];
-            double v = A[j].values[q];
+            double v = std::fabs(A[j].values[q]);  // stability compares magnitudes
             if (c < (int)k || !(stability * v >= M)) continue;
             int32_t d = 0;
             if (colCost[c] != 0 && rowCost[j] != 0)

@@ -50,9 +50,13 @@ void DSSSolver::readMatrix(Matrix* target)
     stateLevel->allocateAllEdgesIterator(it);
     stateLevel->getAllEdges(edges);
 
+    // states in load order, rates in the chain's own unit of time
+    const bool relabel = !positionOf.empty();
+    auto place = [&](int state) { return relabel ? positionOf[state] : state; };
+    const double unit = rateUnit;
     EdgeBuffer e;
     for (edges->begin(it, e); !e.at_end; it->next(e))
-        if (e.row != e.col) ++count[e.col];
+        if (e.row != e.col) ++count[place(e.col)];
     for (int r = 0; r < n; ++r) {
         target[r] = Matrix();
         target[r].columns.reserve(count[r] + 1);
@@ -60,8 +64,9 @@ void DSSSolver::readMatrix(Matrix* target)
     }
     for (edges->begin(it, e); !e.at_end; it->next(e)) {
         if (e.row == e.col) continue;
-        target[e.col].append(e.row, e.rate);
-        diagonal[e.row] -= e.rate;
+        double q = unit == 1.0 ? e.rate : e.rate / unit;
+        target[place(e.col)].append(place(e.row), q);
+        diagonal[place(e.row)] -= q;
     }
     stateLevel->deallocateAllEdgesContainer(edges);
     stateLevel->deallocateAllEdgesIterator(it);

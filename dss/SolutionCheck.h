@@ -10,11 +10,15 @@ struct Generator;
 struct SolutionCheck {
     // ||pi Q||_inf / (||Q||_inf ||pi||_inf), pi being the vector as given.
     double residual = 0.0;
+    // Largest imbalance of a state relative to the flow through it: |(pi Q)_j| over the sum of
+    // |pi_i q_ij| and |pi_j q_jj| (at least 1e-14 / bound of the busiest state's). A small
+    // normwise residual can hide a heavy state whose rates are tiny against ||Q||; this cannot.
+    double imbalance = 0.0;
     // Largest residual that passes: tied to the requested accuracy.
     double bound = 0.0;
     double sum = 0.0;
     // Smallest entry (negative when some probability is).
-    double mostNegative = 0.0;
+    double mostNegative = 0.0;  // the smallest entry
     bool passed = false;
     // Why it failed, empty when it passed.
     const char* failure = "";

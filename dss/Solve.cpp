@@ -1,10 +1,16 @@
-// The solve driver: load, factorise, substitute, refine, report, evaluate PVs.
+// The solve driver: load, factorise, substitute, refine, check, report, evaluate PVs.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <memory>
+#include <new>
+#include <string>
 #include <vector>
 
+#include "dss/ClosedClasses.h"
 #include "dss/DSSSolver.h"
+#include "dss/Gmres.h"
 #include "dss/Matrix.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/perfcdb.h"
@@ -22,16 +28,106 @@ void DSSSolver::progress(const char* line, bool flush)
     }
 }
 
-// Loads and factorises A and leaves the stationary vector in solutionVector.
-void DSSSolver::solveSystem()
+// Writes a line to the report and, when debugging, to the debug stream.
+void DSSSolver::note(const std::string& line)
 {
-    const size_t n = numStates > 0 ? (size_t)numStates : 0;
+    fputs(line.c_str(), out);
+    if (debugFlag) fputs(line.c_str(), debugOut);
+}
+
+// Reads the chain once: its unit of time, its closed classes and the order of the load, in
+// which a state of a closed class comes last so that the normalisation replaces the balance
+// equation of a recurrent state (no leading block of the system is then singular).
+void DSSSolver::prepareLoad()
+{
+    chain = readGenerator(*stateLevel);
+    rateUnit = timeUnit(chain);
+    ClosedClasses classes = findClosedClasses(chain);
+    record = SolveRecord();
+    record.numStates = chain.n;
+    record.transitions = chain.transitions();
+    record.timeUnit = rateUnit;
+    record.closedClasses = classes.count();
+    record.transientStates = classes.transient;
+    positionOf.clear();
+    const int n = chain.n;
+    if (n == 0 || classes.classOf[n - 1] >= 0 || classes.count() == 0) return;
+    int last = n - 1;
+    while (classes.classOf[last] < 0) --last;  // the highest-numbered recurrent state
+    positionOf.resize(n);
+    for (int i = 0; i < n; ++i) positionOf[i] = i;
+    positionOf[last] = n - 1;
+    positionOf[n - 1] = last;
+}
+
+// Next drop tolerance after a failed check: a thousand times smaller, then no dropping.
+static double smallerTolerance(double t)
+{
+    double next = t / 1000.0;
+    return next < 1e-15 ? 0.0 : next;
+}
+
+// The check line of one attempt.
+static std::string checkLine(const SolutionCheck& c)
+{
+    char line[400];
+    snprintf(line, sizeof line,
+             "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
+             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
+             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
+    return line;
+}
+
+// Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
+void DSSSolver::checkVector(SolveAttempt& attempt)
+{
+    if (solutionVector.empty()) {
+        attempt.check = SolutionCheck();
+        attempt.check.passed = true;
+        return;
+    }
+    if (!normaliseProbabilities(solutionVector)) {
+        attempt.check = checkSolution(chain, solutionVector, accuracy);
+        if (attempt.check.passed || attempt.check.failure[0] == '\0') {
+            attempt.check.passed = false;
+            attempt.check.failure = "the probabilities do not sum to a positive number";
+        }
+        return;
+    }
+    attempt.check = checkSolution(chain, solutionVector, accuracy);
+    if (!attempt.check.passed) return;
+    clearRoundingNoise(solutionVector, attempt.check.bound);
+    attempt.check.mostNegative = *std::min_element(solutionVector.begin(), solutionVector.end());
+}
+
+// x in load order to solutionVector in state order.
+void DSSSolver::toStateOrder(const std::vector<double>& x)
+{
+    solutionVector.assign(x.size(), 0.0);
+    for (size_t i = 0; i < x.size(); ++i)
+        solutionVector[i] = positionOf.empty() ? x[i] : x[positionOf[i]];
+}
+
+// One factorisation with drop tolerance tol, substitutions, refinement, the check and, when the
+// check fails, the GMRES continuation; solutionVector holds the result.
+void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
+{
+    const int n = numStates;
+    const double given = tolerance;
+    tolerance = tol;
+    attempt.method = "lu";
+    attempt.ordering = positionOf.empty() ? "none" : "recurrent state last";
+    attempt.tolerance = tol;
+    clock_t start = clock();
     std::vector<double> y(n), z(n), x(n);
-    solutionVector.assign(n, 0.0);
+    for (int i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = i;
     initializeSolver();
+    tolerance = given;
     progress("Begin LU decomposition.\n", true);
     performLUDecomp();
     progress("Finished LU decomposition.\n", true);
+    attempt.dropped = droppedEntries;
+    for (int i = 0; i < n; ++i) attempt.factorEntries += A[i].numEntries();
     progress("Beginning forward substitution.\n", true);
     forwardSub(y.data(), rhs.data(), A);
     progress("Finished forward substitution.\n", true);
@@ -44,22 +140,93 @@ void DSSSolver::solveSystem()
         fprintf(out, "DSS has %d states\n", numStates);
         fflush(out);
     }
-    if (!(dropThreshold > 1e-11)) {
-        solutionVector = x;
-        return;
+    std::unique_ptr<Matrix[]> origA;
+    if (dropThreshold > 1e-11 || droppedEntries > 0) {
+        progress("Beginning iterative refinement.\n", false);
+        origA.reset(new Matrix[n > 0 ? n : 0]);
+        readMatrix(origA.get());
+        iterativeRefine(A, origA.get(), x, attempt);
+        if (verbosity > 0) fputs("Finished iterative refinement.\n", out);
+        if (debugFlag) fputs("Finished iterative refinement.\nIterative refinement used.\n", debugOut);
     }
-    progress("Beginning iterative refinement.\n", false);
-    iterativeRefine(A, x.data(), solutionVector.data());
-    if (verbosity > 0) fputs("Finished iterative refinement.\n", out);
-    if (debugFlag) fputs("Finished iterative refinement.\nIterative refinement used.\n", debugOut);
+    toStateOrder(x);
+    checkVector(attempt);
+    if (!attempt.check.passed && !attempt.gmresUsed && n > 0 && record.closedClasses <= 1) {
+        if (!origA) {
+            origA.reset(new Matrix[n]);
+            readMatrix(origA.get());
+        }
+        // GMRES goes on until the vector passes the check itself
+        std::vector<double> trial;
+        auto passes = [&](const double* v) {
+            trial.assign(v, v + n);
+            for (int i = 0; i < n; ++i) trial[i] = positionOf.empty() ? v[i] : v[positionOf[i]];
+            return normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy).passed;
+        };
+        GmresOutcome g = continueRefinement(A, origA.get(), x.data(), -1, attempt.check.failure, passes);
+        attempt.gmresUsed = true;
+        attempt.continuedAfterCheck = true;
+        attempt.gmresIterations += g.iterations;
+        toStateOrder(x);
+        checkVector(attempt);
+    }
+    attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
+    std::string line = checkLine(attempt.check);
+    note(line);
 }
 
-// True when every probability is a finite number.
-static bool allFinite(const std::vector<double>& v)
+// Reason a chain cannot have one stationary vector, or empty.
+static std::string structureFailure(const SolveRecord& r)
 {
-    for (double p : v)
-        if (!std::isfinite(p)) return false;
-    return true;
+    if (r.closedClasses <= 1) return "";
+    return "the chain has " + std::to_string(r.closedClasses) +
+           " closed classes, so its long-run distribution depends on the initial state";
+}
+
+// Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
+// that fails its check is tried again with a drop tolerance a thousand times smaller, down to
+// no dropping, as far as memory allows.
+void DSSSolver::solveSystem()
+{
+    prepareLoad();
+    double tol = tolerance;
+    for (;;) {
+        record.attempts.emplace_back();
+        SolveAttempt& attempt = record.attempts.back();
+        try {
+            solveAttempt(tol, attempt);
+        } catch (std::bad_alloc&) {
+            if (record.attempts.size() == 1) throw;
+            attempt.outOfMemory = true;
+            attempt.check.failure = "memory ran out";
+            delete[] A;
+            A = nullptr;
+            char line[200];
+            snprintf(line, sizeof line, "Factorising with drop tolerance %le ran out of memory.\n", tol);
+            note(line);
+            record.attempts.pop_back();
+            break;
+        }
+        if (attempt.check.passed || tol == 0.0 || record.closedClasses > 1) break;
+        tol = smallerTolerance(tol);
+        char line[300];
+        snprintf(line, sizeof line, "Solution check failed (%s); factorising again with drop tolerance %le.\n",
+                 attempt.check.failure, tol);
+        note(line);
+    }
+    record.check = record.attempts.back().check;
+    if (record.closedClasses > 1) {  // every mixture of the classes' vectors is stationary
+        record.check.passed = false;
+        record.check.failure = "the chain has several closed classes";
+    }
+}
+
+// Says on the report and on standard error why the results are not valid.
+void DSSSolver::reportFailure(const std::string& reason)
+{
+    std::string text = "Error: " + reason + "; the results above are not valid.\n";
+    fputs(text.c_str(), out);
+    fputs(text.c_str(), stderr);
 }
 
 void DSSSolver::solve()
@@ -72,15 +239,19 @@ void DSSSolver::solve()
     fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
     fprintf(out, "User Time (seconds): %lf\n", userTime);
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
+    std::vector<std::string> notFinite;
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
-            complementPlot, 3, db_entity, db_exp_index);
-    runFailed = !allFinite(solutionVector);
-    if (runFailed) {
-        const char* text = "Error: the solution contains values that are not finite numbers "
-                           "(the chain may be singular); the results above are not valid.\n";
-        fputs(text, out);
-        fputs(text, stderr);
-    }
+            complementPlot, 3, db_entity, db_exp_index, &notFinite);
+    runFailed = !record.check.passed || !notFinite.empty();
+    std::string structure = structureFailure(record);
+    if (!structure.empty())
+        reportFailure(structure);
+    else if (!std::isfinite(record.check.residual) && !record.check.passed)
+        reportFailure("the solution contains values that are not finite numbers (the chain may be singular)");
+    else if (!record.check.passed)
+        reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
+    for (const std::string& name : notFinite)
+        reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
     std::vector<double>().swap(solutionVector);
     terminate();
 }

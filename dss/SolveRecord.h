@@ -20,6 +20,7 @@ struct SolveAttempt {
     bool refined = false;
     int gmresIterations = 0;
     bool gmresUsed = false;
+    bool continuedAfterCheck = false;  // GMRES went on because the check failed
     bool converged = false;    // the method's own stopping rule was met
     int iterations = 0;        // iterations of an iterative method
     double seconds = 0.0;      // processor time of this attempt

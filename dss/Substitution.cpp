@@ -7,6 +7,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Gmres.h"
 #include "dss/Matrix.h"
+#include "dss/Refinement.h"
 
 // Solves L y = b (unit diagonal implied); rebuilds rhs as b in factor row order first.
 void DSSSolver::forwardSub(double* y, const double* b, Matrix* factors)
@@ -112,81 +113,55 @@ void DSSSolver::correction(Matrix* factors, Matrix* origA, const double* x1, dou
     precondition(factors, r.data(), e);
 }
 
-// Carries a stalled refinement on from x with GMRES on the loaded system, preconditioned
-// by the factors; says so on the report and the debug stream.
-GmresOutcome DSSSolver::continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter)
+// Carries a refinement on from x with GMRES on the loaded system, preconditioned by the
+// factors; says on the report and the debug stream why (a stalled refinement, passCounter
+// >= 0, or a failed check) and how it went.
+GmresOutcome DSSSolver::continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter,
+                                           const char* failure, std::function<bool(const double*)> accept)
 {
     PreconditionedSystem system;
     system.n = numStates;
     system.residual = [&](const double* v, double* r) { residual(origA, v, r); };
     system.multiply = [&](const double* v, double* w) { multiply(origA, v, w); };
     system.precondition = [&](const double* r, double* z) { precondition(factors, r, z); };
+    system.accept = std::move(accept);
     GmresOutcome g = gmresRefine(system, x, accuracy);
-    const char* text = "Iterative refinement stalled at pass counter %d; continued with GMRES "
-                       "preconditioned by the factors: %d iterations, accuracy %s.\n";
     const char* verdict = g.converged ? "reached" : "not reached";
-    fprintf(out, text, passCounter, g.iterations, verdict);
-    if (debugFlag) fprintf(debugOut, text, passCounter, g.iterations, verdict);
+    char line[400];
+    if (passCounter >= 0)
+        snprintf(line, sizeof line,
+                 "Iterative refinement stalled at pass counter %d; continued with GMRES "
+                 "preconditioned by the factors: %d iterations, accuracy %s.\n",
+                 passCounter, g.iterations, verdict);
+    else
+        snprintf(line, sizeof line,
+                 "Solution check failed (%s); continued with GMRES preconditioned by the factors: "
+                 "%d iterations, accuracy %s.\n",
+                 failure, g.iterations, verdict);
+    note(line);
     return g;
 }
 
-// Improves x0 by corrections until one is small relative to the iterate; stops early when
-// a correction no longer shrinks (keeping the iterate before it) or after 5001 passes, and
-// then carries on with preconditioned GMRES.
-void DSSSolver::iterativeRefine(Matrix* factors, const double* x0, double* result)
+void DSSSolver::iterativeRefine(Matrix* factors, Matrix* origA, std::vector<double>& x, SolveAttempt& attempt)
 {
     const int n = numStates;
-    Matrix* origA = new Matrix[n > 0 ? n : 0];
-    readMatrix(origA);
-    std::vector<double> previous(x0, x0 + n), x1(x0, x0 + n), x2(n), e(n);
-    double lastCorrection = INFINITY;
-    bool converged = false;
-    int c = 0;
-    for (;; c += 2) {
+    RefinementSystem system;
+    system.n = n;
+    system.correction = [&](const double* x1, double* e) { correction(factors, origA, x1, e); };
+    system.measure = [&](const double* v) { return chainResidualMeasure(origA, n, v); };
+    system.progress = [&](int c) {
         if (verbosity > 0 && c % verbosity == 0) {
             fprintf(out, "Completed iterative refinement column number: %d.\n", c);
             fflush(out);
         }
-        correction(factors, origA, x1.data(), e.data());
-        for (int i = 0; i < n; ++i) x2[i] = x1[i] + e[i];
-        // the correction's true size: norm's floor of 1e-11 would make the accuracy
-        // unreachable whenever every probability is below 1e-11 / accuracy, and would
-        // hide the shrinking of small corrections
-        double size = 0.0;
-        bool finite = true;
-        for (double v : e) {
-            finite = finite && std::isfinite(v);
-            size = std::max(size, std::fabs(v));
-        }
-        if (finite && size <= accuracy * norm(x2.data())) {
-            converged = true;
-            break;
-        }
-        if (!(size < lastCorrection)) {
-            x2 = previous;  // x1's correction estimate is no better than its predecessor's
-            break;
-        }
-        if (c >= 10000) break;
-        lastCorrection = size;
-        previous = x1;
-        x1 = x2;
-    }
-    GmresOutcome krylov;
-    if (!converged) {
-        krylov = continueRefinement(factors, origA, x2.data(), c);
-        converged = krylov.converged;
-    }
-    std::copy(x2.begin(), x2.end(), result);
-    delete[] origA;
-    if (!converged) refinementWarning(c, krylov.iterations);
-}
-
-// Says on the report and on standard error that refinement and GMRES fell short of the accuracy.
-void DSSSolver::refinementWarning(int passCounter, int iterations)
-{
-    const char* text = "Warning: iterative refinement stopped at pass counter %d and preconditioned "
-                       "GMRES after %d iterations without reaching the requested accuracy %le; "
-                       "the solution may be inaccurate.\n";
-    fprintf(out, text, passCounter, iterations, accuracy);
-    fprintf(stderr, text, passCounter, iterations, accuracy);
+    };
+    RefinementOutcome r = refineIterate(system, x, accuracy);
+    attempt.refined = true;
+    attempt.refinementPasses = r.passCounter;
+    attempt.converged = r.converged;
+    if (r.converged) return;
+    GmresOutcome g = continueRefinement(factors, origA, x.data(), r.passCounter, "", nullptr);
+    attempt.gmresUsed = true;
+    attempt.gmresIterations += g.iterations;
+    attempt.converged = g.converged;
 }

@@ -1,5 +1,6 @@
 // PV evaluation: one sweep per PV for mean and variance, then the sorted
 // distribution goes to the plot and CSV writers.
+#include <cmath>
 #include "pv/perfcdb.h"
 
 #include <cstring>
@@ -50,11 +51,10 @@ std::string plot_file_base(BaseStateLevelSolver* solver, const char* pvName, dou
 }
 
 // Sweeps PV pv into values/probs (states the walk misses keep value 0) and
-// returns its mean and second moment.
+// returns its mean.
 static void sweep_pv(BaseStateLevel* level, BaseStateLevel::PVBaseContainer* c,
                      BaseStateLevel::PVBaseIterator* it, int pv, const double* probabilities,
-                     std::vector<double>& values, std::vector<double>& probs, double& mean,
-                     double& moment2)
+                     std::vector<double>& values, std::vector<double>& probs, double& mean)
 {
     size_t N = values.size();
     for (size_t j = 0; j < N; ++j) {
@@ -62,7 +62,6 @@ static void sweep_pv(BaseStateLevel* level, BaseStateLevel::PVBaseContainer* c,
         probs[j] = probabilities[j];
     }
     mean = 0.0;
-    moment2 = 0.0;
     level->getPV(c, pv);
     PVBuffer buf;
     size_t j = 0;
@@ -71,15 +70,26 @@ static void sweep_pv(BaseStateLevel* level, BaseStateLevel::PVBaseContainer* c,
         double p = probabilities[j];
         values[j] = v;
         mean += v * p;
-        moment2 += v * (v * p);
     }
+}
+
+// Variance as the probability-weighted square distance from the mean: it cannot go negative
+// as the difference of the second moment and the squared mean can.
+static double varianceAround(double mean, const std::vector<double>& values, const std::vector<double>& probs)
+{
+    double v = 0.0;
+    for (size_t j = 0; j < values.size(); ++j) {
+        double d = values[j] - mean;
+        v += probs[j] * (d * d);
+    }
+    return v;
 }
 
 // Evaluates every PV the kind selects: mean, variance, report block, plot files, CSV block.
 void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probabilities,
              FILE* report, FILE* csv, int dbFirst, int dbSecond, double time, double time2,
              int dbThird, bool complementary, RewardType kind, char* dbExperiment,
-             int dbExperimentNumber)
+             int dbExperimentNumber, std::vector<std::string>* notFinite)
 {
     initPV(dbExperiment, dbExperimentNumber, level, solver->experimentName, dbFirst, dbThird);
     int N = level->getNumberOfStates();
@@ -96,9 +106,10 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
         fprintf(report, "***************************************\n");
         fprintf(report, "Performance variable :  %s\n", name);
         if (showTime) fprintf(report, "Time                 :  %lf\n", time);
-        double mean, moment2;
-        sweep_pv(level, c, it, i, probabilities, values, probs, mean, moment2);
-        double variance = moment2 - mean * mean;
+        double mean;
+        sweep_pv(level, c, it, i, probabilities, values, probs, mean);
+        double variance = varianceAround(mean, values, probs);
+        if (notFinite && !(std::isfinite(mean) && std::isfinite(variance))) notFinite->push_back(name);
         fprintf(report, "Mean                 :  %e\n", mean);
         fprintf(report, "Variance             :  %e\n", variance);
         std::string base = plot_file_base(solver, name, time, time2);

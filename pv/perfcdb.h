@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "statelevel/BaseStateLevel.h"
 
@@ -14,7 +15,8 @@ class BaseStateLevelSolver;
 void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probabilities,
              FILE* report, FILE* csv, int dbFirst, int dbSecond, double time, double time2,
              int dbThird, bool complementary, RewardType kind, char* dbExperiment,
-             int dbExperimentNumber);
+             int dbExperimentNumber,
+             std::vector<std::string>* notFinite = nullptr);
 
 // Whether PV pv is evaluated for kind at time; a PV beyond the type tables is not.
 bool pv_selected(BaseStateLevel* level, int pv, RewardType kind, double time);

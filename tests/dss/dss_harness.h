@@ -118,10 +118,60 @@ inline double scaledResidual(const std::vector<std::vector<double>>& Q, const st
     return r / (q * p);
 }
 
+// States each state reaches through positive rates (itself included), by breadth-first search.
+inline std::vector<std::vector<char>> reachability(int n, const Edges& edges)
+{
+    std::vector<std::vector<int>> out(n);
+    for (const auto& e : edges)
+        if (e.row != e.col && e.rate > 0.0) out[e.row].push_back(e.col);
+    std::vector<std::vector<char>> reach(n, std::vector<char>(n, 0));
+    for (int s = 0; s < n; ++s) {
+        std::vector<int> queue = {s};
+        reach[s][s] = 1;
+        for (size_t h = 0; h < queue.size(); ++h)
+            for (int t : out[queue[h]])
+                if (!reach[s][t]) {
+                    reach[s][t] = 1;
+                    queue.push_back(t);
+                }
+    }
+    return reach;
+}
+
+// The stationary vector by a dense GTH solve on the chain's one closed class, transient
+// states at 0; empty when the chain has several closed classes.
+inline std::vector<double> denseStationary(int n, const Edges& edges)
+{
+    std::vector<std::vector<char>> reach = reachability(n, edges);
+    std::vector<int> members;
+    int first = -1;
+    for (int i = 0; i < n; ++i) {
+        bool recurrent = true;
+        for (int j = 0; j < n && recurrent; ++j) recurrent = !reach[i][j] || reach[j][i];
+        if (!recurrent) continue;
+        if (first < 0) first = i;
+        if (!reach[first][i]) return {};  // a second closed class
+        members.push_back(i);
+    }
+    std::vector<int> at(n, -1);
+    for (size_t k = 0; k < members.size(); ++k) at[members[k]] = (int)k;
+    Edges inside;
+    for (const auto& e : edges)
+        if (at[e.row] >= 0 && at[e.col] >= 0) inside.push_back({at[e.row], at[e.col], e.rate});
+    std::vector<double> part = gthSolve(generator((int)members.size(), inside)), pi(n, 0.0);
+    for (size_t k = 0; k < members.size(); ++k) pi[members[k]] = part[k];
+    return pi;
+}
+
+// Largest entrywise difference; infinite when the sizes differ or anything is not a number.
 inline double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
 {
+    if (a.size() != b.size()) return INFINITY;
     double d = 0.0;
-    for (size_t i = 0; i < a.size(); ++i) d = std::max(d, std::fabs(a[i] - b[i]));
+    for (size_t i = 0; i < a.size(); ++i) {
+        double x = std::fabs(a[i] - b[i]);
+        if (!(x <= d)) d = std::isnan(x) ? INFINITY : x;
+    }
     return d;
 }
 

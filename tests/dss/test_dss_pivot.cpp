@@ -14,7 +14,7 @@ static void setRows(DSSSolver& s, const std::vector<Row>& rows)
 }
 
 static const std::vector<Row> costCase = {
-    {{0, -5.0}},                            // nothing positive: the block search moves on
+    {{0, 1e-12}},                           // nothing above the floor: the block search moves on
     {{1, 2.0}, {2, 3.0}, {3, 1.0}},         // costs 0, 4, 2 (column counts 1, 3, 3; row count 3)
     {{2, 1.0}, {3, 1.0}},
     {{2, 1.0}, {3, 1.0}, {0, 1.0}},
@@ -29,7 +29,7 @@ TEST(DssPivot, CheapestStableEntryWinsOverALargerOne)
     EXPECT_EQ(s.rowSwap, (std::vector<int>{1, 0, 2, 3}));
     EXPECT_EQ(s.colSwap, (std::vector<int>{1, 0, 2, 3}));
     EXPECT_EQ(s.getVal(0, 0), 2.0);  // old row 1, old column 1
-    EXPECT_EQ(s.getVal(1, 1), -5.0);
+    EXPECT_EQ(s.getVal(1, 1), 1e-12);
     EXPECT_EQ(s.getVal(3, 1), 1.0);
     EXPECT_EQ(s.getVal(3, 0), 0.0);
 }
@@ -44,14 +44,16 @@ TEST(DssPivot, StabilityOneAdmitsOnlyTheBlockMaximum)
     EXPECT_EQ(s.colSwap, (std::vector<int>{2, 1, 0, 3}));
 }
 
-TEST(DssPivot, NegativeEntriesAreNeverEligible)
+TEST(DssPivot, EntriesCountByTheirMagnitudeSoTheNegativeDiagonalIsEligible)
 {
-    DssRun run(2, {}, {"-r", "-1", "-g", "30000"});
+    // a generator's diagonal is negative: a signed rule would pick the rate 1.0 below it
+    DssRun run(2, {}, {"-r", "-1", "-g", "1"});
     DSSSolver& s = *run.solver;
-    setRows(s, {{{0, -100.0}, {1, 1e-12}}, {{0, 2e-11}, {1, -50.0}}});
+    setRows(s, {{{0, 2e-11}, {1, -100.0}}, {{0, 1.0}, {1, 1e-12}}});
     s.pivotMatrix(0);
-    EXPECT_EQ(s.rowSwap, (std::vector<int>{1, 0}));
-    EXPECT_EQ(s.colSwap, (std::vector<int>{0, 1}));
+    EXPECT_EQ(s.rowSwap, (std::vector<int>{0, 1}));
+    EXPECT_EQ(s.colSwap, (std::vector<int>{1, 0}));
+    EXPECT_EQ(s.getVal(0, 0), -100.0);
 }
 
 TEST(DssPivot, EqualCandidatesGoToTheEarlierRowAndEqualCostsToTheLargerValue)
@@ -66,11 +68,11 @@ TEST(DssPivot, EqualCandidatesGoToTheEarlierRowAndEqualCostsToTheLargerValue)
     EXPECT_EQ(s.getVal(2, 1), 1.0);
 }
 
-TEST(DssPivot, NoPositiveValueAboveTheFloorMeansNoExchange)
+TEST(DssPivot, NoMagnitudeAboveTheFloorMeansNoExchange)
 {
     DssRun run(2, {}, {"-r", "1", "-g", "5"});
     DSSSolver& s = *run.solver;
-    setRows(s, {{{0, 1e-11}}, {{1, -3.0}}});
+    setRows(s, {{{0, 1e-11}}, {{1, -1e-12}}});
     s.pivotMatrix(0);
     EXPECT_EQ(s.rowSwap, (std::vector<int>{0, 1}));
     EXPECT_EQ(s.colSwap, (std::vector<int>{0, 1}));

@@ -91,7 +91,7 @@ TEST(EndToEnd, SingularChainWritesItsOutputsAndEndsWithStatusOne)
     ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "sing", "-G", data,
                                                "-s", dir.path + "/", "-o", dir.file("r.txt")});
     EXPECT_EQ(r.status, 1);
-    std::string message = "Error: the solution contains values that are not finite numbers";
+    std::string message = "Error: the chain has 2 closed classes";
     EXPECT_NE(r.err.find(message), std::string::npos);
     std::string report = slurp(dir.file("r.txt"));
     EXPECT_NE(report.find(message), std::string::npos);

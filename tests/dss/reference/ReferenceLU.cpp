@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "dss/Gmres.h"
+#include "dss/Refinement.h"
 
 ReferenceLU::ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab)
     : A(std::move(loaded)), n((int)A.size()), dropThreshold(threshold), searchRows(rows),
@@ -56,8 +57,48 @@ void ReferenceLU::factorise()
         colPos(k);
         double pivot = 0.0;
         for (int i = 0; i <= k; ++i) pivot = upperTriangular(i, k);
-        for (int j = k + 1; j < n; ++j) lowerTriangular(j, k, pivot);
+        int moved = -1;
+        if (searchRows != 0 && stability > 0) moved = exchangeUnstablePivot(k, &pivot);
+        for (int j = k + 1; j < n; ++j)
+            if (j != moved) lowerTriangular(j, k, pivot);
     }
+}
+
+// A pivot below the largest value under it over the stability factor is exchanged for that
+// value's row; the row it replaces takes its U value over the new pivot. Returns the row moved
+// down, or -1.
+int ReferenceLU::exchangeUnstablePivot(int k, double* pivot)
+{
+    double largest = 0.0;
+    int best = -1;
+    for (int j = k + 1; j < n; ++j) {
+        double sum = 0.0;
+        int p = -1;
+        for (int q = 0; q < A[j].numEntries(); ++q) {
+            int c = A[j].columns[q];
+            if (c < k && colPosition[c] >= 0)
+                sum += A[j].values[q] * A[c].values[colPosition[c]];
+            else if (c == k)
+                p = q;
+        }
+        double a = std::fabs(p >= 0 ? A[j].values[p] - sum : -sum);
+        if (a > largest) {
+            largest = a;
+            best = j;
+        }
+    }
+    if (best < 0 || !(std::fabs(*pivot) * stability < largest)) return -1;
+    std::swap(A[k], A[best]);
+    std::swap(rowSwap[k], rowSwap[best]);
+    colPosition[k] = A[k].find(k);
+    *pivot = upperTriangular(k, k);
+    int p = A[best].find(k);
+    if (p >= 0) {
+        double l = A[best].values[p] / *pivot;
+        if (std::fabs(l) < dropThreshold && l != 0.0) ++dropped;
+        A[best].values[p] = std::fabs(l) < dropThreshold ? 0.0 : l;
+    }
+    return best;
 }
 
 // U[i][k]; a dropped entry leaves a zero slot and is hidden from later rows of the step.
@@ -72,6 +113,7 @@ double ReferenceLU::upperTriangular(int i, int k)
     int p = colPosition[i];
     double u = p >= 0 ? row.values[p] - sum : -sum;
     if (std::fabs(u) < dropThreshold && i != k) {
+        if (u != 0.0) ++dropped;
         if (p >= 0) row.values[p] = 0.0;
         colPosition[i] = -1;
         return u;
@@ -98,6 +140,7 @@ void ReferenceLU::lowerTriangular(int j, int k, double pivot)
     }
     double l = p >= 0 ? (row.values[p] - sum) / pivot : -sum / pivot;
     if (std::fabs(l) < dropThreshold) {
+        if (l != 0.0) ++dropped;
         if (p >= 0) row.values[p] = 0.0;
         return;
     }
@@ -140,7 +183,7 @@ double ReferenceLU::pivotBound(int k, int* end)
         uint32_t last = first + (block < rows - first ? block : rows - first);
         for (uint32_t j = first; j < last; ++j)
             for (int q = 0; q < A[j].numEntries(); ++q)
-                if (A[j].columns[q] >= k && A[j].values[q] > M) M = A[j].values[q];
+                if (A[j].columns[q] >= k && std::fabs(A[j].values[q]) > M) M = std::fabs(A[j].values[q]);
         if (M > 1e-11) {
             *end = (int)last;
             return M;
@@ -166,7 +209,7 @@ void ReferenceLU::pivotMatrix(int k)
         double value = 0.0;
         for (int q = 0; q < A[j].numEntries(); ++q) {
             int c = A[j].columns[q];
-            double v = A[j].values[q];
+            double v = std::fabs(A[j].values[q]);
             if (c < k || !(stability * v >= M)) continue;
             int32_t d = 0;
             if (colCost[c] != 0 && rowCost[j] != 0)
@@ -226,15 +269,6 @@ void ReferenceLU::backwardSub(const double* y, double* x)
     }
 }
 
-// Largest magnitude, at least 1e-11.
-double ReferenceLU::norm(const std::vector<double>& v) const
-{
-    double m = 1e-11;
-    for (double x : v)
-        if (std::fabs(x) > m) m = std::fabs(x);
-    return m;
-}
-
 // b - A x against the loaded system.
 void ReferenceLU::residual(const std::vector<Matrix>& origA, const double* x, double* r) const
 {
@@ -255,40 +289,20 @@ void ReferenceLU::precondition(const double* r, double* e)
     for (int i = 0; i < n; ++i) e[colSwap[i]] = solZ[i];
 }
 
-// Residual against the loaded system, solved with the factors, in state order.
-void ReferenceLU::correction(const std::vector<Matrix>& origA, const std::vector<double>& x1,
-                             std::vector<double>& e)
-{
-    std::vector<double> r(n);
-    residual(origA, x1.data(), r.data());
-    precondition(r.data(), e.data());
-}
-
-// Corrections until small, no longer shrinking, or 5001 passes; then the solver's GMRES.
+// The solver's refinement rules fed by these substitutions; then the solver's GMRES.
 std::vector<double> ReferenceLU::refine(const std::vector<Matrix>& origA, std::vector<double> x0,
                                         double accuracy)
 {
-    std::vector<double> previous = x0, x1 = x0, x2(n), e(n);
-    double lastCorrection = INFINITY;
-    for (int c = 0;; c += 2) {
-        correction(origA, x1, e);
-        for (int i = 0; i < n; ++i) x2[i] = x1[i] + e[i];
-        double size = 0.0;
-        bool finite = true;
-        for (double v : e) {
-            finite = finite && std::isfinite(v);
-            size = std::max(size, std::fabs(v));
-        }
-        if (finite && size <= accuracy * norm(x2)) return x2;
-        if (!(size < lastCorrection)) {
-            x2 = previous;
-            break;
-        }
-        if (c >= 10000) break;
-        lastCorrection = size;
-        previous = x1;
-        x1 = x2;
-    }
+    RefinementSystem rs;
+    rs.n = n;
+    rs.correction = [&](const double* x1, double* e) {
+        std::vector<double> r(n);
+        residual(origA, x1, r.data());
+        precondition(r.data(), e);
+    };
+    rs.measure = [&](const double* v) { return chainResidualMeasure(origA.data(), n, v); };
+    RefinementOutcome outcome = refineIterate(rs, x0, accuracy);
+    if (outcome.converged) return x0;
     PreconditionedSystem system;
     system.n = n;
     system.residual = [&](const double* x, double* r) { residual(origA, x, r); };
@@ -300,8 +314,8 @@ std::vector<double> ReferenceLU::refine(const std::vector<Matrix>& origA, std::v
         }
     };
     system.precondition = [&](const double* r, double* z) { precondition(r, z); };
-    gmresRefine(system, x2.data(), accuracy);
-    return x2;
+    gmresRefine(system, x0.data(), accuracy);
+    return x0;
 }
 
 std::vector<double> ReferenceLU::solve(const std::vector<Matrix>& origA, double accuracy)
@@ -311,6 +325,6 @@ std::vector<double> ReferenceLU::solve(const std::vector<Matrix>& origA, double 
     forwardSub(y.data(), b.data());
     backwardSub(y.data(), z.data());
     for (int i = 0; i < n; ++i) x[colSwap[i]] = z[i];
-    if (!(dropThreshold > 1e-11)) return x;
+    if (!(dropThreshold > 1e-11) && dropped == 0) return x;
     return refine(origA, x, accuracy);
 }

@@ -1,6 +1,6 @@
 // The straightforward factorisation, substitutions and refinement, kept for the tests:
 // every step locates its column by scanning all rows and computes every entry of it.
-// A refinement that stalls goes on with the solver's own GMRES, fed by these substitutions.
+// Refinement follows the solver's own rules and GMRES, fed by these substitutions.
 #ifndef VELMAR_TESTS_DSS_REFERENCELU_H
 #define VELMAR_TESTS_DSS_REFERENCELU_H
 
@@ -14,6 +14,7 @@ struct ReferenceLU {
     std::vector<Matrix> A;
     int n = 0;
     double dropThreshold = 0.0;
+    int64_t dropped = 0;  // nonzero factor entries dropped
     int32_t searchRows = 0;
     int16_t stability = 0;
     std::vector<int> colPosition, rowCost, colCost, rowSwap, colSwap;
@@ -21,13 +22,15 @@ struct ReferenceLU {
     ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab);
 
     void factorise();
-    // Stationary vector: substitutions, then refinement against origA when the threshold allows.
+    // Stationary vector: substitutions, then refinement against origA when anything was dropped
+    // or the threshold allows.
     std::vector<double> solve(const std::vector<Matrix>& origA, double accuracy);
 
 private:
     int setVal(int row, int col, double value);
     void colPos(int col);
     void swapCols(int row, int c1, int c2);
+    int exchangeUnstablePivot(int k, double* pivot);
     double upperTriangular(int i, int k);
     void lowerTriangular(int j, int k, double pivot);
     void calcRowCost(int k);
@@ -36,11 +39,8 @@ private:
     void pivotMatrix(int k);
     void forwardSub(double* y, const double* b);
     void backwardSub(const double* y, double* x);
-    double norm(const std::vector<double>& v) const;
     void residual(const std::vector<Matrix>& origA, const double* x, double* r) const;
     void precondition(const double* r, double* e);
-    void correction(const std::vector<Matrix>& origA, const std::vector<double>& x1,
-                    std::vector<double>& e);
     std::vector<double> refine(const std::vector<Matrix>& origA, std::vector<double> x0, double accuracy);
 };
 
