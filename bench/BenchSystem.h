@@ -19,7 +19,8 @@ inline double since(Clock::time_point t0)
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-// Reads the chain at base, reporting read time and size.
+// Reads the files at base into a state level (the read time) and the chain from it (part of
+// the solve, as in the program), reporting the size.
 Generator readChain(const std::string& base, Figures& f, const Report& report);
 
 // The fixed system of q in the natural order; false for a chain with several closed classes.

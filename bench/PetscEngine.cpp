@@ -49,7 +49,7 @@ void petscEngine(const std::string& base, const std::string& piPath, const Repor
     VecDestroy(&xv);
     VecDestroy(&b);
     MatDestroy(&a);
-    f.solve = since(t0);
+    f.solve += since(t0);
     PetscFinalize();
     finishPeer(q, x, piPath, f, report);
 }

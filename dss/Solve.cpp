@@ -67,8 +67,7 @@ static double smallerTolerance(double t)
     return next < 1e-15 ? 0.0 : next;
 }
 
-// The check line of one attempt.
-static std::string checkLine(const SolutionCheck& c)
+std::string checkLine(const SolutionCheck& c)
 {
     char line[400];
     snprintf(line, sizeof line,
@@ -128,6 +127,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     progress("Finished LU decomposition.\n", true);
     attempt.dropped = droppedEntries;
     for (int i = 0; i < n; ++i) attempt.factorEntries += A[i].numEntries();
+    hintAtFill(attempt.factorEntries);
     progress("Beginning forward substitution.\n", true);
     forwardSub(y.data(), rhs.data(), A);
     progress("Finished forward substitution.\n", true);
@@ -183,12 +183,22 @@ static std::string structureFailure(const SolveRecord& r)
            " closed classes, so its long-run distribution depends on the initial state";
 }
 
-// Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
-// that fails its check is tried again with a drop tolerance a thousand times smaller, down to
-// no dropping, as far as memory allows.
+// Solves with the method chosen by -m; the default lu reads the chain and factorises as it
+// always did.
 void DSSSolver::solveSystem()
 {
     prepareLoad();
+    if (method == "lu")
+        solveWithLu();
+    else
+        solveWithMethod();
+}
+
+// Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
+// that fails its check is tried again with a drop tolerance a thousand times smaller, down to
+// no dropping, as far as memory allows.
+void DSSSolver::solveWithLu()
+{
     double tol = tolerance;
     for (;;) {
         record.attempts.emplace_back();

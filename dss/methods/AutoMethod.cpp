@@ -24,17 +24,11 @@ AutoChoice chooseMethods(const Generator& q)
     }
     c.envelope = envelopeSize(q, naturalOrdering(q.n));
     const double ratio = (double)c.envelope / (double)c.chainEntries;
-    const double band = (double)c.envelope / (2.0 * q.n);
     char text[240];
     if (ratio <= autoFillBudget) {
         c.order = {"lu", "ilu", "gs"};
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
-    } else if (band <= 2.0 * std::sqrt((double)q.n)) {
-        c.order = {"lu", "ilu", "gs"};
-        snprintf(text, sizeof text,
-                 "a band of %.0f states about the diagonal, a two-dimensional chain: its factors stay lean "
-                 "once small entries are dropped", band);
     } else {
         c.order = {"gs", "ilu", "lu"};
         snprintf(text, sizeof text,
@@ -47,7 +41,9 @@ AutoChoice chooseMethods(const Generator& q)
 
 bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
 {
-    AutoChoice choice = chooseMethods(q);
+    chosen = chooseMethods(q);
+    const AutoChoice& choice = chosen;
+    if (onChoice) onChoice(choice);
     attempts.clear();
     bool produced = false;
     std::vector<double> candidate;
@@ -58,6 +54,7 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
         bool ok = m->solve(q, candidate, a);
         a.method = name;
         attempts.push_back(a);
+        if (onAttempt) onAttempt(a);
         // keep the first vector, or a later one that passes
         if (ok && (!produced || a.check.passed)) {
             pi.swap(candidate);

@@ -31,9 +31,8 @@ const double autoFillBudget = 40.0;
 const int autoSweepBudget = 400;
 
 // Picks the order. lu goes first when the chain is small, not one closed class (with
-// transient states), when its factors cannot grow past the budget, or when the envelope
-// is a band of about the square root of the states (a two-dimensional chain, whose
-// factors stay lean once small entries are dropped); else gs, then ilu, then lu.
+// transient states), or when its factors cannot grow past the budget; else gs (with a
+// budget of sweeps), then ilu, then lu.
 AutoChoice chooseMethods(const Generator& q);
 
 class AutoMethod : public SolutionMethod {
@@ -44,8 +43,14 @@ public:
     // picked and why; tried() lists every attempt in order.
     bool solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt) override;
     const std::vector<SolveAttempt>& tried() const { return attempts; }
+    const AutoChoice& choice() const { return chosen; }
+    // Told the choice before the first method runs, and each attempt when it is done (the
+    // driver writes them to the report as they happen).
+    std::function<void(const AutoChoice&)> onChoice;
+    std::function<void(const SolveAttempt&)> onAttempt;
 
 private:
+    AutoChoice chosen;
     MethodSettings settings;
     MethodMaker make;
     std::vector<SolveAttempt> attempts;

@@ -79,7 +79,7 @@ inline Transitions randomTransitions(std::mt19937& gen, int n, int extra, double
     return t;
 }
 
-inline double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
+inline double largestDifference(const std::vector<double>& a, const std::vector<double>& b)
 {
     if (a.size() != b.size()) return INFINITY;
     double d = 0.0;

@@ -79,7 +79,7 @@ TEST(SolutionMethods, BirthDeathChainsMatchTheirProductForm)
         for (int k = 0; k <= 500; ++k) exact[k] = norm * std::pow(rho, k);
         for (const char* m : {"ilu", "auto"}) {
             SolveAttempt a;
-            EXPECT_LE(maxDifference(solveWith(m, q, a), exact), 1e-9) << m << " at scale " << scale;
+            EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9) << m << " at scale " << scale;
         }
         // sweeps carry mass one place along the line at a time: gs sees it will not make it
         std::vector<double> pi;
@@ -103,7 +103,7 @@ TEST(SolutionMethods, BirthDeathChainsMatchTheirProductForm)
     for (double& p : exact) p /= sum;
     for (const char* m : iterativeMethods) {
         SolveAttempt a;
-        EXPECT_LE(maxDifference(solveWith(m, makeGenerator(61, t), a), exact), 1e-9) << m;
+        EXPECT_LE(largestDifference(solveWith(m, makeGenerator(61, t), a), exact), 1e-9) << m;
     }
 }
 
@@ -117,7 +117,7 @@ TEST(SolutionMethods, RandomChainsMatchADenseGthSolve)
         std::vector<double> exact = denseGth(q);
         for (const char* m : iterativeMethods) {
             SolveAttempt a;
-            EXPECT_LE(maxDifference(solveWith(m, q, a), exact), 1e-9)
+            EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9)
                 << m << " on chain " << round << " (" << n << " states)";
         }
     }
@@ -138,7 +138,7 @@ TEST(SolutionMethods, TransientStatesAroundOneClosedClass)
     Generator q = makeGenerator(16, t);
     for (const char* m : iterativeMethods) {
         SolveAttempt a;
-        EXPECT_LE(maxDifference(solveWith(m, q, a), exact), 1e-9) << m;
+        EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9) << m;
     }
     // an absorbing state in the middle of the numbering
     Generator absorbing = makeGenerator(5, {{0, 1, 1.0}, {1, 2, 2.0}, {3, 2, 0.5}, {4, 3, 1e3}, {1, 0, 1e-3}});
@@ -174,7 +174,7 @@ TEST(SolutionMethods, GaussSeidelStopsOnTheResidualNotOnASmallChange)
     GaussSeidelMethod gs(MethodSettings{});
     ASSERT_TRUE(gs.solve(q, pi, a));
     if (a.converged) {
-        EXPECT_LE(maxDifference(pi, exact), 1e-9);
+        EXPECT_LE(largestDifference(pi, exact), 1e-9);
     }
     EXPECT_EQ(a.converged, a.check.passed);
 }
@@ -188,8 +188,8 @@ TEST(SolutionMethods, IluAndGaussSeidelAgreeOnTheKanbanLine)
     MethodSettings rcm;
     rcm.ordering = "rcm";
     std::vector<double> reordered = solveWith("ilu", q, c, rcm);
-    EXPECT_LE(maxDifference(ilu, gs), 1e-9);
-    EXPECT_LE(maxDifference(ilu, reordered), 1e-9);
+    EXPECT_LE(largestDifference(ilu, gs), 1e-9);
+    EXPECT_LE(largestDifference(ilu, reordered), 1e-9);
     EXPECT_EQ(c.ordering, "rcm");
     EXPECT_EQ(a.factorEntries, q.n + q.transitions());  // ILU(0) keeps the pattern
 }
@@ -228,7 +228,7 @@ TEST(SolutionMethods, AutoFallsBackWhenAMethodFails)
     EXPECT_NE(a.note.find("auto picked gs"), std::string::npos) << a.note;
     EXPECT_NE(a.note.find("fell back to ilu"), std::string::npos) << a.note;
     SolveAttempt b;
-    EXPECT_LE(maxDifference(pi, solveWith("gs", q, b)), 1e-9);
+    EXPECT_LE(largestDifference(pi, solveWith("gs", q, b)), 1e-9);
 }
 
 TEST(SolutionMethods, ReverseCuthillMcKeeNarrowsAShuffledBand)
