@@ -18,7 +18,7 @@ std::vector<BenchModel> benchModels()
         {"tandem_1e5", {"tandem", "315", "315", "1", "1.5", "2"}, 1},
         {"random_1e5", {"random", "100000", "4", "13"}, 1},
         {"random_2e5", {"random", "200000", "4", "15"}, 1},
-        {"polling_4x20", {"polling", "4", "20", "0.2", "1", "5"}, 1},
+        {"polling_4x12", {"polling", "4", "12", "0.2", "1", "5"}, 1},
         {"kanban_4", {"kanban", "4"}, 1},
         {"tandem_1e6", {"tandem", "999", "999", "1", "1.5", "2"}, 2},
         {"random_1e6", {"random", "1000000", "4", "16"}, 2},

@@ -1,10 +1,14 @@
 // The peer: PETSc's KSP BiCGStab with PCILU (ILU(0), natural ordering), right preconditioned,
-// stopping on the true residual, on the same fixed system.
+// on the same fixed system. Its own test (the true residual against the right-hand side)
+// can stop with probabilities still far off, so it is held to the program's acceptance:
+// while the balance of some state is off by more than the program's iterative methods
+// allow, it goes on from where it stopped with a hundred times smaller tolerance.
 #include <petscksp.h>
 
 #include <vector>
 
 #include "bench/BenchSystem.h"
+#include "dss/methods/MethodSettings.h"
 
 bool havePetsc()
 {
@@ -39,11 +43,17 @@ void petscEngine(const std::string& base, const std::string& piPath, const Repor
     KSPSetPCSide(ksp, PC_RIGHT);
     KSPSetNormType(ksp, KSP_NORM_UNPRECONDITIONED);
     KSPSetInitialGuessNonzero(ksp, PETSC_TRUE);
-    KSPSetTolerances(ksp, 1e-10, 0.0, PETSC_DEFAULT, 10000);
-    KSPSolve(ksp, b, xv);
-    PetscInt its = 0;
-    KSPGetIterationNumber(ksp, &its);
-    f.iterations = (int)its;
+    const double normQ = q.normInf(), target = iterationTarget(MethodSettings{});
+    std::vector<double> r(n);
+    f.iterations = 0;
+    for (double rtol = 1e-10; rtol >= 1e-20; rtol *= 1e-2) {
+        KSPSetTolerances(ksp, rtol, 0.0, PETSC_DEFAULT, 10000);
+        KSPSolve(ksp, b, xv);
+        PetscInt its = 0;
+        KSPGetIterationNumber(ksp, &its);
+        f.iterations += (int)its;
+        if (balanceResidual(s, x, r, normQ) <= target) break;
+    }
     f.factorEntries = (long)s.a.entries();
     KSPDestroy(&ksp);
     VecDestroy(&xv);

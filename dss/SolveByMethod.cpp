@@ -92,6 +92,7 @@ void DSSSolver::solveWithMethod()
     }
     MethodSettings settings;
     settings.accuracy = accuracy;
+    settings.closedClasses = record.closedClasses;
     MethodMaker lu = [this](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
         return nullptr;

@@ -8,11 +8,12 @@
 #include "dss/Generator.h"
 #include "dss/methods/Ordering.h"
 
-AutoChoice chooseMethods(const Generator& q)
+AutoChoice chooseMethods(const Generator& q, int closedClasses)
 {
     AutoChoice c;
     c.chainEntries = (int64_t)q.n + q.transitions();
-    if (findClosedClasses(q).count() != 1) {
+    if (closedClasses < 0) closedClasses = findClosedClasses(q).count();
+    if (closedClasses != 1) {
         c.order = {"lu"};
         c.reason = "the chain has more than one closed class";
         return c;
@@ -41,7 +42,7 @@ AutoChoice chooseMethods(const Generator& q)
 
 bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
 {
-    chosen = chooseMethods(q);
+    chosen = chooseMethods(q, settings.closedClasses);
     const AutoChoice& choice = chosen;
     if (onChoice) onChoice(choice);
     attempts.clear();

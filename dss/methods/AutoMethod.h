@@ -33,7 +33,7 @@ const int autoSweepBudget = 400;
 // Picks the order. lu goes first when the chain is small, not one closed class (with
 // transient states), or when its factors cannot grow past the budget; else gs (with a
 // budget of sweeps), then ilu, then lu.
-AutoChoice chooseMethods(const Generator& q);
+AutoChoice chooseMethods(const Generator& q, int closedClasses = -1);
 
 class AutoMethod : public SolutionMethod {
 public:

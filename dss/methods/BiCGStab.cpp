@@ -1,4 +1,5 @@
-// BiCGStab with restarts on breakdown and on a recursive residual that drifted from the true one.
+// BiCGStab with restarts on breakdown; the true residual replaces the recursive one whenever the
+// measure is taken.
 #include "dss/methods/BiCGStab.h"
 
 #include <cmath>
@@ -84,11 +85,14 @@ KrylovOutcome bicgstab(const SparseRows& a, const IncompleteFactors& m, Vector& 
             }
             continue;
         }
-        // the recursion says done, or broke down: look at the truth and start afresh from it
+        // the recursion says done, or broke down: look at the truth; the recursion goes on
+        // from the true residual, afresh only after a breakdown
         if (!std::isfinite(estimate)) x = best;
         double measure = control.judge(x, w.r);
-        w.restart();
-        ++out.restarts;
+        if (!stepped || !std::isfinite(estimate)) {
+            w.restart();
+            ++out.restarts;
+        }
         if (measure < bestMeasure) {
             bestMeasure = measure;
             best = x;

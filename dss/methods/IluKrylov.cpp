@@ -88,14 +88,14 @@ bool IluKrylovMethod::solve(const Generator& q, std::vector<double>& pi, SolveAt
     attempt.method = name();
     Ordering o = settings.ordering == "rcm" ? reverseCuthillMcKee(q) : naturalOrdering(q.n);
     attempt.ordering = o.name;
-    auto p = std::make_unique<Prepared>(reducedSystem(q, o, -1));
-    int fixed = stateToFix(q, o, p->sys);
+    ReducedSystem unfixed = reducedSystem(q, o, -1);
+    int fixed = stateToFix(q, o, unfixed);
     if (fixed < 0) {
         attempt.note = "the chain has more than one closed class";
         return false;
     }
-    fixState(p->sys, fixed);
-    p->m = incompleteLU0(p->sys.a);
+    fixState(unfixed, fixed);
+    auto p = std::make_unique<Prepared>(std::move(unfixed));
     attempt.factorEntries = (int64_t)p->m.val.size();
     attempt.workBytes = p->sys.a.bytes() + p->m.bytes() + (int64_t)q.n * 8 * 10;
     std::vector<double> x(q.n, 1.0);

@@ -9,6 +9,7 @@ struct MethodSettings {
     int iterationLimit = 0;        // iterations (sweeps) of an iterative method; 0: its own
     std::string ordering = "none";  // "none" (the states' own order) or "rcm"
     double relaxation = 1.0;       // SOR factor of gs (1: Gauss-Seidel)
+    int closedClasses = -1;        // of the chain when the caller has counted them, else -1
 };
 
 // The balance residual an iterative method aims at (every state's flows balanced to a hundredth

@@ -9,6 +9,7 @@
 #include "dss/methods/IluKrylov.h"
 #include "dss/methods/Methods.h"
 #include "dss/methods/Ordering.h"
+#include "dss/methods/ReducedSystem.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "tests/dss/methods_harness.h"
 #include "tools/models/Kanban.h"
@@ -254,4 +255,24 @@ TEST(SolutionMethods, ReverseCuthillMcKeeNarrowsAShuffledBand)
     EXPECT_EQ(seen, std::vector<int>(n, 1));
     EXPECT_EQ(envelopeSize(q, o), 2 * (n - 1));  // the line again: one neighbour below each
     EXPECT_GT(envelopeSize(q, naturalOrdering(n)), 50 * n);
+}
+
+TEST(SolutionMethods, BalanceResidualHoldsTheFixedStateToItsOwnFlows)
+{
+    std::mt19937 gen(5);
+    const int n = 30;
+    Generator q = makeGenerator(n, randomTransitions(gen, n, 2, 6.0));
+    Ordering o = naturalOrdering(n);
+    ReducedSystem s = reducedSystem(q, o, -1);
+    const int k = stateToFix(q, o, s);
+    ASSERT_GE(k, 0);
+    fixState(s, k);
+    std::vector<double> r(n), exact = denseGth(q), x(n);
+    for (int i = 0; i < n; ++i) x[i] = exact[i] / exact[k];
+    EXPECT_LT(balanceResidual(s, x, r, q.normInf()), 1e-12);
+    // every other state nearly empty: each of their equations looks balanced against the
+    // floor, the fixed state's is not
+    std::vector<double> collapsed(n, 1e-30);
+    collapsed[k] = 1.0;
+    EXPECT_GT(balanceResidual(s, collapsed, r, q.normInf()), 0.5);
 }
