@@ -80,19 +80,21 @@ double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std
         if (i != s.fixed) largest = std::max(largest, size);
     }
     const double floor = 1e-12 * std::max(largest, normQ * xLargest);
-    double m = 0.0, sum = 0.0, out = 0.0;
+    double m = 0.0, sum = 0.0, out = 0.0, all = 0.0;
     for (int i = 0; i < a.n; ++i) {
         if (i == s.fixed) continue;
         double e = std::fabs(r[i]) / std::max(w[i], floor);
         if (!(e <= m)) m = std::isnan(e) ? INFINITY : e;
         sum += r[i];
         out += std::fabs(s.b[i]);
+        all += w[i];
     }
     // the fixed state's own balance: its imbalance is minus the others' (the columns of Q^T
     // sum to 0), its outflow sits in b; without it a vector that has collapsed onto the
-    // fixed state would pass
+    // fixed state would pass. The sum gathers the rounding of every equation, so it is held
+    // to the outflow or a thousandth of all the flows, whichever is larger.
     if (s.fixed >= 0) {
-        double e = std::fabs(sum) / std::max(out, floor);
+        double e = std::fabs(sum) / std::max(std::max(out, 1e-3 * all), floor);
         if (!(e <= m)) m = std::isnan(e) ? INFINITY : e;
     }
     return floor > 0.0 ? m : INFINITY;

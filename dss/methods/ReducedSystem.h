@@ -32,7 +32,7 @@ void fixState(ReducedSystem& s, int k);
 // The largest balance residual of x: |r_j| / w_j over the equations, w_j = (|A| |x|)_j + |b_j|
 // being the size of the flows that equation balances (no smaller than 1e-12 of the largest,
 // nor of normQ times the largest entry of x); the fixed state's equation, left out of the
-// system, is measured against its outflow. Leaves
+// system, is measured against its outflow (or a thousandth of all flows). Leaves
 // r = b - A x in r. Unlike the residual scaled by ||Q||, it holds every state to its own
 // flows, so slow states come out as accurate as fast ones.
 double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
