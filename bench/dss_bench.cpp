@@ -111,13 +111,13 @@ void printModel(const std::string& model, const std::vector<Run>& runs, const Op
         transitions = std::max(transitions, r.result.figures.transitions);
     }
     printf("\n%s: %ld states, %ld transitions\n", model.c_str(), states, transitions);
-    printf("  %-7s %-26s %7s %8s %8s %6s %6s %10s %8s %9s %9s %8s %8s %s\n", "engine", "method", "read",
+    printf("  %-7s %-30s %7s %8s %8s %6s %6s %10s %8s %9s %9s %8s %8s %s\n", "engine", "method", "read",
            "solve", "total", "iters", "GMRES", "factor nz", "peak MiB", "residual", "max|dpi|",
            "t/PETSc", "m/PETSc", "status");
     for (const Run& r : runs) {
         const Figures& f = r.result.figures;
         bool both = peer != nullptr && f.complete;
-        printf("  %-7s %-26.26s %7s %8s %8s %6s %6s %10s %8.0f %9s %9s %8s %8s %s\n", r.engine.c_str(), f.method,
+        printf("  %-7s %-30.30s %7s %8s %8s %6s %6s %10s %8.0f %9s %9s %8s %8s %s\n", r.engine.c_str(), f.method,
                num(f.read, "%.3f").c_str(), num(f.solve, "%.3f").c_str(),
                f.complete ? num(f.total(), "%.3f").c_str() : "-", f.iterations < 0 ? "-" : std::to_string(f.iterations).c_str(),
                f.gmres < 0 ? "-" : std::to_string(f.gmres).c_str(),
