@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <utility>
 
 #include "dss/Generator.h"
 
@@ -90,5 +91,6 @@ ClosedClasses findClosedClasses(const Generator& q)
         c.classOf[v] = number[k];
         ++c.size[number[k]];
     }
+    c.component = std::move(t.component);
     return c;
 }

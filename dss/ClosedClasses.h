@@ -12,6 +12,9 @@ struct ClosedClasses {
     // size[c]: number of states of closed class c; classes are numbered by their smallest state.
     std::vector<int> size;
     int transient = 0;
+    // component[i]: the strongly connected component of state i; a component reachable from
+    // another has the smaller number, so decreasing numbers are a topological order.
+    std::vector<int> component;
 
     int count() const { return (int)size.size(); }
 };

@@ -2,10 +2,13 @@
 #include "dss/DSSSolver.h"
 
 #include <cstdlib>
+#include <string>
+#include <unistd.h>
 
 #include "dss/Matrix.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
+#include "pv/perfcdb.h"
 #include "statelevel/BaseStateLevel.h"
 
 double port_pow(double x, int k)
@@ -51,14 +54,15 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
 
 DSSSolver::~DSSSolver()
 {
+    if (jsonOut != nullptr) fclose(jsonOut);
     delete[] A;
 }
 
 void DSSSolver::ShowCmdLineOptions()
 {
     ShowCommonCmdLineOptions("dss");
-    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", stderr);
-    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", stderr);
+    fputs("[-a <# of decimal precision>] [-t <tolerance>] [-c]\n", usageStream);
+    fputs("[-g <stability>] [-r <# of rows to search for pivot>]\n", usageStream);
 }
 
 void DSSSolver::initialize()
@@ -72,6 +76,29 @@ void DSSSolver::initialize()
     // has already said so, and there is nothing to solve.
     if (stateLevel == nullptr) exit(1);
     BaseStateLevelSolver::initialize();
+    allocateStateArrays();
+    // verbose lines on a terminal are progress enough, and would break the line in two
+    bool reportOnTerminal = !outputFlag && isatty(STDOUT_FILENO) == 1;
+    progressLine.reset(new ProgressLine(
+        stderr, ProgressLine::stderrIsTerminal() && !(verbosity != 0 && reportOnTerminal)));
+    DisplayBanners();
+    if (stateOccupancyFlag) {
+        stateOut = open_output(stateOccupancyFileName, &stateSink);
+        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
+    }
+    if (!jsonFileName.empty()) openJsonFile();
+    checkOutputs();  // a report that cannot be written is found before the solve
+}
+
+// The steady-state evaluation's plot files: kind 3, no time.
+std::vector<std::string> DSSSolver::plotFiles()
+{
+    return plot_file_paths(stateLevel, this, 3, -1.0, 1.0);
+}
+
+// Sizes the per-state arrays of the factorisation for the state level's states.
+void DSSSolver::allocateStateArrays()
+{
     numStates = stateLevel->getNumberOfStates();
     size_t n = numStates > 0 ? (size_t)numStates : 0;
     rowCost.assign(n, 0);
@@ -81,17 +108,14 @@ void DSSSolver::initialize()
     for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
     rhs.assign(n, 0.0);
     colPosition.assign(n, 0);
-    DisplayBanners();
-    if (stateOccupancyFlag) {
-        stateOut = fopen(stateOccupancyFileName, "w");
-        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
-    }
 }
 
 void DSSSolver::DisplayBanners()
 {
     solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
                   ssgPath, experimentName, commentsFileName.c_str(), out);
+    std::string files = stateLevel->getFilesRead();
+    if (!files.empty()) fprintf(out, "\nState space files: %s\n", files.c_str());
     fprintf(out, "\nVerbosity: %d\n", verbosity);
     fprintf(out, "Accuracy: %le\n", accuracy);
     fprintf(out, "Tolerance: %le\n", tolerance);
@@ -103,6 +127,7 @@ void DSSSolver::DisplayBanners()
     if (!debugFlag) return;
     solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
                   ssgPath, experimentName, commentsFileName.c_str(), debugOut);
+    if (!files.empty()) fprintf(debugOut, "state space files = %s\n", files.c_str());
     fprintf(debugOut, "output = %s\n", outputFlag ? outputFileName : "(standard output)");
     fprintf(debugOut, "accuracy = %le\n", accuracy);
     fprintf(debugOut, "tolerance = %le\n", tolerance);
@@ -118,7 +143,8 @@ void DSSSolver::print_states()
     fprintf(stateOut, "Output is in (state number, state probability) pairs\n");
     fprintf(stateOut, "Number of States: %d\n", numStates);
     fflush(stateOut);
-    for (int i = 0; i < numStates; ++i) fprintf(stateOut, "%d, %f\n", i, solutionVector[i]);
+    const char* line = fullPrecision ? "%d, %.17g\n" : "%d, %f\n";
+    for (int i = 0; i < numStates; ++i) fprintf(stateOut, line, i, solutionVector[i]);
 }
 
 void DSSSolver::terminate()
@@ -128,5 +154,6 @@ void DSSSolver::terminate()
     for (std::vector<int>* v : {&rowCost, &colCost, &rowSwap, &colSwap, &colPosition})
         std::vector<int>().swap(*v);
     std::vector<double>().swap(rhs);
+    if (progressLine) progressLine->finish();
     fprintf(out, "DSSSolver done\n");
 }

@@ -4,16 +4,19 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include <string>
 
+#include "dss/ClosedClasses.h"
 #include "dss/Generator.h"
+#include "dss/Gmres.h"
 #include "dss/SolveRecord.h"
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/ProgressLine.h"
 
 struct Matrix;
-struct GmresOutcome;
 
 // x to the integer power k by repeated multiplication or division.
 double port_pow(double x, int k);
@@ -26,6 +29,7 @@ public:
     void solve() override;
     void initialize() override;
     void ShowCmdLineOptions() override;
+    std::vector<std::string> plotFiles() override;
 
     void DisplayBanners();
     void print_states();
@@ -46,6 +50,7 @@ public:
     void performLUDecomp();
     double upperTriangular(int i, int k);
     void lowerTriangular(int j, int k, double pivot);
+    double lowerSum(int j, int k, int* p);
     double lowerNumerator(int j, int k);
     void storeLower(int j, int k, int p, double sum, double pivot);
     int pivotMatrix(unsigned k);
@@ -93,6 +98,16 @@ public:
     double minRate = 1e9;
     int numStates = 0;
     Matrix* A = nullptr;
+    // The progress line on a terminal; the numerical steps only report their position to it.
+    std::unique_ptr<ProgressLine> progressLine;
+    // Distinct transitions of the chain and the peak memory, as the report states them.
+    int64_t transitions = 0;
+    long peakKiB = 0;
+    // The JSON results file (-j), opened by initialize, written and closed at the end of solve.
+    FILE* jsonOut = nullptr;
+    void openJsonFile();
+    // Writes the run's JSON document; a failed write makes the run fail.
+    void writeJsonFile();
 
     // The chain as read (original rates), the unit its rates are divided by for the load,
     // and the load position of each state (empty: the state's own number).
@@ -100,7 +115,15 @@ public:
     double rateUnit = 1.0;
     std::vector<int> positionOf;
     int64_t droppedEntries = 0;
+    int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;
+
+    // Chains with several closed classes (SolveClasses.cpp): the structure prepareLoad found,
+    // and the long-run distribution from the initial state into solutionVector.
+    ClosedClasses structure;
+    void solveLongRun();
+    void reportStructure();
+    void allocateStateArrays();
 
 private:
     double pivotBound(unsigned k, int* end);
@@ -114,13 +137,11 @@ private:
     void note(const std::string& line);
     void solveAttempt(double tol, SolveAttempt& attempt);
     void checkVector(SolveAttempt& attempt);
+    void normaliseAndCheck(SolveAttempt& attempt);
     void toStateOrder(const std::vector<double>& x);
     void reportFailure(const std::string& reason);
     void methodLines(const SolveAttempt& a, bool withCheck);
 };
-
-// The report's check line of one attempt.
-std::string checkLine(const SolutionCheck& c);
 
 // True for a name -m accepts.
 bool knownMethod(const std::string& name);

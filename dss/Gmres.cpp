@@ -126,10 +126,10 @@ GmresOutcome gmresRefine(const PreconditionedSystem& s, double* x0, double accur
     Check now{Vector(n), Vector(n)};
     check(s, x, accuracy, now);
     double bestRatio = now.ratio;
-    while (!now.accepted && now.finite && now.residualSize > 0.0 && out.iterations < gmresIterationLimit) {
+    while (!now.accepted && now.finite && now.residualSize > 0.0 && out.iterations < s.iterationLimit) {
         // aim the residual below where the correction should pass, assuming the two shrink alike
         double target = s.accept ? 1e-3 * now.residualSize : 0.5 * now.residualSize * accuracy / now.ratio;
-        int m = std::min(gmresRestart, gmresIterationLimit - out.iterations);
+        int m = std::min(gmresRestart, s.iterationLimit - out.iterations);
         double previousSize = now.residualSize;
         out.iterations += cycle(s, x, now, target, m);
         check(s, x, accuracy, now);

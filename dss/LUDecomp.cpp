@@ -190,6 +190,7 @@ void DSSSolver::performLUDecomp()
     colPosition.assign(n, -1);
     const int hintStep = std::max(1024, n / 64);
     for (int k = 0; k < n; ++k) {
+        if (progressLine) progressLine->step("LU factorisation, column", k, n);
         if (verbosity > 0 && k % verbosity == 0) {
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);
@@ -232,35 +233,36 @@ double DSSSolver::upperTriangular(int i, int k)
     return u;
 }
 
-// A[j][k] less the earlier multipliers of row j times U[c][k]: L[j][k] times the pivot.
-double DSSSolver::lowerNumerator(int j, int k)
+// Sum over c < k of row j's multipliers times the kept U[c][k], in storage order; *p is the
+// position of column k in row j, or -1.
+double DSSSolver::lowerSum(int j, int k, int* p)
 {
     const Matrix& row = A[j];
     double sum = 0.0;
-    int p = -1;
+    *p = -1;
     for (int q = 0; q < row.numEntries(); ++q) {
         int c = row.columns[q];
         if (c < k && colPosition[c] >= 0)
             sum += row.values[q] * A[c].values[colPosition[c]];
         else if (c == k)
-            p = q;
+            *p = q;
     }
-    return p >= 0 ? row.values[p] - sum : -sum;
+    return sum;
+}
+
+// A[j][k] less the earlier multipliers of row j times U[c][k]: L[j][k] times the pivot.
+double DSSSolver::lowerNumerator(int j, int k)
+{
+    int p;
+    double sum = lowerSum(j, k, &p);
+    return p >= 0 ? A[j].values[p] - sum : -sum;
 }
 
 // L[j][k] from the loaded value, the earlier multipliers of row j and the pivot.
 void DSSSolver::lowerTriangular(int j, int k, double pivot)
 {
-    Matrix& row = A[j];
-    double sum = 0.0;
-    int p = -1;
-    for (int q = 0; q < row.numEntries(); ++q) {
-        int c = row.columns[q];
-        if (c < k && colPosition[c] >= 0)
-            sum += row.values[q] * A[c].values[colPosition[c]];
-        else if (c == k)
-            p = q;
-    }
+    int p;
+    double sum = lowerSum(j, k, &p);
     storeLower(j, k, p, sum, pivot);
 }
 

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <string>
+#include <cstdio>
 
 #include "dss/Generator.h"
 
@@ -98,4 +100,15 @@ void clearRoundingNoise(std::vector<double>& pi, double relative)
     const double noise = relative * largest;
     for (double& p : pi)
         if (p <= 0.0 && p >= -noise) p = 0.0;
+}
+
+// The check line of one attempt.
+std::string checkLine(const SolutionCheck& c)
+{
+    char line[400];
+    snprintf(line, sizeof line,
+             "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
+             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
+             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
+    return line;
 }

@@ -3,6 +3,7 @@
 #ifndef VELMAR_DSS_SOLUTIONCHECK_H
 #define VELMAR_DSS_SOLUTIONCHECK_H
 
+#include <string>
 #include <vector>
 
 struct Generator;
@@ -18,7 +19,7 @@ struct SolutionCheck {
     double bound = 0.0;
     double sum = 0.0;
     // Smallest entry (negative when some probability is).
-    double mostNegative = 0.0;  // the smallest entry
+    double mostNegative = 0.0;
     bool passed = false;
     // Why it failed, empty when it passed.
     const char* failure = "";
@@ -37,5 +38,8 @@ bool normaliseProbabilities(std::vector<double>& pi);
 // Writes negative entries no larger than relative times the largest entry, and -0, as +0:
 // rounding noise of the solve is never reported as a negative probability.
 void clearRoundingNoise(std::vector<double>& pi, double relative);
+
+// The report line of a check.
+std::string checkLine(const SolutionCheck& c);
 
 #endif

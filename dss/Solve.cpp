@@ -12,6 +12,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Gmres.h"
 #include "dss/Matrix.h"
+#include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/perfcdb.h"
 
@@ -31,8 +32,13 @@ void DSSSolver::progress(const char* line, bool flush)
 // Writes a line to the report and, when debugging, to the debug stream.
 void DSSSolver::note(const std::string& line)
 {
+    if (out == nullptr) return;  // a solver of a part of the chain writes nothing
     fputs(line.c_str(), out);
-    if (debugFlag) fputs(line.c_str(), debugOut);
+    fflush(out);
+    if (debugFlag) {
+        fputs(line.c_str(), debugOut);
+        fflush(debugOut);
+    }
 }
 
 // Reads the chain once: its unit of time, its closed classes and the order of the load, in
@@ -40,15 +46,18 @@ void DSSSolver::note(const std::string& line)
 // equation of a recurrent state (no leading block of the system is then singular).
 void DSSSolver::prepareLoad()
 {
+    clock_t start = clock();
     chain = readGenerator(*stateLevel);
     rateUnit = timeUnit(chain);
-    ClosedClasses classes = findClosedClasses(chain);
+    structure = findClosedClasses(chain);
+    const ClosedClasses& classes = structure;
     record = SolveRecord();
     record.numStates = chain.n;
     record.transitions = chain.transitions();
     record.timeUnit = rateUnit;
     record.closedClasses = classes.count();
     record.transientStates = classes.transient;
+    record.readSeconds = (double)(clock() - start) / CLOCKS_PER_SEC;
     positionOf.clear();
     const int n = chain.n;
     if (n == 0 || classes.classOf[n - 1] >= 0 || classes.count() == 0) return;
@@ -67,18 +76,16 @@ static double smallerTolerance(double t)
     return next < 1e-15 ? 0.0 : next;
 }
 
-std::string checkLine(const SolutionCheck& c)
+// Checks solutionVector and counts the time it takes.
+void DSSSolver::checkVector(SolveAttempt& attempt)
 {
-    char line[400];
-    snprintf(line, sizeof line,
-             "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
-             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
-             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
-    return line;
+    clock_t start = clock();
+    normaliseAndCheck(attempt);
+    record.checkSeconds += (double)(clock() - start) / CLOCKS_PER_SEC;
 }
 
 // Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
-void DSSSolver::checkVector(SolveAttempt& attempt)
+void DSSSolver::normaliseAndCheck(SolveAttempt& attempt)
 {
     if (solutionVector.empty()) {
         attempt.check = SolutionCheck();
@@ -151,7 +158,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     }
     toStateOrder(x);
     checkVector(attempt);
-    if (!attempt.check.passed && !attempt.gmresUsed && n > 0 && record.closedClasses <= 1) {
+    if (!attempt.check.passed && n > 0 && record.closedClasses <= 1) {
         if (!origA) {
             origA.reset(new Matrix[n]);
             readMatrix(origA.get());
@@ -159,9 +166,12 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
         // GMRES goes on until the vector passes the check itself
         std::vector<double> trial;
         auto passes = [&](const double* v) {
+            clock_t began = clock();
             trial.assign(v, v + n);
             for (int i = 0; i < n; ++i) trial[i] = positionOf.empty() ? v[i] : v[positionOf[i]];
-            return normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy).passed;
+            bool ok = normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy).passed;
+            record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
+            return ok;
         };
         GmresOutcome g = continueRefinement(A, origA.get(), x.data(), -1, attempt.check.failure, passes);
         attempt.gmresUsed = true;
@@ -175,19 +185,17 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     note(line);
 }
 
-// Reason a chain cannot have one stationary vector, or empty.
-static std::string structureFailure(const SolveRecord& r)
-{
-    if (r.closedClasses <= 1) return "";
-    return "the chain has " + std::to_string(r.closedClasses) +
-           " closed classes, so its long-run distribution depends on the initial state";
-}
-
-// Solves with the method chosen by -m; the default lu reads the chain and factorises as it
-// always did.
+// Reads the chain and solves it: several closed classes from the initial state, one with the
+// method chosen by -m (the default lu factorises as it always did).
 void DSSSolver::solveSystem()
 {
     prepareLoad();
+    reportStructure();
+    if (record.closedClasses > 1) {
+        solveLongRun();
+        return;
+    }
+    structure = ClosedClasses();  // not needed by the factorisation
     if (method == "lu")
         solveWithLu();
     else
@@ -225,10 +233,6 @@ void DSSSolver::solveWithLu()
         note(line);
     }
     record.check = record.attempts.back().check;
-    if (record.closedClasses > 1) {  // every mixture of the classes' vectors is stationary
-        record.check.passed = false;
-        record.check.failure = "the chain has several closed classes";
-    }
 }
 
 // Says on the report and on standard error why the results are not valid.
@@ -241,27 +245,33 @@ void DSSSolver::reportFailure(const std::string& reason)
 
 void DSSSolver::solve()
 {
-    clock_t start = clock();
+    ProcessUsage start = processUsage();
     solveSystem();
     if (stateOccupancyFlag) print_states();
-    userTime = (double)(clock() - start) / CLOCKS_PER_SEC;
-    systemTime = 0.0;
+    ProcessUsage end = processUsage();
+    userTime = end.userSeconds - start.userSeconds;
+    systemTime = end.systemSeconds - start.systemSeconds;
+    if (progressLine) progressLine->finish();
     fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
     fprintf(out, "User Time (seconds): %lf\n", userTime);
     fprintf(out, "System Time (seconds): %lf\n", systemTime);
+    transitions = record.transitions;
+    peakKiB = processUsage().peakKiB;
+    writeRunFigures(out, numStates, transitions, peakKiB);
+    if (!record.attempts.empty())
+        fprintf(out, "Entries in the factors: %lld\n", (long long)record.attempts.back().factorEntries);
     std::vector<std::string> notFinite;
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index, &notFinite);
     runFailed = !record.check.passed || !notFinite.empty();
-    std::string structure = structureFailure(record);
-    if (!structure.empty())
-        reportFailure(structure);
-    else if (!std::isfinite(record.check.residual) && !record.check.passed)
+    if (!std::isfinite(record.check.residual) && !record.check.passed)
         reportFailure("the solution contains values that are not finite numbers (the chain may be singular)");
     else if (!record.check.passed)
         reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
     for (const std::string& name : notFinite)
         reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
+    if (jsonOut != nullptr) writeJsonFile();
     std::vector<double>().swap(solutionVector);
+    structure = ClosedClasses();
     terminate();
 }

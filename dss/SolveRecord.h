@@ -38,6 +38,8 @@ struct SolveRecord {
     int transientStates = 0;
     std::vector<SolveAttempt> attempts;
     SolutionCheck check;       // of the vector finally reported
+    double readSeconds = 0.0;  // reading the chain and finding its closed classes
+    double checkSeconds = 0.0; // every solution check of the solve
     bool valid() const { return check.passed; }
 };
 

@@ -122,10 +122,16 @@ GmresOutcome DSSSolver::continueRefinement(Matrix* factors, Matrix* origA, doubl
     PreconditionedSystem system;
     system.n = numStates;
     system.residual = [&](const double* v, double* r) { residual(origA, v, r); };
-    system.multiply = [&](const double* v, double* w) { multiply(origA, v, w); };
+    int step = 0;  // GMRES multiplies by the matrix once per iteration
+    system.multiply = [&](const double* v, double* w) {
+        if (progressLine) progressLine->count("GMRES iteration", ++step);
+        multiply(origA, v, w);
+    };
     system.precondition = [&](const double* r, double* z) { precondition(factors, r, z); };
     system.accept = std::move(accept);
+    system.iterationLimit = gmresLimit;
     GmresOutcome g = gmresRefine(system, x, accuracy);
+    if (progressLine) progressLine->finish();
     const char* verdict = g.converged ? "reached" : "not reached";
     char line[400];
     if (passCounter >= 0)
@@ -150,6 +156,7 @@ void DSSSolver::iterativeRefine(Matrix* factors, Matrix* origA, std::vector<doub
     system.correction = [&](const double* x1, double* e) { correction(factors, origA, x1, e); };
     system.measure = [&](const double* v) { return chainResidualMeasure(origA, n, v); };
     system.progress = [&](int c) {
+        if (progressLine) progressLine->count("iterative refinement, pass", c / 2 + 1);
         if (verbosity > 0 && c % verbosity == 0) {
             fprintf(out, "Completed iterative refinement column number: %d.\n", c);
             fflush(out);

@@ -3,9 +3,14 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include "framework/InputFiles.h"
+#include "framework/OutputCheck.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
+#include "statelevel/BaseStateLevel.h"
 
 const double BaseStateLevelSolver::machine_epsilon = BaseStateLevelSolver::comp_eps();
 
@@ -19,7 +24,8 @@ double BaseStateLevelSolver::comp_eps()
 std::string csv_file_name(const char* outputName)
 {
     std::string name = outputName;
-    size_t at = name.find(".txt");
+    size_t slash = name.find_last_of('/');
+    size_t at = name.find(".txt", slash == std::string::npos ? 0 : slash + 1);
     if (at == std::string::npos) return name + ".csv";
     return name.substr(0, at) + ".csv";
 }
@@ -35,7 +41,7 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
                                            char** argv)
     : solverName(strDup(name)), stateLevel(level)
 {
-    velmar_parse(argc, argv, "D:P:G:S:s:E:d:o:v::K:O:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, "D:P:G:S:s:E:d:o:v::K:O:j:f", [&](int c, const char* value) {
         switch (c) {
         case 'D': parseDBSwitches(value); break;
         case 'P': replace(projectName, value); break;
@@ -61,6 +67,8 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
             stateOccupancyFlag = true;
             replace(stateOccupancyFileName, value);
             break;
+        case 'f': fullPrecision = true; break;
+        case 'j': jsonFileName = value; break;
         default: break;
         }
     });
@@ -69,22 +77,72 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
 void BaseStateLevelSolver::checkRequiredOptions()
 {
     if (projectName && studyName && experimentName && ssgPath && solverPath) return;
+    std::string missing;
+    if (!projectName) missing += " -P <project name>,";
+    if (!studyName) missing += " -S <study name>,";
+    if (!experimentName) missing += " -E <experiment name>,";
+    if (!ssgPath) missing += " -G <SSG path>,";
+    if (!solverPath) missing += " -s <solver path>,";
+    missing.pop_back();
+    fprintf(stderr, "Error: required options missing:%s.\n", missing.c_str());
     ShowCmdLineOptions();
     exit(1);
+}
+
+void BaseStateLevelSolver::useDirectoryValues()
+{
+    replace(ssgPath, directory_value(ssgPath).c_str());
+    replace(solverPath, directory_value(solverPath).c_str());
+}
+
+const char* BaseStateLevelSolver::reportName() const
+{
+    return outputFlag ? outputFileName : "(standard output)";
+}
+
+std::vector<NamedFile> BaseStateLevelSolver::outputFiles()
+{
+    std::vector<NamedFile> files;
+    if (outputFlag) {
+        files.push_back({outputFileName, "report file"});
+        files.push_back({csvFileName, "CSV file"});
+    } else {
+        struct stat st;  // a report sent into a file by the shell
+        if (fstat(STDOUT_FILENO, &st) == 0 && S_ISREG(st.st_mode))
+            files.push_back({"/dev/fd/1", "report (standard output)"});
+    }
+    if (debugFlag) files.push_back({debugFileName, "debug file"});
+    if (stateOccupancyFlag) files.push_back({stateOccupancyFileName, "state probability file"});
+    if (!jsonFileName.empty()) files.push_back({jsonFileName, "JSON results file"});
+    for (const std::string& plot : plotFiles()) files.push_back({plot, "plot file"});
+    return files;
+}
+
+void BaseStateLevelSolver::checkFileNames()
+{
+    std::string base = std::string(ssgPath) + experimentName;
+    std::vector<NamedFile> inputs = {{base + ".parm", "global-variable file"}};
+    if (!commentsFileName.empty()) inputs.push_back({commentsFileName, "comments file"});
+    for (const NamedFile& in : inputs) require_regular_file(in.path);
+    if (stateLevel != nullptr)
+        for (const NamedFile& in : stateLevel->inputFiles()) inputs.push_back(in);
+    refuse_shared_files(outputFiles(), inputs);
 }
 
 void BaseStateLevelSolver::initialize()
 {
     checkRequiredOptions();
+    useDirectoryValues();
     if (!commentsFileName.empty()) commentsFileName = std::string(solverPath) + commentsFileName;
+    checkFileNames();
     if (debugFlag) {
-        debugOut = fopen(debugFileName, "w");
+        debugOut = open_output(debugFileName, &debugSink);
         if (debugOut == nullptr) fatal_error(stdout, "can't open debug file");
     }
     if (outputFlag) {
-        out = fopen(outputFileName, "w");
+        out = open_output(outputFileName, &outSink);
         if (out == nullptr) fatal_error(stdout, "can't open output file");
-        csvOut = fopen(csvFileName, "w");
+        csvOut = open_output(csvFileName, &csvSink);
         if (csvOut == nullptr) fatal_error(stdout, "can't open csv file");
     } else {
         out = stdout;
@@ -101,21 +159,34 @@ void BaseStateLevelSolver::initializeDatabaseData()
     SolverDBInfo_Init(dbInfo);
 }
 
+void BaseStateLevelSolver::checkOutputs()
+{
+    if (out != nullptr) check_output(out, reportName(), &outSink);
+    if (csvOut != nullptr) check_output(csvOut, csvFileName, &csvSink);
+    if (debugFlag && debugOut != nullptr) check_output(debugOut, debugFileName, &debugSink);
+    if (stateOccupancyFlag && stateOut != nullptr)
+        check_output(stateOut, stateOccupancyFileName, &stateSink);
+}
+
+// Every output is checked before the "Finished:" line claims the results
+// complete, and each close is checked too.
 BaseStateLevelSolver::~BaseStateLevelSolver()
 {
+    checkOutputs();
     if (out != nullptr) fprintf(out, "Finished: %s\n", getAsciiTime());
+    if (debugFlag && debugOut) close_output(debugOut, debugFileName, &debugSink);
+    if (outputFlag) {
+        if (out) close_output(out, outputFileName, &outSink);
+        if (csvOut) close_output(csvOut, csvFileName, &csvSink);
+    } else if (out) {
+        check_output(out, reportName(), &outSink);
+    }
+    if (stateOccupancyFlag && stateOut)
+        close_output(stateOut, stateOccupancyFileName, &stateSink);
     for (char* s : {ssgPath, solverPath, projectName, studyName, experimentName, debugFileName,
                     outputFileName, csvFileName, stateOccupancyFileName})
         delete[] s;
     free(dbInfo);
-    if (debugFlag && debugOut) fclose(debugOut);
-    if (outputFlag) {
-        if (out) fclose(out);
-        if (csvOut) fclose(csvOut);
-    } else if (out) {
-        fflush(out);
-    }
-    if (stateOccupancyFlag && stateOut) fclose(stateOut);
     delete[] solverName;
 }
 
@@ -134,5 +205,5 @@ void BaseStateLevelSolver::ShowCommonCmdLineOptions(const char*)
         "[-K <comment filename>]\n",
         "[-O <state probability filename>]\n",
     };
-    for (const char* line : lines) fputs(line, stderr);
+    for (const char* line : lines) fputs(line, usageStream);
 }

@@ -5,7 +5,11 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
+#include "framework/FileNames.h"
+#include "framework/OutputCheck.h"
+#include "framework/JsonResults.h"
 #include "framework/SolverDBInfo.h"
 
 class BaseStateLevel;
@@ -30,8 +34,14 @@ public:
     static double comp_eps();
     static const double machine_epsilon;
 
-    // Ends the run with the usage text and status 1 unless every required option was given.
+    // Ends the run with the names of the missing options, the usage text and status 1 unless
+    // every required option was given.
     void checkRequiredOptions();
+    // Flushes every open output stream; a write that failed ends the run with
+    // the file's name and the reason on standard error and status 1.
+    void checkOutputs();
+    // Paths of the plot files the solve will write; none by default.
+    virtual std::vector<std::string> plotFiles() { return {}; }
 
     char* solverName = nullptr;
     BaseStateLevel* stateLevel = nullptr;
@@ -49,19 +59,41 @@ public:
     bool stateOccupancyFlag = false;
     char* stateOccupancyFileName = nullptr;
     int verbosity = 0;
+    // -f: probabilities in the CSV and state probability files with 17 significant digits.
+    bool fullPrecision = false;
+    // -j: the JSON results file, empty when none is asked for.
+    std::string jsonFileName;
+    // The evaluated PVs, gathered for the JSON results file when one is asked for.
+    std::vector<PVResult> pvResults;
     FILE* out = nullptr;
     FILE* csvOut = nullptr;
     FILE* debugOut = nullptr;
     FILE* stateOut = nullptr;
+    // Where each output file's stream writes and notes why a write failed (open_output).
+    OutputSink outSink, csvSink, debugSink, stateSink;
     double userTime = 0.0;
     double systemTime = 0.0;
     SolverDBInfo* dbInfo = nullptr;
     // Set by a solve whose results are not valid; the program then ends with status 1.
     bool runFailed = false;
+    // Where the usage text goes: standard error, standard output for -h.
+    FILE* usageStream = stderr;
+
+private:
+    // -G and -s values that name existing directories get their trailing slash.
+    void useDirectoryValues();
+    // Refuses inputs that are not regular files and outputs that share a file
+    // with each other or with an input, before anything is written.
+    void checkFileNames();
+    // The output files with their roles, as the run will name them.
+    std::vector<NamedFile> outputFiles();
+    // Name of the report stream in messages.
+    const char* reportName() const;
 };
 
-// CSV name for a report name: the first ".txt" becomes ".csv" and ends the
-// name; a name without ".txt" gets ".csv" appended so the two never collide.
+// CSV name for a report name, always in the report's directory: the first
+// ".txt" of the file name becomes ".csv" and ends the name; a file name
+// without ".txt" gets ".csv" appended so the two never collide.
 std::string csv_file_name(const char* outputName);
 
 #endif

@@ -6,10 +6,14 @@
 #include <unistd.h>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/InputError.h"
+#include "framework/CommandLine.h"
 #include "statelevel/BaseStateLevel.h"
 
 int main(int argc, char** argv)
 {
+    int settled = settleCommandLine(argc, argv);
+    if (settled >= 0) return settled;
     bool failed = false;
     try {
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
@@ -29,6 +33,9 @@ int main(int argc, char** argv)
         exit(1);
     } catch (AccessException&) {
         fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
+        exit(1);
+    } catch (const InputError& e) {
+        e.report();
         exit(1);
     }
     return failed ? 1 : 0;

@@ -26,6 +26,11 @@ char* strDup(const char* s)
     return copy;
 }
 
+const char* getVelmarVersion()
+{
+    return "Version 2.5";
+}
+
 char* getVelmarName()
 {
     static char name[] = "Velmar";
@@ -64,7 +69,7 @@ void solver_banner(const char* solverName, const char* title, const char* result
                    const char* experiment, const char* commentsFile, FILE* out)
 {
     std::string name = state_space_name(ssgPath);
-    fprintf(out, "%s %s %s, %s\n\n", getVelmarName(), solverName, "Version 2.5", OWNERSHIP_NOTICE);
+    fprintf(out, "%s %s %s, %s\n\n", getVelmarName(), solverName, getVelmarVersion(), OWNERSHIP_NOTICE);
     fprintf(out, "***************************************");
     fprintf(out, "***************************************\n");
     print_centered_title(getVelmarName(), title, "", out);

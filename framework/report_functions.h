@@ -9,6 +9,8 @@ const char* getAsciiTime();
 // New[]-allocated copy of s; null for null.
 char* strDup(const char* s);
 char* getVelmarName();
+// The release the banner and --version name: "Version 2.5".
+const char* getVelmarVersion();
 void print_centered_title(const char* a, const char* b, const char* c, FILE* out);
 void solver_banner(const char* solverName, const char* title, const char* resultsWord,
                    const char* project, const char* study, const char* ssgPath,

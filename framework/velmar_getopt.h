@@ -5,11 +5,20 @@
 #include <functional>
 #include <unistd.h>
 
+// Every option letter of the whole program, in getopt form: a letter followed by ':' takes a
+// value (attached or the next word), one followed by '::' takes a value only when attached.
+// Each parser scans with this table so that another parser's value is never read as letters.
+extern const char* const velmar_program_options;
+
+// 0 when letter takes no value (or is unknown), 1 when it takes one, 2 when only attached.
+int velmar_option_arity(char letter);
+
 // Next option letter found anywhere in argv, or -1 when none is left.
 int velmar_getopt(int argc, char** argv, const char* optstring);
 
-// Runs one parse of the command line: acts on each option through `act`
-// (letter, value or null) and leaves argv in the order it was received.
+// Runs one parse of the command line: acts on each of optstring's own letters through `act`
+// (letter, value or null), passes over every other letter of the program together with its
+// value, and leaves argv in the order it was received.
 void velmar_parse(int argc, char** argv, const char* optstring,
                   const std::function<void(int, const char*)>& act);
 

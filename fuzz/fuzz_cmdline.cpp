@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     int argc = (int)words.size();
 
     std::string path, experiment;
-    velmar_parse(argc, argv.data(), "G:E:", [&](int c, const char* value) {
+    velmar_parse(argc, argv.data(), "G:E:F:", [&](int c, const char* value) {
         if (c == 'G') path = value;
         else if (c == 'E') experiment = value;
     });

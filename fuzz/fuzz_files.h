@@ -11,7 +11,7 @@
 #include <new>
 #include <string>
 
-#include "fuzz/fuzz_exit.h"
+#include "framework/InputError.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 
 // Directory of the files, made once per process.
@@ -56,15 +56,15 @@ inline void walk_all_edges(FlatStateLevel& level)
     level.deallocateAllEdgesIterator(it);
 }
 
-// Loads the state space "m"; a refused file ends through flat_file_exit with
-// status 1 and nothing else.
+// Loads the state space "m"; a refused file ends with the typed bad-input
+// error and nothing else.
 inline void load_model()
 {
     FlatStateLevel* level = nullptr;
     try {
         level = new FlatStateLevel((scratch_dir() + "m").c_str());
-    } catch (const FlatFileExit& e) {
-        if (e.status != 1) abort();
+    } catch (const InputError& e) {
+        if (e.text().empty() || e.text().back() != '\n') abort();
         return;
     }
     walk_all_edges(*level);

@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/InputFiles.h"
 #include "statelevel/BaseStateLevel.h"
 
 // Longest line, terminator excluded.
@@ -20,11 +22,33 @@ static void errorLine(const std::string& text)
     fflush(stderr);
 }
 
+// Writes the lines of a failure that stops the reading and keeps them, joined,
+// as the reason the PVs still without a type are not evaluated; returns false.
+static bool stopReading(BaseStateLevel& level, std::initializer_list<std::string> lines)
+{
+    level.pvtype_failure.clear();
+    for (const std::string& line : lines) {
+        errorLine(line);
+        if (!level.pvtype_failure.empty() && line[0] != '.') level.pvtype_failure += " ";
+        level.pvtype_failure += line;
+    }
+    return false;
+}
+
+// Cuts the line end of a file made on another system and trailing blanks.
+static void trimLineEnd(char* line)
+{
+    size_t n = std::strlen(line);
+    while (n > 0 && (line[n - 1] == '\r' || line[n - 1] == ' ' || line[n - 1] == '\t')) --n;
+    line[n] = '\0';
+}
+
 bool BaseStateLevel::readKeyValue(std::ifstream& in, const char* expected, char* key, char* value)
 {
     key[0] = value[0] = '\0';
     in.getline(key, LINE_MAX_CHARS + 1);
     if (in.fail()) return false;  // end of file or an over-long line
+    trimLineEnd(key);
     char* colon = std::strchr(key, ':');
     if (colon == nullptr) {
         in.setstate(std::ios::failbit);
@@ -46,13 +70,12 @@ static bool readLine(BaseStateLevel& level, std::ifstream& in, const char* name,
 {
     level.readKeyValue(in, expected, key, value);
     if (!in.fail()) return true;
-    errorLine(std::string("Error reading ") + name + ".");
+    std::string head = std::string("Error reading ") + name + ".";
     if (in.gcount() == 0 && in.eof())
-        errorLine(std::string("The file ends where the key ") + expected + " was expected.");
-    else
-        errorLine(std::string("Expected a line ") + expected +
-                  ":value of at most 499 characters.");
-    return false;
+        return stopReading(level, {head, std::string("The file ends where the key ") +
+                                             expected + " was expected."});
+    return stopReading(level, {head, std::string("Expected a line ") + expected +
+                                         ":value of at most 499 characters."});
 }
 
 // Reads the time points of PV `pv`; false after a reported failure.
@@ -61,12 +84,10 @@ static bool readTimePoints(BaseStateLevel& level, std::ifstream& in, const char*
 {
     if (!readLine(level, in, name, "NumTimes", key, value)) return false;
     int m = atoi(value);
-    if (m < 0) {
-        errorLine(std::string("Error reading ") + name + ".");
-        errorLine("Negative number of time points for PV " + std::string(level.getPVName(pv)) +
-                  ".");
-        return false;
-    }
+    if (m < 0)
+        return stopReading(level, {std::string("Error reading ") + name + ".",
+                                   "Negative number of time points for PV " +
+                                       std::string(level.getPVName(pv)) + "."});
     // the times are gathered first, so that a count the file cannot back
     // allocates nothing of its size
     std::vector<double> starts, stops;
@@ -85,34 +106,28 @@ static bool readTimePoints(BaseStateLevel& level, std::ifstream& in, const char*
 
 bool BaseStateLevel::readPVTypeFile(const char* name)
 {
+    pvtype_failure.clear();
+    require_regular_file(name);
     std::ifstream in(name);
-    if (!in) {
-        errorLine(std::string("Error opening file ") + name);
-        return false;
-    }
+    if (!in) return stopReading(*this, {std::string("Error opening file ") + name});
     char key[LINE_MAX_CHARS + 1], value[LINE_MAX_CHARS + 1];
     if (!readLine(*this, in, name, "Version", key, value)) return false;
-    if (std::strcmp(value, "1") != 0) {
-        errorLine(std::string("Error reading ") + name + ".");
-        errorLine("File is not a supported version.");
-        return false;
-    }
+    if (std::strcmp(value, "1") != 0)
+        return stopReading(*this, {std::string("Error reading ") + name + ".",
+                                   "File is not a supported version."});
     if (!readLine(*this, in, name, "NumPV", key, value)) return false;
     int n = atoi(value), c = getNumberOfPVs();
-    if (n != c) {
-        errorLine(std::string("Error reading ") + name + ".");
-        errorLine("File contains the wrong number of PV variables.");
-        errorLine("Expected " + std::to_string(c) + " but file contains " + std::to_string(n));
-        return false;
-    }
+    if (n != c)
+        return stopReading(*this, {std::string("Error reading ") + name + ".",
+                                   "File contains the wrong number of PV variables.",
+                                   "Expected " + std::to_string(c) + " but file contains " +
+                                       std::to_string(n)});
     for (int i = 0; i < n; ++i) {
         if (!readLine(*this, in, name, "Name", key, value)) return false;
-        if (std::strcmp(value, getPVName(i)) != 0) {
-            errorLine(std::string("Error reading ") + name);
-            errorLine(std::string(". Expected PV named ") + getPVName(i) +
-                      " but found PV named " + value);
-            return false;
-        }
+        if (std::strcmp(value, getPVName(i)) != 0)
+            return stopReading(*this, {std::string("Error reading ") + name,
+                                       std::string(". Expected PV named ") + getPVName(i) +
+                                           " but found PV named " + value});
         if (!readLine(*this, in, name, "Type", key, value)) return false;
         setType(i, atoi(value));
         if (!readTimePoints(*this, in, name, i, key, value)) return false;

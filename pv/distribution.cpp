@@ -109,6 +109,10 @@ void gen_pdf_db(BaseStateLevel* level, BaseStateLevelSolver* solver, int pv, cha
                    report);
     writeCSVFile(csv, solver, dbExperimentNumber, pv, name, time, time2, mean, variance, n,
                  x.data(), y.data());
+    if (solver != nullptr && !solver->jsonFileName.empty())
+        solver->pvResults.push_back({pv, name, mean, variance,
+                                     std::vector<double>(x.begin(), x.begin() + n),
+                                     std::vector<double>(y.begin(), y.begin() + n)});
 }
 
 // Writes the cumulative distribution P(X <= x) as the plot file path.

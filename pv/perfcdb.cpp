@@ -50,6 +50,21 @@ std::string plot_file_base(BaseStateLevelSolver* solver, const char* pvName, dou
     return base;
 }
 
+// Paths of the plot files perfcdb writes for the PVs the kind selects at the time.
+std::vector<std::string> plot_file_paths(BaseStateLevel* level, BaseStateLevelSolver* solver,
+                                         RewardType kind, double time, double time2)
+{
+    std::vector<std::string> paths;
+    std::string dir = solver->solverPath ? solver->solverPath : "";
+    for (int i = 0; i < level->getNumberOfPVs(); ++i) {
+        if (!pv_selected(level, i, kind, time)) continue;
+        std::string base = dir + plot_file_base(solver, level->getPVName(i), time, time2);
+        paths.push_back(base + "pdf.splot");
+        paths.push_back(base + "cdf.splot");
+    }
+    return paths;
+}
+
 // Sweeps PV pv into values/probs (states the walk misses keep value 0) and
 // returns its mean.
 static void sweep_pv(BaseStateLevel* level, BaseStateLevel::PVBaseContainer* c,
@@ -85,6 +100,22 @@ static double varianceAround(double mean, const std::vector<double>& values, con
     return v;
 }
 
+// Repeats the input warnings in the report and names the PVs left without a
+// type by a PV type file that stopped early, with the reason.
+void write_input_warnings(BaseStateLevel* level, RewardType kind, FILE* report)
+{
+    for (const std::string& line : level->input_warnings) fprintf(report, "%s\n", line.c_str());
+    if (kind == 4) return;  // every PV is evaluated, typed or not
+    std::string untyped;
+    for (int i = (int)level->pv_type.size(); i < level->getNumberOfPVs(); ++i)
+        untyped += std::string(untyped.empty() ? "" : ", ") + level->getPVName(i);
+    if (untyped.empty()) return;
+    fprintf(report, "Warning: not evaluated, since the PV type file gives them no type: %s\n",
+            untyped.c_str());
+    if (!level->pvtype_failure.empty())
+        fprintf(report, "Reason: %s\n", level->pvtype_failure.c_str());
+}
+
 // Evaluates every PV the kind selects: mean, variance, report block, plot files, CSV block.
 void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probabilities,
              FILE* report, FILE* csv, int dbFirst, int dbSecond, double time, double time2,
@@ -99,6 +130,7 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
     level->allocatePVContainer(c);
     level->allocatePVIterator(it);
     bool showTime = time >= SHOWN_TIME;
+    write_input_warnings(level, kind, report);
     for (int i = 0; i < level->getNumberOfPVs(); ++i) {
         if (!pv_selected(level, i, kind, time)) continue;
         char* name = level->getPVName(i);
@@ -128,6 +160,7 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
         gen_pdf_db(level, solver, i, &pdfPath[0], probs.data(), values.data(), dbFirst,
                    dbSecond, time, time2, mean, variance, dbExperiment, dbExperimentNumber,
                    report, csv);
+        solver->checkOutputs();  // a full disk ends the run at the PV it struck
     }
     level->deallocatePVIterator(it);
     level->deallocatePVContainer(c);

@@ -18,11 +18,19 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
              int dbExperimentNumber,
              std::vector<std::string>* notFinite = nullptr);
 
+// Repeats the input warnings in the report and names the PVs left without a
+// type by a PV type file that stopped early, with the reason.
+void write_input_warnings(BaseStateLevel* level, RewardType kind, FILE* report);
+
 // Whether PV pv is evaluated for kind at time; a PV beyond the type tables is not.
 bool pv_selected(BaseStateLevel* level, int pv, RewardType kind, double time);
 
 // Plot file base "E.solver.PV." with the time points the solver's name calls for.
 std::string plot_file_base(BaseStateLevelSolver* solver, const char* pvName, double time,
                            double time2);
+
+// Paths of the plot files perfcdb writes for the PVs the kind selects at the time.
+std::vector<std::string> plot_file_paths(BaseStateLevel* level, BaseStateLevelSolver* solver,
+                                         RewardType kind, double time, double time2);
 
 #endif

@@ -1,9 +1,13 @@
 // Writer of the ".splot" plot files.
 #include "pv/splot.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <sys/stat.h>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/OutputCheck.h"
 #include "framework/report_functions.h"
 
 // Largest interval the "%d" field carries: the last step of the sequence below INT_MAX.
@@ -71,6 +75,18 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
     fprintf(f, "Y Minimum 0.00\n");
     fprintf(f, "Y Interval 0.1\n");
     fprintf(f, "Y numberstyle floating 2\n\n");
-    bool failed = ferror(f) != 0;
-    if (fclose(f) != 0 || failed) fatal_error(report, "plot_pdf: cannot write plot file");
+    bool intact = output_intact(f);
+    int reason = errno;
+    struct stat st;
+    bool regular = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
+    if (fclose(f) != 0 && intact) {
+        intact = false;
+        reason = errno != 0 ? errno : EIO;
+    }
+    if (intact) return;
+    // a plot cut short is removed rather than left looking complete (a device stays)
+    if (regular) remove(path);
+    fprintf(stderr, "Error writing file %s: %s\n", path, strerror(reason));
+    fflush(stderr);
+    fatal_error(report, "plot_pdf: cannot write plot file");
 }

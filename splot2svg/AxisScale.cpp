@@ -82,3 +82,83 @@ std::string tickLabel(double value, int decimals)
     if (s.rfind("-0", 0) == 0 && s.find_first_not_of("-0.") == std::string::npos) s.erase(0, 1);
     return s;
 }
+
+// The data's extent with a margin, reaching zero when asked.
+Range fittedRange(Range data, bool fromZero)
+{
+    double lo = usable(data.lo, 0), hi = usable(data.hi, 1);
+    if (lo > hi) std::swap(lo, hi);
+    if (fromZero) {
+        lo = std::min(lo, 0.0);
+        hi = std::max(hi, 0.0);
+    }
+    double span = hi - lo;
+    double pad = span > 0 ? 0.05 * span : lo != 0 ? 0.1 * std::fabs(lo) : 0.5;
+    if (!(fromZero && lo == 0)) lo -= pad;
+    if (!(fromZero && hi == 0)) hi += pad;
+    return axisRange(std::clamp(lo, -LIMIT, LIMIT), std::clamp(hi, -LIMIT, LIMIT), Range{});
+}
+
+// Round ticks within the range, whole numbers when asked and possible.
+std::vector<double> roundTicks(Range range, bool integers)
+{
+    double step = niceStep(range.hi - range.lo);
+    if (integers && step < 1) {
+        std::vector<double> whole = multiples(range, 1);
+        if (whole.size() >= 2) return whole;
+    }
+    return multiples(range, step);
+}
+
+// The digits after the point that show every tick exactly.
+int tickDecimals(const std::vector<double>& ticks)
+{
+    double largest = 0;
+    for (double t : ticks) largest = std::max(largest, std::fabs(t));
+    if (largest >= 1e7) return -1;
+    for (int d = 0; d <= 6; ++d) {
+        double scale = std::pow(10.0, d);
+        bool exact = std::all_of(ticks.begin(), ticks.end(), [&](double t) {
+            double v = t * scale;
+            return std::fabs(v - std::round(v)) <= 1e-9 * std::fabs(v);
+        });
+        if (exact) return d;
+    }
+    return -1;
+}
+
+// A range for a logarithmic axis holding lo..hi with a margin.
+Range logRange(double lo, double hi)
+{
+    const double smallest = 1e-300;
+    lo = std::clamp(lo, smallest, LIMIT);
+    hi = std::clamp(hi, lo, LIMIT);
+    double a = std::log10(lo), b = std::log10(hi);
+    double margin = std::clamp(0.05 * (b - a), 0.05, 0.3);
+    a -= margin;
+    b += margin;
+    if (std::floor(b) - std::ceil(a) < 1) {  // under two powers of ten inside: reach out to the nearest ones
+        a = std::floor(a);
+        b = std::ceil(b);
+        if (a == b) a -= 1;
+    }
+    a = std::max(a, -300.0);
+    b = std::min(b, 300.0);
+    return Range{std::pow(10.0, a), std::pow(10.0, b)};
+}
+
+// The exponents of the powers of ten within a positive range, 1, 2, 5, 10, ... apart.
+std::vector<int> decadeTicks(Range range)
+{
+    int first = static_cast<int>(std::ceil(std::log10(range.lo) - 1e-9));
+    int last = static_cast<int>(std::floor(std::log10(range.hi) + 1e-9));
+    int every = 1;
+    for (int step : {1, 2, 5, 10, 20, 25, 50, 100, 200}) {
+        every = step;
+        if ((last - first) / every + 1 <= 10) break;
+    }
+    std::vector<int> ticks;
+    int start = first % every == 0 ? first : first + (every - ((first % every) + every) % every);
+    for (int e = start; e <= last; e += every) ticks.push_back(e);
+    return ticks;
+}

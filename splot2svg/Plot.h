@@ -3,6 +3,7 @@
 #ifndef SPLOT2SVG_PLOT_H
 #define SPLOT2SVG_PLOT_H
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -52,6 +53,7 @@ struct Plot {
     double heightInches = 5;
     Font graphFont;
     std::string title;
+    size_t titleLine = 0;  // the line of "Graph Title" in the file; 0 when there is none
     std::vector<TextBlock> texts;
     std::vector<Curve> curves;
     Axis x;

@@ -169,7 +169,10 @@ private:
             return true;
         }
         if (w.is(0, "size") && w.size() == 4 && w.is(2, "by")) return size(w);
-        if (w.is(0, "graph") && w.is(1, "title")) return plot.title = w.rest(2), true;
+        if (w.is(0, "graph") && w.is(1, "title")) {
+            plot.titleLine = lineNumber_;
+            return plot.title = w.rest(2), true;
+        }
         if (w.is(0, "graph") && w.is(1, "font") && w.size() == 3) return font(w, plot.graphFont);
         if (w.is(0, "text") && w.is(1, "font") && w.size() == 3) {
             return font(w, plot.texts.empty() ? textFont_ : plot.texts.back().font);

@@ -1,12 +1,14 @@
 #include "splot2svg/SvgWriter.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "splot2svg/AxisPlan.h"
 #include "splot2svg/AxisScale.h"
 #include "splot2svg/Font.h"
 #include "splot2svg/XmlText.h"
@@ -14,11 +16,21 @@
 namespace {
 
 const double POINTS_PER_INCH = 72;
-const double TICK_LENGTH = 5;
+const double PAD = 8;
+const double TICK_LENGTH = 4;
 const double TICK_FONT = 10;
-const double PADDING = 12;
+const double LABEL_FONT = 12;
+const double TITLE_FONT = 13;
+const double CAPTION_FONT = 8;
+const double LEGEND_FONT = 10;
+const double MIN_FRAME = 72;  // the graph frame is never under an inch
+const double MARKER_RADIUS = 2.5;
+const size_t MARKER_LIMIT = 60;  // a series of more points gets no markers
 // Drawn coordinates are kept within this many points of the frame.
 const double FAR = 5 * 72 * 10;
+// Colours a reader with any colour vision tells apart, and dashes for grey print.
+const char* const COLOURS[] = {"#000000", "#D55E00", "#0072B2", "#009E73", "#CC79A7", "#E69F00", "#56B4E9"};
+const char* const DASHES[] = {"", "6 3", "2 2", "8 3 2 3"};
 
 // A number as an SVG coordinate, in points.
 std::string num(double v)
@@ -37,244 +49,428 @@ std::string exact(double v)
 }
 
 // Width of a text line, estimated from its characters (no font metrics at hand).
-double textWidth(const std::string& text, const Font& font)
+double textWidth(const std::string& text, double size)
 {
-    return static_cast<double>(utf8Length(text)) * font.size * (font.bold ? 0.62 : 0.56);
+    return static_cast<double>(utf8Length(text)) * size * 0.56;
 }
 
-std::string fontAttributes(const Font& font)
+// The attributes of text in the picture's one family at a size.
+std::string fontAttributes(double size)
 {
-    std::string a = " font-family=\"" + cssFontFamily(font.family) + "\" font-size=\"" + num(font.size) + "\"";
-    if (font.bold) a += " font-weight=\"bold\"";
-    if (font.italic) a += " font-style=\"italic\"";
-    return a;
+    return " font-family=\"" + cssFontFamily("Helvetica") + "\" font-size=\"" + num(size) + "\"";
 }
 
+// An SVG colour for a gray level (0 black, 1 white).
 std::string grayColour(double gray)
 {
     int level = static_cast<int>(std::lround(std::clamp(gray, 0.0, 1.0) * 255));
     return "rgb(" + std::to_string(level) + "," + std::to_string(level) + "," + std::to_string(level) + ")";
 }
 
-// The region everything drawn occupies, grown item by item.
-struct Box {
-    double left = 0, top = 0, right = 0, bottom = 0;
-    void add(double x0, double y0, double x1, double y1)
-    {
-        left = std::min(left, std::clamp(std::min(x0, x1), -FAR, FAR));
-        right = std::max(right, std::clamp(std::max(x0, x1), -FAR, FAR));
-        top = std::min(top, std::clamp(std::min(y0, y1), -FAR, FAR));
-        bottom = std::max(bottom, std::clamp(std::max(y0, y1), -FAR, FAR));
-    }
-};
-
-// The data extent of all curves' points on one coordinate.
-Range dataExtent(const Plot& plot, bool alongX)
+// Caption lines no wider than `width`, broken after the commas of the text.
+std::vector<std::string> wrap(const std::vector<std::string>& lines, double width, double size)
 {
-    double lo = INFINITY, hi = -INFINITY;
-    for (const Curve& c : plot.curves) {
-        for (const Point& p : c.points) {
-            double v = alongX ? p.x : p.y;
-            lo = std::min(lo, v);
-            hi = std::max(hi, v);
+    std::vector<std::string> out;
+    for (const std::string& line : lines) {
+        std::string current;
+        size_t from = 0;
+        while (from < line.size()) {
+            size_t comma = line.find(", ", from);
+            size_t to = comma == std::string::npos ? line.size() : comma + 2;
+            std::string piece = line.substr(from, to - from);
+            if (!current.empty() && textWidth(current + piece, size) > width) {
+                out.push_back(current);
+                current.clear();
+            }
+            current += piece;
+            from = to;
         }
+        while (!current.empty() && current.back() == ' ') current.pop_back();
+        out.push_back(current);
     }
-    return lo <= hi ? Range{lo, hi} : Range{0, 1};
+    return out;
 }
 
-class SvgPlot {
-public:
-    explicit SvgPlot(const Plot& plot)
-        : plot_(plot),
-          width_(plot.widthInches * POINTS_PER_INCH),
-          height_(plot.heightInches * POINTS_PER_INCH),
-          x_(axisRange(plot.x.minimum, plot.x.maximum, dataExtent(plot, true))),
-          y_(axisRange(plot.y.minimum, plot.y.maximum, dataExtent(plot, false))) {}
+// The estimated width of a tick label, a power's smaller exponent included.
+double tickLabelWidth(const Tick& t)
+{
+    return textWidth(t.label, TICK_FONT) + textWidth(t.exponent, TICK_FONT * 0.75);
+}
 
-    void write(std::ostream& out)
+class SvgFigure {
+public:
+    explicit SvgFigure(const Figure& f) : f_(f), x_(planX(f)), y_(planY(f)) { layout(); }
+
+    // The whole document: title, graph with axes, series and legend, caption.
+    PictureSize write(std::ostream& out)
     {
-        box_.add(0, 0, width_, height_);
-        xAxis();
-        yAxis();
-        title();
-        texts();
-        for (size_t i = 0; i < plot_.curves.size(); ++i) curve(plot_.curves[i], i + 1);
-        double left = box_.left - PADDING, top = box_.top - PADDING;
-        double w = box_.right - box_.left + 2 * PADDING, h = box_.bottom - box_.top + 2 * PADDING;
+        std::string family = cssFontFamily("Helvetica");
         out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-            << "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" << num(w) << "pt\" height=\""
-            << num(h) << "pt\" viewBox=\"" << num(left) << " " << num(top) << " " << num(w) << " " << num(h)
-            << "\">\n"
-            << "<title>" << xmlEscape(plot_.title) << "</title>\n"
-            << "<rect x=\"" << num(left) << "\" y=\"" << num(top) << "\" width=\"" << num(w) << "\" height=\""
-            << num(h) << "\" fill=\"white\"/>\n"
-            << "<defs><clipPath id=\"plot-area\"><rect x=\"" << num(-clipMargin()) << "\" y=\"" << num(-clipMargin())
-            << "\" width=\"" << num(width_ + 2 * clipMargin()) << "\" height=\"" << num(height_ + 2 * clipMargin())
-            << "\"/></clipPath></defs>\n"
-            << body_.str()
-            << "<rect id=\"frame\" x=\"0\" y=\"0\" width=\"" << num(width_) << "\" height=\"" << num(height_)
-            << "\" fill=\"none\" stroke=\"black\" stroke-width=\"1\"/>\n"
-            << "</svg>\n";
+            << "<svg xmlns=\"http://www.w3.org/2000/svg\" version=\"1.1\" width=\"" << num(width_) << "pt\" height=\""
+            << num(height_) << "pt\" viewBox=\"0 0 " << num(width_) << " " << num(height_) << "\">\n"
+            << "<title>" << xmlEscape(f_.title) << "</title>\n"
+            << "<rect width=\"" << num(width_) << "\" height=\"" << num(height_) << "\" fill=\"white\"/>\n"
+            << "<defs><clipPath id=\"plot-area\"><rect x=\"" << num(-clip()) << "\" y=\"" << num(-clip())
+            << "\" width=\"" << num(w_ + 2 * clip()) << "\" height=\"" << num(h_ + 2 * clip())
+            << "\"/></clipPath></defs>\n";
+        if (!f_.title.empty()) {
+            text(out, f_.title, left_ + w_ / 2, PAD + TITLE_FONT, TITLE_FONT, "middle", " id=\"graph-title\"");
+        }
+        out << "<g id=\"graph\" transform=\"translate(" << num(left_) << " " << num(top_) << ")\">\n";
+        grid(out);
+        xAxis(out);
+        yAxis(out);
+        for (size_t i = 0; i < f_.series.size(); ++i) series(out, i);
+        out << "<rect id=\"frame\" x=\"0\" y=\"0\" width=\"" << num(w_) << "\" height=\"" << num(h_)
+            << "\" fill=\"none\" stroke=\"black\" stroke-width=\"0.8\"/>\n";
+        legend(out);
+        out << "</g>\n";
+        caption(out);
+        out << "</svg>\n";
+        return PictureSize{width_, height_};
     }
 
 private:
-    double sx(double x) const { return width_ * (x - x_.lo) / (x_.hi - x_.lo); }
-    double sy(double y) const { return height_ - height_ * (y - y_.lo) / (y_.hi - y_.lo); }
-
-    // Markers on the frame's edges stay whole; anything further out is cut.
-    double clipMargin() const
+    // Data to frame coordinates (points from the frame's top left).
+    double sx(double x) const { return w_ * (x - x_.range.lo) / (x_.range.hi - x_.range.lo); }
+    double sy(double y) const
     {
-        double m = 0;
-        for (const Curve& c : plot_.curves) m = std::max(m, c.markerSize);
-        return m + 1;
+        if (!y_.log) return h_ - h_ * (y - y_.range.lo) / (y_.range.hi - y_.range.lo);
+        double lo = std::log10(y_.range.lo), hi = std::log10(y_.range.hi);
+        double v = y > 0 ? std::log10(y) : lo - (hi - lo);  // zero lies below the axis
+        return h_ - h_ * (v - lo) / (hi - lo);
+    }
+    double baseline() const { return y_.log ? h_ : std::clamp(sy(0), 0.0, h_); }
+    double clip() const { return MARKER_RADIUS + 1; }
+    // One mass function alone is drawn as stems; several share lines with markers.
+    bool stems() const { return f_.kind == PlotKind::Mass && f_.series.size() == 1; }
+    // Whether the points of a curve get markers.
+    bool markers(const Curve& c) const
+    {
+        if (c.points.empty()) return false;
+        if (f_.kind == PlotKind::Other) return c.diamonds && c.markerSize > 0;
+        return f_.kind == PlotKind::Mass && c.points.size() <= MARKER_LIMIT;
+    }
+
+    // Margins around the graph frame for the title, tick labels, axis labels and caption.
+    void layout()
+    {
+        double yTicks = 0;
+        for (const Tick& t : y_.ticks) yTicks = std::max(yTicks, tickLabelWidth(t));
+        double xLast = x_.ticks.empty() ? 0 : tickLabelWidth(x_.ticks.back()) / 2;
+        left_ = PAD + LABEL_FONT + 6 + yTicks + 3 + TICK_LENGTH;
+        double right = PAD + std::max(xLast, 4.0);
+        top_ = PAD + (f_.title.empty() ? TICK_FONT / 2 : TITLE_FONT + 10);
+        const Plot& first = f_.series.front().plot;
+        width_ = f_.options.widthInches.value_or(first.widthInches) * POINTS_PER_INCH;
+        height_ = f_.options.heightInches.value_or(first.heightInches) * POINTS_PER_INCH;
+        w_ = std::max(width_ - left_ - right, MIN_FRAME);
+        width_ = left_ + w_ + right;
+        captionLines_ = wrap(f_.caption, width_ - 2 * PAD, CAPTION_FONT);
+        double bottom = TICK_LENGTH + 3 + TICK_FONT + 6 + LABEL_FONT + PAD;
+        if (!captionLines_.empty()) bottom += 6 + static_cast<double>(captionLines_.size()) * CAPTION_FONT * 1.3;
+        h_ = std::max(height_ - top_ - bottom, MIN_FRAME);
+        height_ = top_ + h_ + bottom;
     }
 
     // One line of text; anchor is "start", "middle" or "end".
-    // Unless rotated, its estimated extent joins the drawn region.
-    void text(const std::string& line, double x, double y, const Font& font, const char* anchor,
-              const std::string& extra = "", bool rotated = false)
+    void text(std::ostream& out, const std::string& line, double x, double y, double size, const char* anchor,
+              const std::string& extra = "") const
     {
-        body_ << "<text x=\"" << num(x) << "\" y=\"" << num(y) << "\"" << fontAttributes(font)
-              << " text-anchor=\"" << anchor << "\"" << extra << ">" << xmlEscape(line) << "</text>\n";
-        double w = textWidth(line, font);
-        double x0 = anchor[0] == 's' ? x : anchor[0] == 'm' ? x - w / 2 : x - w;
-        if (!rotated) box_.add(x0, y - font.size, x0 + w, y + font.size * 0.3);
+        out << "<text x=\"" << num(x) << "\" y=\"" << num(y) << "\"" << fontAttributes(size) << " text-anchor=\""
+            << anchor << "\"" << extra << ">" << xmlEscape(line) << "</text>\n";
+    }
+
+    // A tick label carrying its value, with a raised exponent for a power of ten.
+    void tickLabel(std::ostream& out, const Tick& t, double x, double y, const char* anchor) const
+    {
+        out << "<text class=\"tick-label\" data-value=\"" << exact(t.value) << "\" x=\"" << num(x) << "\" y=\""
+            << num(y) << "\"" << fontAttributes(TICK_FONT) << " text-anchor=\"" << anchor << "\">"
+            << xmlEscape(t.label);
+        if (!t.exponent.empty()) {
+            out << "<tspan dy=\"-4\" font-size=\"" << num(TICK_FONT * 0.75) << "\">" << xmlEscape(t.exponent)
+                << "</tspan>";
+        }
+        out << "</text>\n";
     }
 
     // Every `stride`-th tick is labelled, so that labels do not run into each other.
-    static size_t labelStride(const std::vector<std::string>& labels, double spacing, double labelSize)
+    static size_t labelStride(double spacing, double need)
     {
-        double widest = 0;
-        Font f;
-        f.size = TICK_FONT;
-        for (const std::string& l : labels) widest = std::max(widest, textWidth(l, f));
-        double need = std::max(widest, labelSize) + 4;
         size_t stride = 1;
-        while (stride < labels.size() && spacing * static_cast<double>(stride) < need) ++stride;
+        while (stride < 100 && spacing * static_cast<double>(stride) < need) ++stride;
         return stride;
     }
 
-    void xAxis()
+    // Faint lines across the frame at the Y ticks.
+    void grid(std::ostream& out) const
     {
-        const Axis& a = plot_.x;
-        std::vector<double> ticks = tickValues(x_, a.interval);
-        std::vector<std::string> labels;
-        for (double t : ticks) labels.push_back(tickLabel(t, a.decimals));
-        double spacing = ticks.size() > 1 ? sx(ticks[1]) - sx(ticks[0]) : width_;
-        size_t stride = labelStride(labels, spacing, 0);
-        body_ << "<g id=\"x-axis\" data-min=\"" << exact(x_.lo) << "\" data-max=\"" << exact(x_.hi) << "\">\n"
-              << "<line x1=\"0\" y1=\"" << num(height_) << "\" x2=\"" << num(width_) << "\" y2=\"" << num(height_)
-              << "\" stroke=\"black\"/>\n";
-        Font tickFont;
-        tickFont.size = TICK_FONT;
-        for (size_t i = 0; i < ticks.size(); ++i) {
-            double x = sx(ticks[i]);
-            body_ << "<line class=\"tick\" x1=\"" << num(x) << "\" y1=\"" << num(height_) << "\" x2=\"" << num(x)
-                  << "\" y2=\"" << num(height_ + TICK_LENGTH) << "\" stroke=\"black\"/>\n";
-            if (i % stride == 0) text(labels[i], x, height_ + TICK_LENGTH + 3 + TICK_FONT, tickFont, "middle");
+        out << "<path id=\"grid\" fill=\"none\" stroke=\"#dddddd\" stroke-width=\"0.5\" d=\"";
+        for (const Tick& t : y_.ticks) {
+            double y = sy(t.value);
+            if (y > 0.5 && y < h_ - 0.5) out << "M0," << num(y) << "H" << num(w_);
         }
-        double labelY = height_ + TICK_LENGTH + 3 + TICK_FONT + 8 + a.font.size;
-        text(a.label, width_ / 2, labelY, a.font, "middle", " id=\"x-label\"");
-        body_ << "</g>\n";
+        out << "\"/>\n";
     }
 
-    void yAxis()
+    // Ticks below the frame, their labels (thinned when crowded) and the X label.
+    void xAxis(std::ostream& out) const
     {
-        const Axis& a = plot_.y;
-        std::vector<double> ticks = tickValues(y_, a.interval);
-        std::vector<std::string> labels;
         double widest = 0;
-        Font tickFont;
-        tickFont.size = TICK_FONT;
-        for (double t : ticks) {
-            labels.push_back(tickLabel(t, a.decimals));
-            widest = std::max(widest, textWidth(labels.back(), tickFont));
+        for (const Tick& t : x_.ticks) widest = std::max(widest, tickLabelWidth(t));
+        double spacing = x_.ticks.size() > 1 ? sx(x_.ticks[1].value) - sx(x_.ticks[0].value) : w_;
+        size_t stride = labelStride(spacing, widest + 6);
+        out << "<g id=\"x-axis\" data-min=\"" << exact(x_.range.lo) << "\" data-max=\"" << exact(x_.range.hi)
+            << "\" data-scale=\"linear\">\n";
+        for (size_t i = 0; i < x_.ticks.size(); ++i) {
+            double x = sx(x_.ticks[i].value);
+            out << "<line class=\"tick\" x1=\"" << num(x) << "\" y1=\"" << num(h_) << "\" x2=\"" << num(x)
+                << "\" y2=\"" << num(h_ + TICK_LENGTH) << "\" stroke=\"black\" stroke-width=\"0.8\"/>\n";
+            if (i % stride == 0) tickLabel(out, x_.ticks[i], x, h_ + TICK_LENGTH + 3 + TICK_FONT * 0.8, "middle");
         }
-        double spacing = ticks.size() > 1 ? sy(ticks[0]) - sy(ticks[1]) : height_;
-        size_t stride = labelStride({}, spacing, TICK_FONT);
-        body_ << "<g id=\"y-axis\" data-min=\"" << exact(y_.lo) << "\" data-max=\"" << exact(y_.hi) << "\">\n"
-              << "<line x1=\"0\" y1=\"0\" x2=\"0\" y2=\"" << num(height_) << "\" stroke=\"black\"/>\n";
-        for (size_t i = 0; i < ticks.size(); ++i) {
-            double y = sy(ticks[i]);
-            body_ << "<line class=\"tick\" x1=\"" << num(-TICK_LENGTH) << "\" y1=\"" << num(y) << "\" x2=\"0\" y2=\""
-                  << num(y) << "\" stroke=\"black\"/>\n";
-            if (i % stride == 0) text(labels[i], -TICK_LENGTH - 3, y + TICK_FONT * 0.35, tickFont, "end");
-        }
-        double labelX = -TICK_LENGTH - 3 - widest - 8;
-        std::string rotate = " id=\"y-label\" transform=\"rotate(-90 " + num(labelX) + " " + num(height_ / 2) + ")\"";
-        text(a.label, labelX, height_ / 2, a.font, "middle", rotate, true);
-        double w = textWidth(a.label, a.font);
-        box_.add(labelX - a.font.size, height_ / 2 - w / 2, labelX + a.font.size * 0.3, height_ / 2 + w / 2);
-        body_ << "</g>\n";
+        text(out, f_.xLabel, w_ / 2, h_ + TICK_LENGTH + 3 + TICK_FONT + 6 + LABEL_FONT * 0.8, LABEL_FONT, "middle",
+             " id=\"x-label\"");
+        out << "</g>\n";
     }
 
-    void title()
+    // Ticks left of the frame, their labels and the Y label turned upright.
+    void yAxis(std::ostream& out) const
     {
-        const Font& f = plot_.graphFont;
-        text(plot_.title, width_ / 2, -f.size * 0.8, f, "middle", " id=\"graph-title\"");
-    }
-
-    void texts()
-    {
-        for (size_t i = 0; i < plot_.texts.size(); ++i) {
-            const TextBlock& b = plot_.texts[i];
-            double x = b.at ? std::clamp(sx(b.at->x), -FAR / 2, FAR / 2) : 0;
-            double y = b.at ? std::clamp(sy(b.at->y), -FAR / 2, FAR / 2) : -3 * plot_.graphFont.size;
-            body_ << "<g class=\"text-block\" id=\"text-" << i + 1 << "\">\n";
-            for (size_t k = 0; k < b.lines.size(); ++k) {
-                text(b.lines[k], x, y + static_cast<double>(k) * b.font.size * 1.2, b.font, "start");
-            }
-            body_ << "</g>\n";
+        double widest = 0;
+        for (const Tick& t : y_.ticks) widest = std::max(widest, tickLabelWidth(t));
+        double spacing = y_.ticks.size() > 1 ? sy(y_.ticks[0].value) - sy(y_.ticks[1].value) : h_;
+        size_t stride = labelStride(spacing, TICK_FONT + 2);
+        out << "<g id=\"y-axis\" data-min=\"" << exact(y_.range.lo) << "\" data-max=\"" << exact(y_.range.hi)
+            << "\" data-scale=\"" << (y_.log ? "log" : "linear") << "\">\n";
+        for (size_t i = 0; i < y_.ticks.size(); ++i) {
+            double y = sy(y_.ticks[i].value);
+            out << "<line class=\"tick\" x1=\"" << num(-TICK_LENGTH) << "\" y1=\"" << num(y) << "\" x2=\"0\" y2=\""
+                << num(y) << "\" stroke=\"black\" stroke-width=\"0.8\"/>\n";
+            if (i % stride == 0) tickLabel(out, y_.ticks[i], -TICK_LENGTH - 3, y + TICK_FONT * 0.35, "end");
         }
+        double labelX = -TICK_LENGTH - 3 - widest - 6;
+        std::string rotate = " id=\"y-label\" transform=\"rotate(-90 " + num(labelX) + " " + num(h_ / 2) + ")\"";
+        text(out, f_.yLabel, labelX, h_ / 2, LABEL_FONT, "middle", rotate);
+        out << "</g>\n";
     }
 
-    void curve(const Curve& c, size_t number)
+    // The colour of series i and, when there are several, its dash pattern.
+    std::string strokeOf(size_t i) const
     {
-        std::vector<Point> vertices;
+        std::string s = std::string(" stroke=\"") + COLOURS[i % 7] + "\"";
+        const char* dash = DASHES[i % 4];
+        if (f_.series.size() > 1 && *dash) s += std::string(" stroke-dasharray=\"") + dash + "\"";
+        return s;
+    }
+
+    // Series i as its kind is drawn, cut at the frame.
+    void series(std::ostream& out, size_t i) const
+    {
+        const Series& s = f_.series[i];
+        const char* kind = f_.kind == PlotKind::Other ? "curve" : stems() ? "stems" : f_.kind == PlotKind::Mass ? "line" : "steps";
+        out << "<g id=\"series-" << i + 1 << "\" class=\"" << kind << "\" data-label=\"" << xmlEscape(s.label)
+            << "\" clip-path=\"url(#plot-area)\">\n";
+        for (const Curve& c : s.plot.curves) {
+            if (f_.kind == PlotKind::Other) fileCurve(out, c);
+            else if (stems() && !c.points.empty()) stemLines(out, c);
+            else if (f_.kind == PlotKind::Mass) polyline(out, joined(c), strokeOf(i), "line");
+            else polyline(out, steps(c), strokeOf(i), "steps");
+            if (markers(c)) dots(out, c, f_.kind == PlotKind::Other ? grayColour(c.gray) : COLOURS[i % 7], i);
+        }
+        out << "</g>\n";
+    }
+
+    // A vertical line from the base to each probability, as wide as the points' spacing allows.
+    void stemLines(std::ostream& out, const Curve& c) const
+    {
+        double gap = w_;
+        for (size_t k = 1; k < c.points.size(); ++k) {
+            double d = std::fabs(sx(c.points[k].x) - sx(c.points[k - 1].x));
+            if (d > 0) gap = std::min(gap, d);
+        }
+        double width = std::clamp(gap * 0.6, 0.5, 1.5);
+        out << "<path class=\"stems\" fill=\"none\" stroke=\"" << COLOURS[0] << "\" stroke-width=\"" << num(width)
+            << "\" d=\"";
+        for (const Point& p : c.points) {
+            if (y_.log && !(p.y > 0)) continue;
+            out << "M" << num(sx(p.x)) << "," << num(baseline()) << "V" << num(sy(p.y));
+        }
+        out << "\"/>\n";
+    }
+
+    // The points of a curve in frame coordinates, joined in order.
+    std::vector<Point> joined(const Curve& c) const
+    {
+        std::vector<Point> v;
+        for (const Point& p : c.points) v.push_back({sx(p.x), sy(p.y)});
+        return v;
+    }
+
+    // The staircase of a distribution: from the left edge at the value it has
+    // before the first point (0, or 1 for the complement), up or down at each point.
+    std::vector<Point> steps(const Curve& c) const
+    {
+        std::vector<Point> v;
+        if (c.points.empty()) return v;
+        double before = f_.kind == PlotKind::Complementary ? 1 : 0;
+        v.push_back({0, sy(before)});
+        for (size_t k = 0; k < c.points.size(); ++k) {
+            double x = sx(c.points[k].x), y = c.points[k].y;
+            if (y_.log && f_.kind == PlotKind::Complementary && y <= ROUNDING_FLOOR) y = 0;
+            v.push_back({x, v.back().y});
+            v.push_back({x, sy(y)});
+        }
+        v.push_back({w_, v.back().y});
+        return v;
+    }
+
+    // One line through the vertices.
+    void polyline(std::ostream& out, const std::vector<Point>& v, const std::string& stroke, const char* cls) const
+    {
+        if (v.empty()) return;
+        out << "<polyline class=\"" << cls << "\" fill=\"none\"" << stroke << " stroke-width=\"1.2\" points=\"";
+        for (size_t k = 0; k < v.size(); ++k) {
+            out << (k ? " " : "") << num(std::clamp(v[k].x, -FAR, FAR)) << ","
+                << num(std::clamp(v[k].y, -h_ - 10, 2 * h_ + 10));
+        }
+        out << "\"/>\n";
+    }
+
+    // A curve of a graph of no known kind, drawn as the file says.
+    void fileCurve(std::ostream& out, const Curve& c) const
+    {
+        if (c.line == LineType::None) return;
+        std::vector<Point> v;
         for (size_t k = 0; k < c.points.size(); ++k) {
             const Point& p = c.points[k];
-            vertices.push_back({sx(p.x), sy(p.y)});
+            v.push_back({sx(p.x), sy(p.y)});
             if (c.interpolation != Interpolation::YHistogram) continue;
-            double nextX = k + 1 < c.points.size() ? sx(c.points[k + 1].x) : width_;
-            vertices.push_back({std::max(nextX, sx(p.x)), sy(p.y)});
+            double nextX = k + 1 < c.points.size() ? sx(c.points[k + 1].x) : w_;
+            v.push_back({std::max(nextX, sx(p.x)), sy(p.y)});
         }
-        std::string colour = grayColour(c.gray);
-        body_ << "<g id=\"curve-" << number << "\" clip-path=\"url(#plot-area)\">\n";
-        if (c.line != LineType::None && !vertices.empty()) {
-            body_ << "<polyline class=\"curve\" fill=\"none\" stroke=\"black\" stroke-width=\"1\"";
-            if (c.line == LineType::Dashed) body_ << " stroke-dasharray=\"6 3\"";
-            if (c.line == LineType::Dotted) body_ << " stroke-dasharray=\"1 2\"";
-            body_ << " points=\"";
-            for (size_t k = 0; k < vertices.size(); ++k) {
-                body_ << (k ? " " : "") << num(vertices[k].x) << "," << num(vertices[k].y);
-            }
-            body_ << "\"/>\n";
-        }
-        if (c.diamonds && c.markerSize > 0 && !c.points.empty()) {
-            std::string s = num(c.markerSize);
-            body_ << "<path class=\"markers\" fill=\"" << colour << "\" stroke=\"black\" stroke-width=\"0.6\" d=\"";
-            for (const Point& p : c.points) {
-                body_ << "M" << num(sx(p.x)) << "," << num(sy(p.y) - c.markerSize) << "l" << s << "," << s << " -"
-                      << s << "," << s << " -" << s << ",-" << s << "z";
-            }
-            body_ << "\"/>\n";
-        }
-        body_ << "</g>\n";
+        std::string stroke = " stroke=\"black\"";
+        if (c.line == LineType::Dashed) stroke += " stroke-dasharray=\"6 3\"";
+        if (c.line == LineType::Dotted) stroke += " stroke-dasharray=\"1 2\"";
+        polyline(out, v, stroke, "curve");
     }
 
-    const Plot& plot_;
-    double width_;
-    double height_;
-    Range x_;
-    Range y_;
-    Box box_;
-    std::ostringstream body_;
+    // A marker of the series' shape (circle, square, diamond, triangle in turn) at (x, y).
+    static std::string marker(size_t shape, double x, double y, double r)
+    {
+        std::string R = num(r), D = num(2 * r);
+        switch (shape % 4) {
+        case 1: return "M" + num(x - r) + "," + num(y - r) + "h" + D + "v" + D + "h-" + D + "z";
+        case 2: return "M" + num(x) + "," + num(y - r) + "l" + R + "," + R + " -" + R + "," + R + " -" + R + ",-" + R + "z";
+        case 3: return "M" + num(x) + "," + num(y - r) + "l" + R + "," + D + "h-" + D + "z";
+        default: return "M" + num(x - r) + "," + num(y) + "a" + R + "," + R + " 0 1,0 " + D + ",0a" + R + "," + R +
+                        " 0 1,0 -" + D + ",0z";
+        }
+    }
+
+    // A marker on each point that the Y axis can show.
+    void dots(std::ostream& out, const Curve& c, const std::string& colour, size_t shape) const
+    {
+        bool fileDiamonds = f_.kind == PlotKind::Other;
+        double r = fileDiamonds ? c.markerSize : MARKER_RADIUS;
+        out << "<path class=\"markers\" fill=\"" << colour << "\" stroke=\"" << (fileDiamonds ? "black" : "none")
+            << "\" stroke-width=\"0.6\" d=\"";
+        for (const Point& p : c.points) {
+            if (y_.log && !(p.y > 0)) continue;
+            out << marker(fileDiamonds ? 2 : shape, sx(p.x), sy(p.y), r);
+        }
+        out << "\"/>\n";
+    }
+
+    // Every line drawn for the series, in frame coordinates.
+    std::vector<std::pair<Point, Point>> segments() const
+    {
+        std::vector<std::pair<Point, Point>> all;
+        for (const Series& s : f_.series) {
+            for (const Curve& c : s.plot.curves) {
+                if (stems()) {
+                    for (const Point& p : c.points) all.push_back({{sx(p.x), baseline()}, {sx(p.x), sy(p.y)}});
+                    continue;
+                }
+                std::vector<Point> v = f_.kind == PlotKind::Mass || f_.kind == PlotKind::Other ? joined(c) : steps(c);
+                for (size_t k = 1; k < v.size(); ++k) all.push_back({v[k - 1], v[k]});
+                if (v.size() == 1) all.push_back({v[0], v[0]});
+            }
+        }
+        return all;
+    }
+
+    // How much of the drawing a box would hide: points along every line that fall inside it.
+    static size_t covered(const std::vector<std::pair<Point, Point>>& lines, double x0, double y0, double x1, double y1)
+    {
+        size_t n = 0;
+        for (const auto& [a, b] : lines) {
+            for (int k = 0; k <= 16; ++k) {
+                double t = k / 16.0, x = a.x + (b.x - a.x) * t, y = a.y + (b.y - a.y) * t;
+                if (x >= x0 && x <= x1 && y >= y0 && y <= y1) ++n;
+            }
+        }
+        return n;
+    }
+
+    // Each series' line and name in a box, in the corner of the frame where it hides
+    // least of the curves (top right when several hide nothing).
+    void legend(std::ostream& out) const
+    {
+        if (f_.series.size() < 2) return;
+        double widest = 0;
+        for (const Series& s : f_.series) widest = std::max(widest, textWidth(s.label, LEGEND_FONT));
+        double row = LEGEND_FONT * 1.4;
+        double bw = 6 + 24 + 5 + widest + 6, bh = row * static_cast<double>(f_.series.size()) + 6;
+        std::vector<std::pair<Point, Point>> lines = segments();
+        const Point corners[] = {{w_ - bw - 6, 6}, {w_ - bw - 6, h_ - bh - 6}, {6, 6}, {6, h_ - bh - 6}};
+        Point best = corners[0];
+        size_t least = SIZE_MAX;
+        for (const Point& c : corners) {
+            size_t n = covered(lines, c.x - 2, c.y - 2, c.x + bw + 2, c.y + bh + 2);
+            if (n < least) least = n, best = c;
+        }
+        double x0 = best.x, y0 = best.y;
+        out << "<g id=\"legend\">\n<rect x=\"" << num(x0) << "\" y=\"" << num(y0) << "\" width=\"" << num(bw)
+            << "\" height=\"" << num(bh) << "\" fill=\"white\" fill-opacity=\"0.9\" stroke=\"#999999\" stroke-width=\"0.5\"/>\n";
+        for (size_t i = 0; i < f_.series.size(); ++i) {
+            double y = y0 + 3 + row * (static_cast<double>(i) + 0.5);
+            out << "<g class=\"legend-entry\">\n<line x1=\"" << num(x0 + 6) << "\" y1=\"" << num(y) << "\" x2=\""
+                << num(x0 + 30) << "\" y2=\"" << num(y) << "\"" << strokeOf(i) << " stroke-width=\"1.2\"/>\n";
+            if (f_.kind == PlotKind::Mass) {
+                out << "<path fill=\"" << COLOURS[i % 7] << "\" d=\"" << marker(i, x0 + 18, y, MARKER_RADIUS) << "\"/>\n";
+            }
+            text(out, f_.series[i].label, x0 + 35, y + LEGEND_FONT * 0.35, LEGEND_FONT, "start");
+            out << "</g>\n";
+        }
+        out << "</g>\n";
+    }
+
+    // The files' names and statistics in small grey type under the graph.
+    void caption(std::ostream& out) const
+    {
+        if (captionLines_.empty()) return;
+        out << "<g id=\"caption\" fill=\"#444444\">\n";
+        double y = top_ + h_ + TICK_LENGTH + 3 + TICK_FONT + 6 + LABEL_FONT + 6 + CAPTION_FONT;
+        for (const std::string& line : captionLines_) {
+            text(out, line, PAD, y, CAPTION_FONT, "start");
+            y += CAPTION_FONT * 1.3;
+        }
+        out << "</g>\n";
+    }
+
+    const Figure& f_;
+    AxisPlan x_;
+    AxisPlan y_;
+    double width_ = 0, height_ = 0;  // the picture
+    double left_ = 0, top_ = 0;      // where the frame starts
+    double w_ = 0, h_ = 0;           // the frame
+    std::vector<std::string> captionLines_;
 };
 
 }  // namespace
 
-// Writes the plot as a standalone SVG document.
-void writeSvg(const Plot& plot, std::ostream& out)
+// Writes the figure as a standalone SVG document.
+PictureSize writeSvg(const Figure& figure, std::ostream& out)
 {
-    SvgPlot(plot).write(out);
+    return SvgFigure(figure).write(out);
 }

@@ -1,15 +1,22 @@
-// Drawing a plot description as an SVG document.
+// Drawing a figure as an SVG document.
 #ifndef SPLOT2SVG_SVGWRITER_H
 #define SPLOT2SVG_SVGWRITER_H
 
 #include <ostream>
 
-#include "splot2svg/Plot.h"
+#include "splot2svg/Figure.h"
 
-// Writes the plot as a standalone SVG document: the graph frame at the plot's
-// size in inches, the title above it, the text blocks at their data positions,
-// each curve as one polyline (a step per point for "yhistogram") with its diamond
-// markers, and both axes with ticks and labels. The canvas grows to hold it all.
-void writeSvg(const Plot& plot, std::ostream& out);
+struct PictureSize {
+    double widthPoints = 0;
+    double heightPoints = 0;
+};
+
+// Writes the figure as a standalone SVG document of the options' size (the
+// first plot's size when none is given; larger when the graph would otherwise be
+// under an inch): the title, the graph frame with both axes, round ticks and
+// labels, each series (stems for the probability of each value, a step curve for
+// a distribution, the file's own curve for other graphs), the legend when there
+// are several series, and the caption. Returns the picture's size.
+PictureSize writeSvg(const Figure& figure, std::ostream& out);
 
 #endif

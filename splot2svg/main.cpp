@@ -1,38 +1,39 @@
-// splot2svg: draws the solver's ".splot" plot files as SVG pictures.
-#include <cstring>
+// splot2svg: draws the solver's ".splot" plot files as SVG and PNG pictures.
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "splot2svg/Convert.h"
+#include "splot2svg/Options.h"
 
-namespace {
+#ifdef VELMAR_SANITIZE_BUILD
+// The font library behind the PNG renderer keeps its font caches until the
+// process ends; the leak checker is told they are not ours to free.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libfontconfig.so\nleak:libpango\n";
+}
+extern "C" const char* __lsan_default_options()
+{
+    return "print_suppressions=0";
+}
+#endif
 
-const char USAGE[] =
-    "usage: splot2svg [-] FILE.splot...\n"
-    "Writes FILE.svg beside each FILE.splot; with -, writes the SVG to standard output.\n";
-
-}  // namespace
-
-// Converts every file named; status 1 when any of them failed.
+// Draws the files named; status 1 when any of them failed.
 int main(int argc, char** argv)
 {
-    bool toStdout = false;
-    bool optionsDone = false;
-    std::vector<std::string> files;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (optionsDone || a.empty() || a[0] != '-') files.push_back(a);
-        else if (a == "-") toStdout = true;
-        else if (a == "--") optionsDone = true;
-        else if (a == "-h" || a == "--help") return std::cout << USAGE, 0;
-        else return std::cerr << "splot2svg: unknown option " << a << "\n" << USAGE, 1;
+    CommandLine c = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
+    switch (c.action) {
+    case CommandLine::Action::Help: return std::cout << USAGE, 0;
+    case CommandLine::Action::Version: return std::cout << versionText(), 0;
+    case CommandLine::Action::Fail:
+        if (!c.error.empty()) std::cerr << "splot2svg: " << c.error << "\n";
+        return std::cerr << USAGE, 1;
+    case CommandLine::Action::Draw: break;
     }
-    if (files.empty()) return std::cerr << USAGE, 1;
-    int status = 0;
-    for (const std::string& f : files) {
-        if (convertSplotFile(f, toStdout ? &std::cout : nullptr, std::cerr) != 0) status = 1;
-    }
+    int status = c.output.empty() ? convertEach(c.files, c.draw, c.png, c.toStdout ? &std::cout : nullptr, std::cerr)
+                                  : drawTogether(c.files, c.output, c.draw, std::cerr);
     std::cout.flush();
+    if (!std::cout) return std::cerr << "splot2svg: cannot write to standard output\n", 1;
     return status;
 }

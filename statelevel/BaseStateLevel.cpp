@@ -1,6 +1,8 @@
 // Storage of the PV type table shared by every state level.
 #include "statelevel/BaseStateLevel.h"
 
+#include <cstdio>
+
 // Releases every PV's time-point arrays; the vectors release themselves.
 BaseStateLevel::~BaseStateLevel()
 {
@@ -36,4 +38,12 @@ void BaseStateLevel::setTimePoints(int pv, int count, double* start, double* sto
     num_times[pv] = count;
     start_times[pv] = start;
     stop_times[pv] = stop;
+}
+
+// Writes one warning line about the input to standard error and keeps it for the report.
+void BaseStateLevel::inputWarning(const std::string& line)
+{
+    fprintf(stderr, "%s\n", line.c_str());
+    fflush(stderr);
+    input_warnings.push_back(line);
 }

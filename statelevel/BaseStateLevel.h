@@ -4,7 +4,10 @@
 #define VELMAR_BASESTATELEVEL_H
 
 #include <fstream>
+#include <string>
 #include <vector>
+
+#include "framework/FileNames.h"
 
 // Kind selector of the PV evaluation: 3 is steady state, 4 selects every PV.
 typedef int RewardType;
@@ -123,6 +126,9 @@ public:
     virtual int getInitialState() = 0;
     virtual int getNumberOfPVs() = 0;
     virtual char* getPVName(int pv) = 0;
+    // The files the state space was read from, for the report; empty when the
+    // report names them otherwise (the flat files).
+    virtual std::string getFilesRead() { return std::string(); }
 
     virtual void getAllEdges(EdgeBaseContainer* c) = 0;
     virtual void allocateAllEdgesContainer(EdgeBaseContainer*& c) = 0;
@@ -158,6 +164,9 @@ public:
     virtual void allocatePVIterator(PVBaseIterator*& it) = 0;
     virtual void deallocatePVIterator(PVBaseIterator* it) = 0;
 
+    // The files the state level was read from; no output may overwrite them.
+    virtual std::vector<NamedFile> inputFiles() { return {}; }
+
     // Builds the program's state level from -G and -E, or returns null.
     static BaseStateLevel* createStateLevelObject(int argc, char** argv);
 
@@ -173,6 +182,15 @@ public:
     std::vector<int> num_times;
     std::vector<double*> start_times;
     std::vector<double*> stop_times;
+
+    // Writes one warning line about the input to standard error and keeps it
+    // for the report, so that results built on incomplete input say so.
+    void inputWarning(const std::string& line);
+    // Warning lines kept for the report, without line ends.
+    std::vector<std::string> input_warnings;
+    // Why reading the PV type file stopped early (empty when it did not): the
+    // PVs it gave no type are not evaluated, and the report names them.
+    std::string pvtype_failure;
 };
 
 #endif

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "framework/InputError.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 
 static double secondsSince(std::chrono::steady_clock::time_point t0)
@@ -17,22 +18,16 @@ static double secondsSince(std::chrono::steady_clock::time_point t0)
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-int main(int argc, char** argv)
+// Times the phases on the state level, which loaded in `load` seconds.
+static int measure(FlatStateLevel& level, double load, int argc, char** argv)
 {
-    if (argc < 2 || argc > 3) {
-        fprintf(stderr, "usage: flatload B [load]\n");
-        return 1;
-    }
-    auto t0 = std::chrono::steady_clock::now();
-    FlatStateLevel level(argv[1]);
-    double load = secondsSince(t0);
     long entries = 0;
     for (int m = 0; m < level.getNumberOfStates(); ++m) entries += level.major_size[m];
     printf("states %d entries %ld pvs %d\n", level.getNumberOfStates(), entries,
            level.getNumberOfPVs());
     printf("construction %.3f s\n", load);
     if (argc == 3 && std::strcmp(argv[2], "load") == 0) return 0;
-    t0 = std::chrono::steady_clock::now();
+    auto t0 = std::chrono::steady_clock::now();
     BaseStateLevel::EdgeBaseContainer* c;
     BaseStateLevel::EdgeBaseIterator* it;
     level.allocateAllEdgesContainer(c);
@@ -47,4 +42,20 @@ int main(int argc, char** argv)
     printf("switch to columns and all-edges walk %.3f s (%ld edges, rate sum %.6g)\n",
            secondsSince(t0), walked, total);
     return 0;
+}
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "usage: flatload B [load]\n");
+        return 1;
+    }
+    try {
+        auto t0 = std::chrono::steady_clock::now();
+        FlatStateLevel level(argv[1]);
+        return measure(level, secondsSince(t0), argc, argv);
+    } catch (const InputError& e) {
+        e.report();
+        return 1;
+    }
 }

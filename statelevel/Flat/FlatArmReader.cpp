@@ -6,34 +6,32 @@
 
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
-#include "statelevel/Flat/flat_file_exit.h"
+#include "framework/InputError.h"
+#include "framework/InputFiles.h"
 
-// Ends the run: the .arm file does not have the expected shape.
+// Refuses the .arm file: it does not have the expected shape.
 [[noreturn]] static void armCorrupt()
 {
-    fprintf(stderr, "Error reading state space file (.arm file) possibly due to corruption.\n");
-    fflush(stderr);
-    flat_file_exit(1);
+    throw InputError("Error reading state space file (.arm file) possibly due to corruption.\n",
+                     InputError::STANDARD_ERROR);
 }
 
 void FlatStateLevel::readArmFile()
 {
     std::string name = base_name + ".arm";
+    require_regular_file(name);
     FlatTokenReader in;
-    if (!in.open(name.c_str())) {
-        printf("Error reading file %s.\n", name.c_str());
-        fflush(stdout);
-        flat_file_exit(1);
-    }
+    if (!in.open(name.c_str()))
+        throw InputError("Error reading file " + name + ".\n", InputError::STANDARD_OUTPUT);
     int initial = 0;
     if (!in.readInt(initial) || !in.readInt(num_states)) armCorrupt();
     initial_state = initial - 1;
-    if (num_states == 1) {
-        fprintf(stderr, "Corrupt state space file or state space has only one state.\n");
-        fflush(stderr);
-        flat_file_exit(1);
-    }
+    if (num_states == 1)
+        throw InputError("Corrupt state space file or state space has only one state.\n",
+                         InputError::STANDARD_ERROR);
     if (num_states <= 0) armCorrupt();
+    // the initial state decides the long run of a chain with several closed classes
+    if (initial < 1 || initial > num_states) armCorrupt();
     // every row record takes at least four bytes ("i 0" and a blank): a file
     // too short for N rows is refused before anything of size N is allocated
     long long left = in.bytesLeft();
@@ -54,11 +52,9 @@ void FlatStateLevel::readArmRows(FlatTokenReader& in)
     for (int i = 1; i <= n; ++i) {
         int number = 0;
         if (!in.readInt(number)) armCorrupt();
-        if (number != i) {
-            printf("There is a missing row in the matrix.\n");
-            fflush(stdout);
-            flat_file_exit(1);
-        }
+        if (number != i)
+            throw InputError("There is a missing row in the matrix.\n",
+                             InputError::STANDARD_OUTPUT);
         int count = 0;
         for (;;) {
             int j = 0;

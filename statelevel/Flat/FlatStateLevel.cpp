@@ -1,19 +1,20 @@
 // Construction and destruction of the flat state level.
 #include "statelevel/Flat/FlatStateLevel.h"
-#include "statelevel/Flat/flat_file_exit.h"
+#include "framework/InputError.h"
+#include "framework/InputFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
 
 FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
 {
+    require_regular_file(base_name + ".det");  // a pipe would block the open
     FILE* det = fopen((base_name + ".det").c_str(), "r");
     if (det != nullptr) {
         fclose(det);
-        printf("Cannot use this solver since deterministic activities exist\n");
-        printf("in the model. Only deterministic steady state solver can be used.\n");
-        fflush(stdout);
-        flat_file_exit(1);
+        throw InputError("Cannot use this solver since deterministic activities exist\n"
+                         "in the model. Only deterministic steady state solver can be used.\n",
+                         InputError::STANDARD_OUTPUT);
     }
     try {
         readArmFile();
@@ -27,13 +28,19 @@ FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
     }
 }
 
-// Releases every per-major array pair and the arrays that hold them.
+std::vector<NamedFile> FlatStateLevel::inputFiles()
+{
+    return {{base_name + ".arm", "state-space file"},
+            {base_name + ".var", "PV value file"},
+            {base_name + ".pvtype", "PV type file"}};
+}
+
+// Releases every per-major array pair and the arrays that hold them; also
+// after a load that ran out of memory between sizing the two arrays.
 void FlatStateLevel::releaseMajorStorage()
 {
-    for (size_t m = 0; m < minor_index.size(); ++m) {
-        delete[] minor_index[m];
-        delete[] rates[m];
-    }
+    for (int* m : minor_index) delete[] m;
+    for (double* r : rates) delete[] r;
     std::vector<int>().swap(major_size);
     std::vector<int*>().swap(minor_index);
     std::vector<double*>().swap(rates);

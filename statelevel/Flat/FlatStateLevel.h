@@ -218,9 +218,11 @@ public:
         void operator()(int state, PVBuffer& buf) override;
     };
 
-    // Loads B.arm, B.var and B.pvtype, or ends the process.
+    // Loads B.arm, B.var and B.pvtype; throws InputError for a file it cannot use.
     explicit FlatStateLevel(const char* base);
     ~FlatStateLevel() override;
+
+    std::vector<NamedFile> inputFiles() override;
 
     int getNumberOfStates() override { return num_states; }
     int getInitialState() override { return initial_state; }
@@ -293,7 +295,7 @@ private:
     void readArmFile();
     void readArmRows(FlatTokenReader& in);
     void readVarFile();
-    void readVarRecords(FlatTokenReader& in, const std::string& first);
+    int readVarRecords(FlatTokenReader& in, const std::string& first);
     void switch_orientation(TOrientation new_orientation);
     void rowsToColumns();
     void columnsToRows();

@@ -2,21 +2,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_set>
 
+#include "framework/InputError.h"
+#include "framework/InputFiles.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
-#include "statelevel/Flat/flat_file_exit.h"
 
 // Longest PV name: names become parts of plot file names.
 static const size_t MAX_PV_NAME = 103;
 
-// Ends the run: the .var file does not have the expected shape.
+// Refuses the .var file: it does not have the expected shape.
 [[noreturn]] static void varCorrupt()
 {
-    fprintf(stderr,
-            "Error reading performance variable file (.var file) possibly due to corruption.\n");
-    fflush(stderr);
-    flat_file_exit(1);
+    throw InputError(
+        "Error reading performance variable file (.var file) possibly due to corruption.\n",
+        InputError::STANDARD_ERROR);
 }
 
 static bool startsWithLetter(const std::string& w)
@@ -29,48 +30,60 @@ static bool startsWithLetter(const std::string& w)
 static void checkPVName(const std::string& w)
 {
     if (w.size() <= MAX_PV_NAME && w.find_first_of("/\\") == std::string::npos) return;
-    fprintf(stderr,
-            "Error reading performance variable file (.var file): the PV name %s holds a "
-            "path separator or is longer than %zu characters.\n",
-            w.c_str(), MAX_PV_NAME);
-    fflush(stderr);
-    flat_file_exit(1);
+    throw InputError("Error reading performance variable file (.var file): the PV name " + w +
+                         " holds a path separator or is longer than " +
+                         std::to_string(MAX_PV_NAME) + " characters.\n",
+                     InputError::STANDARD_ERROR);
+}
+
+// Refuses a second PV of the same name: its plot files would replace the first one's.
+static void checkPVNameIsNew(std::unordered_set<std::string>& seen, const std::string& w)
+{
+    if (seen.insert(w).second) return;
+    throw InputError("Error reading performance variable file (.var file): the PV name " + w +
+                         " appears more than once.\n",
+                     InputError::STANDARD_ERROR);
 }
 
 void FlatStateLevel::readVarFile()
 {
     std::string name = base_name + ".var";
     num_pvs = 0;
+    require_regular_file(name);
     FlatTokenReader in;
     if (!in.open(name.c_str())) {
-        fprintf(stderr, "Warning: cannot open %s; the state space has no PV values.\n",
-                name.c_str());
-        fflush(stderr);
+        inputWarning("Warning: cannot open " + name + "; the state space has no PV values.");
         return;
     }
     std::string word;
+    std::unordered_set<std::string> seen;
     bool more = in.readWord(word);
     while (more && startsWithLetter(word)) {
         checkPVName(word);
+        checkPVNameIsNew(seen, word);
         pv_names.push_back(word);
         ++num_pvs;
         more = in.readWord(word);
     }
     pv_values.assign(num_pvs, std::vector<PVPair>(num_states, PVPair{0.0, 0.0}));
     if (!more) {
-        fprintf(stderr, "Warning: %s holds no state records; every PV value is 0.\n",
-                name.c_str());
-        fflush(stderr);
+        inputWarning("Warning: " + name + " holds no state records; every PV value is 0.");
         return;
     }
-    readVarRecords(in, word);
+    int missing = readVarRecords(in, word);
+    if (missing > 0 && num_pvs > 0)
+        inputWarning("Warning: " + name + " has no record for " + std::to_string(missing) +
+                     " of the " + std::to_string(num_states) +
+                     " states; their PV values are 0.");
 }
 
 // Reads the records "s a b ..." in any state order; a later record of a
 // state overwrites an earlier one. The file's first number of a pair is
-// the pair's second value.
-void FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& first)
+// the pair's second value. Returns the number of states without a record.
+int FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& first)
 {
+    std::vector<bool> recorded(num_states, false);
+    int missing = num_states;
     unsigned long s = 0;
     if (sscanf(first.c_str(), "%lu", &s) != 1) varCorrupt();
     for (;;) {
@@ -79,7 +92,11 @@ void FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& firs
             PVPair& pair = pv_values[p][s - 1];
             if (!in.readDouble(pair.second) || !in.readDouble(pair.first)) varCorrupt();
         }
-        if (in.atEnd()) return;
+        if (!recorded[s - 1]) {
+            recorded[s - 1] = true;
+            --missing;
+        }
+        if (in.atEnd()) return missing;
         int next = 0;
         if (!in.readInt(next) || next < 1) varCorrupt();
         s = (unsigned long)next;

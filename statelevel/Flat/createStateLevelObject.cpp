@@ -1,19 +1,34 @@
-// The state-level factory: the base name is the -G path followed by the -E name.
+// The state-level factory: the base name is the -G path followed by the -E
+// name; -F names the format, which is otherwise found from the files present.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
+#include "framework/FileNames.h"
 #include "framework/velmar_getopt.h"
-#include "statelevel/Flat/FlatStateLevel.h"
+#include "statelevel/StateSpaceFormat.h"
 
 BaseStateLevel* BaseStateLevel::createStateLevelObject(int argc, char** argv)
 {
-    std::string path, experiment;
-    velmar_parse(argc, argv, "G:E:", [&](int c, const char* value) {
-        if (c == 'G') path = value;
+    std::string path, experiment, formatName;
+    bool formatGiven = false;
+    velmar_parse(argc, argv, "G:E:F:", [&](int c, const char* value) {
+        if (c == 'G') path = directory_value(value);
         else if (c == 'E') experiment = value;
+        else if (c == 'F') {
+            formatName = value;
+            formatGiven = true;
+        }
     });
+    StateSpaceFormat format = StateSpaceFormat::Flat;
+    if (formatGiven && !state_space_format_named(formatName, format)) {
+        fprintf(stderr, "Unknown state space format \"%s\" after -F: give flat, prism or drn.\n",
+                formatName.c_str());
+        exit(1);
+    }
     std::string base = path + experiment;
-    if (!base.empty()) return new FlatStateLevel(base.c_str());
+    if (!base.empty())
+        return make_state_level(base, formatGiven ? format : state_space_format_found(base));
     printf("ERROR: no FlatStateLevel file provided.\n");
     fflush(stdout);
     return nullptr;

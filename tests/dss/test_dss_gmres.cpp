@@ -112,19 +112,27 @@ TEST(DssGmres, StalledRefinementOfATandemIsCarriedToTheDenseAnswer)
     EXPECT_NE(debug.find(r.substr(at, end + 1 - at) + "Finished iterative refinement.\n"), std::string::npos);
 }
 
-TEST(DssGmres, ChainWithSeveralClosedClassesIsAFailureNamedAsSuch)
+TEST(DssGmres, ChainWithSeveralClosedClassesEndsInTheClassesItsInitialStateReaches)
 {
-    // two absorbing states and a closed pair: every mixture of their vectors is stationary
-    Edges singular = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 0.5}, {3, 4, 1.0}};
-    DssRun run(6, singular);
-    testing::internal::CaptureStderr();
-    run.solver->solve();
-    std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(err, "Error: the chain has 3 closed classes, so its long-run distribution depends on the "
-                   "initial state; the results above are not valid.\n");
-    EXPECT_NE(run.report().find(err), std::string::npos);
-    EXPECT_TRUE(run.solver->solutionFailed());
-    EXPECT_EQ(run.solver->record.attempts.size(), 1u);  // no smaller tolerance can help
+    // two absorbing states and a closed pair {1, 2}: state 0 reaches the pair only, state 3
+    // the absorbing state 4 only
+    Edges several = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 0.5}, {3, 4, 1.0}};
+    const std::vector<std::vector<double>> want = {{0, 0.2, 0.8, 0, 0, 0}, {0, 0, 0, 0, 1, 0}};
+    for (int initial : {0, 3}) {
+        DssRun run(6, several);
+        run.level->initial = initial;
+        testing::internal::CaptureStderr();
+        run.solver->solve();
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        EXPECT_FALSE(run.solver->solutionFailed()) << run.report();
+        EXPECT_EQ(run.solver->record.attempts.size(), 1u);
+        EXPECT_NE(run.report().find("the closed class of state " + std::to_string(initial == 0 ? 1 : 4) +
+                                    " (" + (initial == 0 ? "2 states" : "1 state") + ") with probability 1\n"),
+                  std::string::npos);
+        DssRun again(6, several);
+        again.level->initial = initial;
+        EXPECT_LT(maxDifference(again.solve(), want[initial == 0 ? 0 : 1]), 1e-14);
+    }
 }
 
 // Every probability below 1e-11 / accuracy: the accuracy is still reachable, so neither

@@ -183,18 +183,22 @@ TEST(DssTrust, PivotingSolvesWhatSolvesWithoutIt)
 
 TEST(DssTrust, FailedChecksAreRetriedWithSmallerDropTolerancesAndSaidInTheReport)
 {
-    // with the drop tolerance at 0.3 the factors are too poor for refinement and GMRES on this
-    // tandem; a thousand times smaller solves it, and the report says what was tried
+    // with the drop tolerance at 0.3 the factors are too poor for refinement on this tandem,
+    // and GMRES is kept from helping: a thousand times smaller solves it, and the report says
+    // what was tried
     const int c1 = 5, c2 = 80, n = (c1 + 1) * (c2 + 1);
     Edges e = tandem(c1, c2, 1.0, 1.3, 1.1);
     DssRun run(n, e, {"-t", "0.3"});
+    run.solver->gmresLimit = 0;
     std::vector<double> pi = run.solve();
     const SolveRecord& r = run.solver->record;
     ASSERT_TRUE(r.check.passed) << run.report();
     EXPECT_LT(maxDifference(pi, gthSolve(generator(n, e))), 1e-9);
-    ASSERT_EQ(r.attempts.size(), 2u);
-    EXPECT_FALSE(r.attempts[0].check.passed);
-    EXPECT_EQ(r.attempts[1].tolerance, 0.3 / 1000);
+    ASSERT_GE(r.attempts.size(), 2u);
+    for (size_t i = 0; i + 1 < r.attempts.size(); ++i) {
+        EXPECT_FALSE(r.attempts[i].check.passed);
+        EXPECT_EQ(r.attempts[i + 1].tolerance, r.attempts[i].tolerance / 1000);
+    }
     std::string report = run.report();
     size_t failed = report.find("Solution check (infinity norm)");
     size_t again = report.find("); factorising again with drop tolerance 3.000000e-04.\n");

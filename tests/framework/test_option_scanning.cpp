@@ -64,12 +64,34 @@ TEST(OptionScanning, RepeatedLettersAreEachReported)
     EXPECT_EQ(known(parse(a, "G:E:"), "G"), (Seen{{'G', "first/"}, {'G', "second/"}}));
 }
 
-TEST(OptionScanning, AttachedValueOfAnUnknownLetterIsScannedAsLetters)
+// Every parser knows which letters of the whole program take a value and skips those values:
+// an attached value is never read as more letters (-dExp2 used to set E, -Kcomments.txt c,
+// -Dehost1 the tolerance), and a separate value word never hides the next option.
+TEST(OptionScanning, ValuesOfAnotherParsersLettersAreSkipped)
 {
     Argv a({"dss", "-dExp2"});
-    EXPECT_EQ(known(parse(a, "G:E:"), "GE"), (Seen{{'E', "xp2"}}));
+    EXPECT_EQ(parse(a, "G:E:"), Seen{});
     Argv k({"dss", "-Kcomments.txt"});
-    EXPECT_EQ(known(parse(k, "a:t:c:r:g:"), "atcrg"), (Seen{{'c', "omments.txt"}}));
+    EXPECT_EQ(parse(k, "a:t:c:r:g:"), Seen{});
+    Argv d({"dss", "-Dehost1", "-Dshost", "-a", "5", "-Ftwo", "-mgmres", "-t", "0.5"});
+    EXPECT_EQ(parse(d, "a:t:c:r:g:"), (Seen{{'a', "5"}, {'t', "0.5"}}));
+    Argv g({"dss", "-a", "-Gx", "-t1", "-Eexp"});
+    EXPECT_EQ(parse(g, "G:E:"), (Seen{{'E', "exp"}}));
+    // only the parser's own letters reach it; an unknown letter is passed over alone
+    Argv u({"dss", "-xGdir/", "-P", "p"});
+    EXPECT_EQ(parse(u, "G:E:"), (Seen{{'G', "dir/"}}));
+}
+
+TEST(OptionScanning, ProgramTableGivesEachLettersValueKind)
+{
+    EXPECT_EQ(velmar_option_arity('t'), 1);
+    EXPECT_EQ(velmar_option_arity('m'), 1);
+    EXPECT_EQ(velmar_option_arity('F'), 1);
+    EXPECT_EQ(velmar_option_arity('v'), 2);
+    EXPECT_EQ(velmar_option_arity('f'), 0);
+    EXPECT_EQ(velmar_option_arity('h'), 0);
+    EXPECT_EQ(velmar_option_arity('x'), 0);
+    EXPECT_EQ(velmar_option_arity(':'), 0);
 }
 
 TEST(OptionScanning, OptionalValuesAreTakenOnlyWhenAttached)

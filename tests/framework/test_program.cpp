@@ -37,18 +37,19 @@ TEST(Program, NoArgumentsGiveTheMessageAndTheUsageText)
 {
     ProgramResult r = run_program(DSS_BINARY, {});
     EXPECT_EQ(r.out, NO_LEVEL);
-    EXPECT_EQ(r.err, USAGE);
+    EXPECT_EQ(r.err, "Error: required options missing: -P <project name>, -S <study name>, "
+                     "-E <experiment name>, -G <SSG path>, -s <solver path>.\n" + USAGE);
     EXPECT_EQ(r.status, 1);
 }
 
-TEST(Program, MissingRequiredOptionGivesTheUsageText)
+TEST(Program, MissingRequiredOptionIsNamedBeforeTheUsageText)
 {
     TempDir dir;
     write_two_state_model(dir);
     std::vector<std::string> args = required(dir);
     args.resize(8);  // drop -s
     ProgramResult r = run_program(DSS_BINARY, args);
-    EXPECT_EQ(r.err, USAGE);
+    EXPECT_EQ(r.err, "Error: required options missing: -s <solver path>.\n" + USAGE);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out.find("Finished:"), std::string::npos);
 }

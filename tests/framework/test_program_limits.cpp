@@ -133,3 +133,31 @@ TEST(ProgramLimits, ModelLargerThanTheAddressSpaceGivesTheMemoryLines)
     EXPECT_FALSE(std::ifstream(dir.file("r.txt")).good());
 #endif
 }
+
+TEST(ProgramLimits, MemoryRunningOutAtAnyPointOfTheArmLoadGivesTheMemoryLines)
+{
+#ifdef VELMAR_SANITIZE_BUILD
+    GTEST_SKIP() << "the sanitizers' shadow memory needs an unlimited address space";
+#else
+    // 10^6 states without transitions: the row storage takes 20 MB in three
+    // arrays; limits 1 MB apart run out before, between and after each of them
+    // (running out between the second and the third once crashed the release)
+    TempDir dir;
+    std::string arm = "1 1000000\n";
+    arm.reserve(10000000);
+    for (int i = 1; i <= 1000000; ++i) arm += std::to_string(i) + " 0\n";
+    dir.write("big.arm", arm);
+    for (rlim_t mb = 12; mb <= 36; ++mb) {
+        ProgramResult r = run_program(DSS_BINARY,
+                                      {"-P", "p", "-S", "s", "-E", "big", "-G", dir.dir(), "-s",
+                                       dir.dir(), "-o", dir.file("r.txt")},
+                                      "", {}, mb << 20);
+        EXPECT_EQ(r.status, 1) << mb << " MB";
+        EXPECT_EQ(r.err,
+                  "The solver's memory requirement is more than the available RAM.\n"
+                  "Either reduce the size of the state space or install more RAM.\n")
+            << mb << " MB";
+        EXPECT_FALSE(std::ifstream(dir.file("r.txt")).good()) << mb << " MB";
+    }
+#endif
+}

@@ -53,8 +53,8 @@ TEST(CommonOptions, ValuesAndVerbosityForms)
     EXPECT_TRUE(s.debugFlag && s.outputFlag && s.stateOccupancyFlag);
     EXPECT_STREQ(s.csvFileName, "results.csv");
     EXPECT_EQ(s.commentsFileName, "comments.txt");
-    // the direct solver scans -Kcomments.txt as an unknown K and c with the value omments.txt
-    EXPECT_TRUE(s.complementPlot);
+    // -Kcomments.txt is K's value to every parser: the direct solver no longer reads a c in it
+    EXPECT_FALSE(s.complementPlot);
 
     Args v1({"-v", "3"});
     EXPECT_EQ(DSSSolver(nullptr, v1.argc(), v1.argv()).verbosity, 1);

@@ -70,10 +70,28 @@ TEST(PVTypeFile, RefusalsOfOpenVersionCountAndName)
     EXPECT_EQ(r.err, errorReading("numpv_word") +
                          ".\nFile contains the wrong number of PV variables.\n"
                          "Expected 3 but file contains 0\n");
-    r = readFor(level, "name_trailing_space");
+    r = readFor(level, "name_leading_space");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.err, errorReading("name_trailing_space") +
-                         "\n. Expected PV named A but found PV named A \n");
+    EXPECT_EQ(r.err, errorReading("name_leading_space") +
+                         "\n. Expected PV named A but found PV named  A\n");
+    // the reason is kept for the report, in one line
+    EXPECT_EQ(level.pvtype_failure, errorReading("name_leading_space") +
+                                        ". Expected PV named A but found PV named  A");
+}
+
+TEST(PVTypeFile, LineEndsOfOtherSystemsAndTrailingBlanksAreAccepted)
+{
+    // "Name:A " is the name A: a blank nobody sees does not refuse the file
+    for (const char* name : {"name_trailing_space", "crlf"}) {
+        ABC level;
+        PVTypeRead r = readFor(level, name);
+        EXPECT_TRUE(r.ok) << name;
+        EXPECT_EQ(r.err, "") << name;
+        EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1, 3})) << name;
+        ASSERT_EQ(level.num_times, (std::vector<int>{0, 2, 0})) << name;
+        EXPECT_EQ(level.stop_times[1][1], 40.0) << name;
+        EXPECT_TRUE(level.pvtype_failure.empty()) << name;
+    }
 }
 
 TEST(PVTypeFile, NameMismatchAtTheThirdPVKeepsTheFirstTwo)

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "tests/splot2svg/mini_xml.h"
+#include "splot2svg/Options.h"
+#include "splot2svg/PngRender.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -18,25 +20,41 @@ const std::string DATA = std::string(VELMAR_TEST_DATA) + "/splot/";
 
 struct Sample {
     std::string file;
-    std::string title;
+    std::string title;        // as the picture shows it
+    std::string yLabel;
     std::vector<std::pair<double, double>> points;
-    double xMin, xMax;
+    double xMin, xMax;        // the fitted X range: the values with a twentieth of their span each side
+    double yMax;              // the fitted Y range: from 0 to the largest value and a twentieth
+    std::vector<std::string> xTicks, yTicks;
+    std::string variable;
 };
 
 const Sample PDF = {"mm1k.dss.QueueLength.pdf.splot",
-                    "Probability Density Function (pdf)",
+                    "Distribution of QueueLength",
+                    "P(X = x)",
                     {{0, 0.507936507936508}, {1, 0.253968253968254}, {2, 0.126984126984127},
                      {3, 0.0634920634920635}, {4, 0.0317460317460317}, {5, 0.0158730158730159}},
-                    0, 5.2};
+                    -0.25, 5.25, 0.507936507936508 * 1.05,
+                    {"0", "1", "2", "3", "4", "5"},
+                    {"0.0", "0.1", "0.2", "0.3", "0.4", "0.5"},
+                    "QueueLength"};
 const Sample CDF = {"mm1k.dss.QueueLength.cdf.splot",
-                    "Probability Distribution Function (CDF)",
+                    "Cumulative distribution of QueueLength",
+                    "P(X \xE2\x89\xA4 x)",
                     {{0, 0.507936507936508}, {1, 0.761904761904762}, {2, 0.888888888888889},
                      {3, 0.952380952380952}, {4, 0.984126984126984}, {5, 1}},
-                    0, 5.2};
+                    -0.25, 5.25, 1.05,
+                    {"0", "1", "2", "3", "4", "5"},
+                    {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"},
+                    "QueueLength"};
 const Sample WAIT = {"mm1k.dss.Wait.cdf.splot",
-                     "Probability Distribution Function (PDF)",
+                     "Complementary distribution of Wait",
+                     "P(X > x)",
                      {{0, 0.6}, {250.5, 0.3}, {700, 0.15}, {1200, 0.05}, {2000, 0}},
-                     0, 2080};
+                     -100, 2100, 1.05,  // the curve starts at 1 left of the first value
+                     {"0", "500", "1000", "1500", "2000"},
+                     {"0.0", "0.2", "0.4", "0.6", "0.8", "1.0"},
+                     "Wait"};
 
 // A copy of a sample plot file in dir.
 std::string copyIn(const TempDir& dir, const std::string& name)
@@ -55,81 +73,140 @@ std::vector<std::pair<double, double>> coordinates(const std::string& pointsAttr
     return v;
 }
 
-std::vector<std::string> blockLines(const XmlElement& svg, const std::string& id)
+// The stems of a path "Mx,y0Vy1Mx,y0Vy1...": (x, y0, y1) each.
+std::vector<std::vector<double>> stems(const std::string& d)
 {
-    std::vector<std::string> lines;
-    const XmlElement* g = svg.byId(id);
-    if (!g) return lines;
-    for (const XmlElement* t : g->all("text")) lines.push_back(t->text);
-    return lines;
+    std::vector<std::vector<double>> v;
+    std::istringstream in(d);
+    char m, comma, vee;
+    double x, y0, y1;
+    while (in >> m >> x >> comma >> y0 >> vee >> y1) v.push_back({x, y0, y1});
+    return v;
 }
 
-// Checks the drawing of a sample against what its plot file says.
+std::unique_ptr<XmlElement> parseSvg(const std::string& text)
+{
+    try {
+        return MiniXml::parse(text);
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << "not well-formed: " << e.what();
+        return MiniXml::parse("<svg/>");
+    }
+}
+
+// The texts of the elements with the given class below e (with the text of their children).
+std::vector<std::string> texts(const XmlElement* e, const std::string& cls = "")
+{
+    std::vector<std::string> v;
+    if (!e) return v;
+    for (const XmlElement* t : e->all("text")) {
+        if (!cls.empty() && t->attr("class") != cls) continue;
+        std::string s = t->text;
+        for (const auto& c : t->children) s += "^" + c->text;
+        v.push_back(s);
+    }
+    return v;
+}
+
+std::vector<double> tickValuesOf(const XmlElement* axis)
+{
+    std::vector<double> v;
+    for (const XmlElement* t : axis->all("text")) {
+        if (t->attr("class") == "tick-label") v.push_back(std::stod(t->attr("data-value")));
+    }
+    return v;
+}
+
+// Maps data to the graph frame as the picture's axes say.
+struct Frame {
+    double w, h, x0, x1, y0, y1;
+    explicit Frame(const XmlElement& svg)
+    {
+        const XmlElement* f = svg.byId("frame");
+        w = std::stod(f->attr("width"));
+        h = std::stod(f->attr("height"));
+        x0 = std::stod(svg.byId("x-axis")->attr("data-min"));
+        x1 = std::stod(svg.byId("x-axis")->attr("data-max"));
+        y0 = std::stod(svg.byId("y-axis")->attr("data-min"));
+        y1 = std::stod(svg.byId("y-axis")->attr("data-max"));
+    }
+    double sx(double x) const { return w * (x - x0) / (x1 - x0); }
+    double sy(double y) const { return h - h * (y - y0) / (y1 - y0); }
+};
+
+// Checks the default picture of a sample: what a reader sees and where.
 void checkPicture(const std::string& svgText, const Sample& s)
 {
-    std::unique_ptr<XmlElement> svg;
-    try {
-        svg = MiniXml::parse(svgText);
-    } catch (const std::exception& e) {
-        FAIL() << "not well-formed: " << e.what();
-    }
+    std::unique_ptr<XmlElement> svg = parseSvg(svgText);
     EXPECT_EQ(svg->name, "svg");
+    EXPECT_EQ(svg->attr("width"), "360.00pt");  // the file's 5 by 5 inches
+    EXPECT_EQ(svg->attr("height"), "360.00pt");
     const XmlElement* title = svg->byId("graph-title");
     ASSERT_TRUE(title);
     EXPECT_EQ(title->text, s.title);
-    EXPECT_EQ(title->attr("font-size"), "15.00");
+    ASSERT_TRUE(svg->byId("frame") && svg->byId("x-axis") && svg->byId("y-axis"));
+    EXPECT_EQ(svg->byId("x-label")->text, s.variable + " (x)");
+    EXPECT_EQ(svg->byId("y-label")->text, s.yLabel);
 
-    // The graph is 5 by 5 inches (360 points) and its axes span the file's range.
-    const XmlElement* frame = svg->byId("frame");
-    ASSERT_TRUE(frame);
-    EXPECT_EQ(frame->attr("width"), "360.00");
-    EXPECT_EQ(frame->attr("height"), "360.00");
-    const XmlElement* xAxis = svg->byId("x-axis");
-    const XmlElement* yAxis = svg->byId("y-axis");
-    ASSERT_TRUE(xAxis && yAxis);
-    EXPECT_DOUBLE_EQ(std::stod(xAxis->attr("data-min")), s.xMin);
-    EXPECT_DOUBLE_EQ(std::stod(xAxis->attr("data-max")), s.xMax);
-    EXPECT_DOUBLE_EQ(std::stod(yAxis->attr("data-min")), 0);
-    EXPECT_DOUBLE_EQ(std::stod(yAxis->attr("data-max")), 1.05);
-    EXPECT_EQ(svg->byId("x-label")->text, s.title == WAIT.title ? "Wait - x" : "QueueLength - x");
-    EXPECT_EQ(svg->byId("y-label")->text, "Probability - P(X = x)");
-    std::vector<std::string> yTicks;
-    for (const XmlElement* t : yAxis->all("text")) yTicks.push_back(t->text);
-    EXPECT_EQ(yTicks, (std::vector<std::string>{"0.00", "0.10", "0.20", "0.30", "0.40", "0.50", "0.60", "0.70",
-                                                "0.80", "0.90", "1.00", "Probability - P(X = x)"}));
+    // Ranges fitted to the data, ticks at round numbers.
+    Frame f(*svg);
+    EXPECT_NEAR(f.x0, s.xMin, 1e-12);
+    EXPECT_NEAR(f.x1, s.xMax, 1e-12);
+    EXPECT_EQ(f.y0, 0);
+    EXPECT_NEAR(f.y1, s.yMax, 1e-12);
+    EXPECT_EQ(texts(svg->byId("x-axis"), "tick-label"), s.xTicks);
+    EXPECT_EQ(texts(svg->byId("y-axis"), "tick-label"), s.yTicks);
 
-    // One polyline, a step per point: each value held until the next point.
-    std::vector<const XmlElement*> lines = svg->all("polyline");
-    ASSERT_EQ(lines.size(), 1u);
-    std::vector<std::pair<double, double>> v = coordinates(lines[0]->attr("points"));
+    const XmlElement* series = svg->byId("series-1");
+    ASSERT_TRUE(series);
+    EXPECT_FALSE(svg->byId("series-2"));
+    EXPECT_FALSE(svg->byId("legend"));
     size_t n = s.points.size();
-    ASSERT_EQ(v.size(), 2 * n);
-    auto sx = [&](double x) { return 360 * (x - s.xMin) / (s.xMax - s.xMin); };
-    auto sy = [&](double y) { return 360 - 360 * y / 1.05; };
-    for (size_t k = 0; k < n; ++k) {
-        double nextX = k + 1 < n ? s.points[k + 1].first : s.xMax;
-        EXPECT_NEAR(v[2 * k].first, sx(s.points[k].first), 0.006) << k;
-        EXPECT_NEAR(v[2 * k].second, sy(s.points[k].second), 0.006) << k;
-        EXPECT_NEAR(v[2 * k + 1].first, sx(nextX), 0.006) << k;
-        EXPECT_EQ(v[2 * k + 1].second, v[2 * k].second) << k;
+    if (s.yLabel == "P(X = x)") {
+        // A mass function: one stem from zero up to each probability, a dot on each.
+        EXPECT_EQ(series->attr("class"), "stems");
+        EXPECT_TRUE(series->all("polyline").empty());
+        std::vector<const XmlElement*> paths = series->all("path");
+        ASSERT_EQ(paths.size(), 2u);
+        std::vector<std::vector<double>> v = stems(paths[0]->attr("d"));
+        ASSERT_EQ(v.size(), n);
+        for (size_t k = 0; k < n; ++k) {
+            EXPECT_NEAR(v[k][0], f.sx(s.points[k].first), 0.006) << k;
+            EXPECT_NEAR(v[k][1], f.h, 0.006) << k;
+            EXPECT_NEAR(v[k][2], f.sy(s.points[k].second), 0.006) << k;
+        }
+        std::string d = paths[1]->attr("d");
+        EXPECT_EQ(static_cast<size_t>(std::count(d.begin(), d.end(), 'M')), n);
+    } else {
+        // A distribution: a step curve from the left edge, rising (or falling) at each value.
+        EXPECT_EQ(series->attr("class"), "steps");
+        std::vector<const XmlElement*> lines = series->all("polyline");
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_TRUE(series->all("path").empty());
+        std::vector<std::pair<double, double>> v = coordinates(lines[0]->attr("points"));
+        ASSERT_EQ(v.size(), 2 * n + 2);
+        double before = s.yLabel == "P(X > x)" ? 1 : 0;
+        EXPECT_NEAR(v[0].first, 0, 0.006);
+        EXPECT_NEAR(v[0].second, f.sy(before), 0.006);
+        for (size_t k = 0; k < n; ++k) {
+            EXPECT_NEAR(v[2 * k + 1].first, f.sx(s.points[k].first), 0.006) << k;
+            EXPECT_EQ(v[2 * k + 1].second, v[2 * k].second) << k;
+            EXPECT_NEAR(v[2 * k + 2].first, f.sx(s.points[k].first), 0.006) << k;
+            EXPECT_NEAR(v[2 * k + 2].second, f.sy(s.points[k].second), 0.006) << k;
+        }
+        EXPECT_NEAR(v.back().first, f.w, 0.006);
+        EXPECT_NEAR(v.back().second, f.sy(s.points.back().second), 0.006);
     }
-    std::vector<const XmlElement*> paths = svg->all("path");
-    ASSERT_EQ(paths.size(), 1u);
-    std::string d = paths[0]->attr("d");
-    EXPECT_EQ(static_cast<size_t>(std::count(d.begin(), d.end(), 'M')), n);
-    EXPECT_EQ(paths[0]->attr("fill"), "rgb(204,204,204)");
 
-    // The three text blocks, with the first line of each at its data position.
-    EXPECT_EQ(blockLines(*svg, "text-1").size(), 3u);
-    EXPECT_EQ(blockLines(*svg, "text-1")[0], "Variable name: " + std::string(s.title == WAIT.title ? "Wait" : "QueueLength"));
-    EXPECT_EQ(blockLines(*svg, "text-2"),
-              (std::vector<std::string>{"Project name: demo", "Study name: queues", "Experiment name: mm1k"}));
-    ASSERT_TRUE(svg->byId("text-3"));
-    EXPECT_TRUE(blockLines(*svg, "text-3").empty());
-    const XmlElement* first = svg->byId("text-2")->all("text")[0];
-    EXPECT_NEAR(std::stod(first->attr("x")), sx(0.05 * s.points.back().first), 0.006);
-    EXPECT_NEAR(std::stod(first->attr("y")), sy(1.65), 0.006);
-    EXPECT_EQ(first->attr("font-size"), "11.00");
+    // The text blocks as a small caption under the graph.
+    const XmlElement* caption = svg->byId("caption");
+    ASSERT_TRUE(caption);
+    std::vector<std::string> lines = texts(caption);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0].rfind("Variable name: " + s.variable + ", Mean: ", 0), 0u) << lines[0];
+    EXPECT_EQ(lines[1], "Project name: demo, Study name: queues, Experiment name: mm1k");
+    EXPECT_EQ(caption->all("text")[0]->attr("font-size"), "8.00");
+    EXPECT_GT(std::stod(caption->all("text")[0]->attr("y")), f.h);
 }
 
 // Width and height of a PNG image, from its header; (0, 0) when it is no PNG.
@@ -192,7 +269,7 @@ TEST(Splot2Svg, RendersToPngWithARealSvgRenderer)
         std::pair<unsigned, unsigned> size = pngSize(png);
         EXPECT_NEAR(size.first, width, 1.0);
         EXPECT_NEAR(size.second, height, 1.0);
-        EXPECT_GT(size.first, 480u);  // at least the 5-inch graph
+        EXPECT_EQ(size.first, 480u);  // the 5-inch picture
         EXPECT_GT(png.size(), 10000u);  // text, ticks and curve, not an empty page
     }
 }
@@ -218,8 +295,8 @@ TEST(Splot2Svg, NotAPlotFileIsRefused)
 
 TEST(Splot2Svg, UsageAndUnknownOptions)
 {
-    const std::string usage = "usage: splot2svg [-] FILE.splot...\n"
-                              "Writes FILE.svg beside each FILE.splot; with -, writes the SVG to standard output.\n";
+    const std::string usage = USAGE;
+    EXPECT_NE(usage.find("--log-y"), std::string::npos);
     ProgramResult r = run_program(SPLOT2SVG_BINARY, {});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, usage);
@@ -229,6 +306,25 @@ TEST(Splot2Svg, UsageAndUnknownOptions)
     r = run_program(SPLOT2SVG_BINARY, {"--help"});
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out, usage);
+    r = run_program(SPLOT2SVG_BINARY, {"--version"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, pngAvailable() ? "splot2svg 2.0 (PNG output with librsvg and cairo)\n"
+                                    : "splot2svg 2.0 (PNG output not built in)\n");
+
+    // Option values that cannot be used, each refused with what is wrong.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"--size", "0x3", "a.splot"}, "--size 0x3: give width x height in inches, each 1 to 50, as in 6x4"},
+        {{"--size", "6", "a.splot"}, "--size 6: give width x height in inches, each 1 to 50, as in 6x4"},
+        {{"--dpi", "abc", "a.splot"}, "--dpi abc: give 10 to 2400 pixels per inch"},
+        {{"a.splot", "-o"}, "option -o needs a value"},
+        {{"-o", "x.svg", "--png", "a.splot"}, "-o names the one picture; it does not go with - or --png"},
+        {{"-", "--png", "a.splot"}, "- writes SVG; it does not go with --png"},
+    };
+    for (const auto& [args, message] : bad) {
+        r = run_program(SPLOT2SVG_BINARY, args);
+        EXPECT_EQ(r.status, 1) << message;
+        EXPECT_EQ(r.err, "splot2svg: " + message + "\n" + usage);
+    }
 }
 
 TEST(Splot2Svg, UnknownCommandIsSkippedWithAWarning)
@@ -258,7 +354,7 @@ TEST(Splot2Svg, BadNumbersAreSkippedWithWarnings)
                      at + "14: warning: interval must be positive; ignored: Y Interval -0.1\n");
     std::unique_ptr<XmlElement> svg = MiniXml::parse(r.out);
     EXPECT_EQ(coordinates(svg->all("polyline")[0]->attr("points")).size(), 4u);  // points 3 and 4
-    EXPECT_DOUBLE_EQ(std::stod(svg->byId("x-axis")->attr("data-max")), 4);  // from the data
+    EXPECT_DOUBLE_EQ(std::stod(svg->byId("x-axis")->attr("data-max")), 4.05);  // fitted to the data, not "abc"
     EXPECT_GE(svg->byId("x-axis")->all("text").size(), 2u);
 }
 
@@ -290,7 +386,7 @@ TEST(Splot2Svg, TextIsEscapedAndRepairedForXml)
     EXPECT_EQ(r.status, 0);
     std::unique_ptr<XmlElement> svg = MiniXml::parse(r.out);
     EXPECT_EQ(svg->byId("graph-title")->text, "Jobs <queue> & \"server\" 'A'");
-    EXPECT_EQ(blockLines(*svg, "text-1"), std::vector<std::string>{"Name: caf\xEF\xBF\xBD  bell"});
+    EXPECT_EQ(texts(svg->byId("caption")), std::vector<std::string>{"Name: caf\xEF\xBF\xBD  bell"});
 }
 
 TEST(Splot2Svg, TheWellFormednessCheckRejectsBrokenDocuments)
@@ -316,4 +412,341 @@ TEST(Splot2Svg, PlotFilesOfARealRunDrawAsTheSamplesDo)
         EXPECT_EQ(r.err, "");
         checkPicture(r.out, s);
     }
+}
+
+namespace {
+
+const std::string MASS_TITLE = "Probability Density Function (pdf)";
+const std::string CDF_TITLE = "Probability Distribution Function (CDF)";
+
+// A plot file as the solver writes it, reduced to what the pictures use.
+std::string plotFile(const std::string& title, const std::string& variable, const std::string& experiment,
+                     const std::vector<std::pair<double, double>>& points)
+{
+    std::ostringstream s;
+    s.precision(15);
+    s << ";" << variable << "  pdf\nNew Graph\nSize 5 by 5\n\nGraph Title " << title << "\nNew Text 0.5, 1.8\n"
+      << "Variable name: " << variable << "\nMean: 1.5\n\nNew Text 0.5, 1.65\nProject name: demo\n"
+      << "Experiment name: " << experiment << "\n\nNew Curve\nNew Points\n";
+    for (const auto& [x, y] : points) s << x << ", " << y << "\n";
+    s << "\nX Label " << variable << " - x\nX Maximum 100\nX Minimum 0\nX Interval 10\n"
+      << "Y Maximum 1.05\nY Minimum 0.00\nY Interval 0.1\nY numberstyle floating 2\n";
+    return s.str();
+}
+
+// A geometric distribution P(X = k) = (1 - q) q^k on 0..n-1.
+std::vector<std::pair<double, double>> geometric(double q, int n)
+{
+    std::vector<std::pair<double, double>> v;
+    for (int k = 0; k < n; ++k) v.push_back({k, (1 - q) * std::pow(q, k)});
+    return v;
+}
+
+}  // namespace
+
+TEST(Splot2Svg, FileRangesOptionDrawsTheFilesOwnAxes)
+{
+    TempDir dir;
+    std::string path = copyIn(dir, PDF.file);
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"--file-ranges", "-", path});
+    EXPECT_EQ(r.status, 0);
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    Frame f(*svg);
+    EXPECT_EQ(f.x0, 0);
+    EXPECT_EQ(f.x1, 5.2);
+    EXPECT_EQ(f.y0, 0);
+    EXPECT_EQ(f.y1, 1.05);
+    EXPECT_EQ(texts(svg->byId("y-axis"), "tick-label"),
+              (std::vector<std::string>{"0.00", "0.10", "0.20", "0.30", "0.40", "0.50", "0.60", "0.70", "0.80",
+                                        "0.90", "1.00"}));
+    EXPECT_EQ(texts(svg->byId("x-axis"), "tick-label"), (std::vector<std::string>{"0", "1", "2", "3", "4", "5"}));
+}
+
+TEST(Splot2Svg, ManyPointsGetAFittedRangeAndLogScaleShowsTheDecades)
+{
+    // 301 values whose probabilities fall from 0.01 to 5e-4: with the file's 0 to
+    // 1.05 they would lie along the X axis.
+    TempDir dir;
+    std::vector<std::pair<double, double>> points = geometric(0.99, 301);
+    dir.write("wide.splot", plotFile(MASS_TITLE, "Queue", "tandem", points));
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", dir.file("wide.splot")});
+    EXPECT_EQ(r.status, 0);
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    Frame f(*svg);
+    EXPECT_NEAR(f.y1, 0.01 * 1.05, 1e-15);
+    EXPECT_EQ(texts(svg->byId("y-axis"), "tick-label"),
+              (std::vector<std::string>{"0.000", "0.002", "0.004", "0.006", "0.008", "0.010"}));
+    EXPECT_EQ(texts(svg->byId("x-axis"), "tick-label"),
+              (std::vector<std::string>{"0", "50", "100", "150", "200", "250", "300"}));
+    std::vector<const XmlElement*> paths = svg->byId("series-1")->all("path");
+    ASSERT_EQ(paths.size(), 1u);  // stems, and no dots crowding them
+    EXPECT_EQ(stems(paths[0]->attr("d")).size(), 301u);
+
+    // On a log scale, powers of ten over the decades the probabilities span: 0.1 ** 60 down to 1e-60.
+    dir.write("deep.splot", plotFile(MASS_TITLE, "Queue", "tandem", geometric(0.1, 61)));
+    r = run_program(SPLOT2SVG_BINARY, {"--log-y", "-", dir.file("deep.splot")});
+    EXPECT_EQ(r.status, 0);
+    svg = parseSvg(r.out);
+    const XmlElement* y = svg->byId("y-axis");
+    EXPECT_EQ(y->attr("data-scale"), "log");
+    double lo = std::stod(y->attr("data-min")), hi = std::stod(y->attr("data-max"));
+    EXPECT_LT(lo, 0.9e-60);
+    EXPECT_GT(lo, 1e-64);
+    EXPECT_GT(hi, 0.9);
+    EXPECT_LT(hi, 10);
+    std::vector<double> ticks = tickValuesOf(y);
+    ASSERT_GE(ticks.size(), 5u);
+    EXPECT_LE(ticks.size(), 10u);
+    for (double t : ticks) {
+        double e = std::log10(t);
+        EXPECT_NEAR(e, std::round(e), 1e-9);
+        EXPECT_EQ(std::lround(e) % std::lround(std::log10(ticks[1] / ticks[0])), 0);
+    }
+    std::vector<std::string> labels = texts(y, "tick-label");
+    EXPECT_EQ(labels.back(), "10^0");
+    EXPECT_EQ(labels[labels.size() - 2], "10^\xE2\x88\x92" + std::to_string(-std::lround(std::log10(ticks[ticks.size() - 2]))));
+    // Each stem from the bottom of the axis to its probability, in log coordinates.
+    std::vector<std::vector<double>> v = stems(svg->byId("series-1")->all("path")[0]->attr("d"));
+    ASSERT_EQ(v.size(), 61u);
+    double h = std::stod(svg->byId("frame")->attr("height"));
+    for (size_t k = 0; k < v.size(); k += 10) {
+        double expected = h - h * (std::log10(0.9 * std::pow(0.1, k)) - std::log10(lo)) / (std::log10(hi) - std::log10(lo));
+        EXPECT_NEAR(v[k][1], h, 0.006);
+        EXPECT_NEAR(v[k][2], expected, 0.006) << k;
+    }
+
+    // Probabilities of 0 have no place on a log scale: the zero of the complement is left out.
+    // Within a few decades the ticks are 1, 2 and 5 times the powers of ten.
+    std::string wait = copyIn(dir, WAIT.file);
+    r = run_program(SPLOT2SVG_BINARY, {"--log-y", "-", wait});
+    EXPECT_EQ(r.status, 0);
+    svg = parseSvg(r.out);
+    EXPECT_EQ(tickValuesOf(svg->byId("y-axis")), (std::vector<double>{0.05, 0.1, 0.2, 0.5, 1}));
+    EXPECT_EQ(texts(svg->byId("y-axis"), "tick-label"), (std::vector<std::string>{"0.05", "0.1", "0.2", "0.5", "1"}));
+    EXPECT_EQ(r.out.find("nan"), std::string::npos);
+
+    // A complement that ends in rounding (1 - 0.9999999999999999) does not stretch the axis to 1e-16.
+    dir.write("ccdf.splot", plotFile("Probability Distribution Function (PDF)", "Q", "e",
+                                     {{0, 0.5}, {1, 0.25}, {2, 1.1102230246251565e-16}}));
+    r = run_program(SPLOT2SVG_BINARY, {"--log-y", "-", dir.file("ccdf.splot")});
+    svg = parseSvg(r.out);
+    EXPECT_GT(std::stod(svg->byId("y-axis")->attr("data-min")), 0.099);
+    std::vector<std::pair<double, double>> steps = coordinates(svg->byId("series-1")->all("polyline")[0]->attr("points"));
+    ASSERT_EQ(steps.size(), 8u);
+    EXPECT_GT(steps[6].second, std::stod(svg->byId("frame")->attr("height")));  // the last step falls below the axis
+}
+
+TEST(Splot2Svg, SizeTitleAndTextOptions)
+{
+    TempDir dir;
+    std::string path = copyIn(dir, CDF.file);
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"--size", "6x4", "--no-text", "--title", "", "-", path});
+    EXPECT_EQ(r.status, 0);
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    EXPECT_EQ(svg->attr("width"), "432.00pt");
+    EXPECT_EQ(svg->attr("height"), "288.00pt");
+    EXPECT_EQ(svg->attr("viewBox"), "0 0 432.00 288.00");
+    EXPECT_FALSE(svg->byId("caption"));
+    EXPECT_FALSE(svg->byId("graph-title"));
+    // The frame takes what the labels leave, and keeps to the picture.
+    Frame f(*svg);
+    EXPECT_GT(f.w, 432 * 0.75);
+    EXPECT_LT(f.w, 432);
+    EXPECT_GT(f.h, 288 * 0.7);
+
+    r = run_program(SPLOT2SVG_BINARY, {"--title", "Jobs in the queue", "-", path});
+    EXPECT_EQ(parseSvg(r.out)->byId("graph-title")->text, "Jobs in the queue");
+}
+
+TEST(Splot2Svg, SeveralFilesOfOneKindShareAPictureWithALegend)
+{
+    TempDir dir;
+    for (const char* e : {"fast", "medium", "slow"}) {
+        double q = e[0] == 'f' ? 0.3 : e[0] == 'm' ? 0.5 : 0.7;
+        dir.write(std::string(e) + ".splot", plotFile(CDF_TITLE, "Jobs", e, {{0, 1 - q}, {1, 1 - q * q}, {2, 1}}));
+    }
+    std::string out = dir.file("all.svg");
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-o", out, dir.file("fast.splot"), dir.file("medium.splot"),
+                                                     dir.file("slow.splot")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::unique_ptr<XmlElement> svg = parseSvg(slurp(out));
+    EXPECT_EQ(svg->byId("graph-title")->text, "Cumulative distribution of Jobs");
+    EXPECT_EQ(texts(svg->byId("legend")), (std::vector<std::string>{"fast", "medium", "slow"}));
+    std::vector<std::string> colours;
+    for (int i = 1; i <= 3; ++i) {
+        const XmlElement* s = svg->byId("series-" + std::to_string(i));
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->attr("class"), "steps");
+        colours.push_back(s->all("polyline")[0]->attr("stroke"));
+    }
+    EXPECT_NE(colours[0], colours[1]);
+    EXPECT_NE(colours[1], colours[2]);
+    // The legend sits where it hides no part of any curve.
+    const XmlElement* box = svg->byId("legend")->all("rect")[0];
+    double bx = std::stod(box->attr("x")), by = std::stod(box->attr("y"));
+    double bw = std::stod(box->attr("width")), bh = std::stod(box->attr("height"));
+    for (const XmlElement* line : svg->all("polyline")) {
+        std::vector<std::pair<double, double>> v = coordinates(line->attr("points"));
+        for (size_t k = 1; k < v.size(); ++k) {
+            for (double t = 0; t <= 1; t += 1.0 / 64) {
+                double x = v[k - 1].first + t * (v[k].first - v[k - 1].first);
+                double y = v[k - 1].second + t * (v[k].second - v[k - 1].second);
+                EXPECT_FALSE(x > bx && x < bx + bw && y > by && y < by + bh) << x << "," << y;
+            }
+        }
+    }
+    // What differs is named after its legend entry; what is shared is said once.
+    EXPECT_EQ(texts(svg->byId("caption")),
+              (std::vector<std::string>{"fast: Project name: demo, Experiment name: fast",
+                                        "medium: Project name: demo, Experiment name: medium",
+                                        "slow: Project name: demo, Experiment name: slow",
+                                        "Variable name: Jobs, Mean: 1.5"}));
+
+    // A mass function cannot share a picture with a distribution: nothing is written.
+    dir.write("mass.splot", plotFile(MASS_TITLE, "Jobs", "fast", {{0, 0.5}, {1, 0.5}}));
+    r = run_program(SPLOT2SVG_BINARY, {"-o", dir.file("mixed.svg"), dir.file("fast.splot"), dir.file("mass.splot")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "splot2svg: " + dir.file("mass.splot") +
+                         ":5: the probability of each value (\"Probability Density Function (pdf)\") cannot be drawn "
+                         "in one picture with a cumulative distribution of " + dir.file("fast.splot") + "\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("mixed.svg")));
+    r = run_program(SPLOT2SVG_BINARY, {"-o", dir.file("all.pdf"), dir.file("fast.splot")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "splot2svg: " + dir.file("all.pdf") + ": a picture's name ends in .svg or .png\n");
+    r = run_program(SPLOT2SVG_BINARY, {"-o", dir.file("none.svg"), dir.file("fast.splot"), dir.file("gone.splot")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "splot2svg: " + dir.file("gone.splot") + ": No such file or directory\nsplot2svg: " +
+                         dir.file("none.svg") + ": not written\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.file("none.svg")));
+}
+
+TEST(Splot2Svg, PngPicturesComeFromTheNamesExtension)
+{
+    TempDir dir;
+    std::string path = copyIn(dir, PDF.file);
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"--size", "4x3", "--dpi", "100", "-o", dir.file("q.PNG"), path});
+    ProgramResult beside = run_program(SPLOT2SVG_BINARY, {"--png", path});
+    if (!pngAvailable()) {
+        const std::string why = "PNG output is not built into this splot2svg (it needs librsvg and cairo: Debian's "
+                                "librsvg2-dev and libcairo2-dev); write an SVG picture instead\n";
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.err, "splot2svg: " + dir.file("q.PNG") + ": " + why);
+        EXPECT_EQ(beside.err, "splot2svg: " + dir.file("mm1k.dss.QueueLength.pdf.png") + ": " + why);
+        EXPECT_FALSE(std::filesystem::exists(dir.file("q.PNG")));
+        return;
+    }
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::string png = slurp(dir.file("q.PNG"));
+    EXPECT_EQ(pngSize(png), (std::pair<unsigned, unsigned>{400, 300}));
+    EXPECT_GT(png.size(), 5000u);  // stems, ticks and text, not an empty page
+    EXPECT_EQ(beside.status, 0) << beside.err;
+    EXPECT_EQ(pngSize(slurp(dir.file("mm1k.dss.QueueLength.pdf.png"))), (std::pair<unsigned, unsigned>{750, 750}));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("mm1k.dss.QueueLength.pdf.svg")));
+}
+
+TEST(Splot2Svg, PicturesReplaceALinkAndNeverWriteThroughIt)
+{
+    TempDir dir;
+    std::string path = copyIn(dir, PDF.file);
+    dir.write("precious.txt", "keep me\n");
+    std::string svg = dir.file("mm1k.dss.QueueLength.pdf.svg");
+    ASSERT_EQ(symlink(dir.file("precious.txt").c_str(), svg.c_str()), 0);
+    if (pngAvailable()) {
+        ASSERT_EQ(symlink(dir.file("precious.txt").c_str(), dir.file("all.png").c_str()), 0);
+    }
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {path});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(slurp(dir.file("precious.txt")), "keep me\n");
+    EXPECT_FALSE(std::filesystem::is_symlink(svg));
+    EXPECT_TRUE(std::filesystem::is_regular_file(svg));
+    checkPicture(slurp(svg), PDF);
+    if (pngAvailable()) {
+        r = run_program(SPLOT2SVG_BINARY, {"-o", dir.file("all.png"), path});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(slurp(dir.file("precious.txt")), "keep me\n");
+        EXPECT_FALSE(std::filesystem::is_symlink(dir.file("all.png")));
+    }
+    // No temporary file is left behind.
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path)) {
+        EXPECT_EQ(e.path().filename().string().find(".splot2svg-"), std::string::npos) << e.path();
+        ++files;
+    }
+    EXPECT_EQ(files, pngAvailable() ? 4u : 3u);
+}
+
+TEST(Splot2Svg, APictureThatCannotBeWrittenIsReported)
+{
+    TempDir dir;
+    std::string path = copyIn(dir, PDF.file);
+    std::string out = dir.file("no/such/dir/p.svg");
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-o", out, path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "splot2svg: " + out + ": cannot create a temporary file beside it: No such file or directory\n");
+    // A directory where the picture should be: the temporary file goes, the directory stays.
+    std::filesystem::create_directory(dir.file("mm1k.dss.QueueLength.pdf.svg"));
+    r = run_program(SPLOT2SVG_BINARY, {path});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "splot2svg: " + dir.file("mm1k.dss.QueueLength.pdf.svg") + ": cannot write: Is a directory\n");
+    EXPECT_TRUE(std::filesystem::is_directory(dir.file("mm1k.dss.QueueLength.pdf.svg")));
+    size_t files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path)) files += e.is_regular_file();
+    EXPECT_EQ(files, 1u);  // only the plot file
+}
+
+TEST(Splot2Svg, PlotFilesOfTheTandemExampleOverlaidAndOnALogScale)
+{
+    TempDir dir;
+    std::string examples = std::string(VELMAR_EXAMPLES) + "/";
+    ProgramResult run = run_program(DSS_BINARY, {"-P", "demo", "-S", "queues", "-E", "tandem", "-G", examples,
+                                                 "-s", dir.path + "/"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    std::string q1 = dir.file("tandem.dss.Queue1.pdf.splot"), q2 = dir.file("tandem.dss.Queue2.pdf.splot");
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"--log-y", "-o", dir.file("both.svg"), q1, q2});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::unique_ptr<XmlElement> svg = parseSvg(slurp(dir.file("both.svg")));
+    EXPECT_EQ(svg->byId("graph-title")->text, "Distribution");
+    EXPECT_EQ(svg->byId("x-label")->text, "x");
+    EXPECT_EQ(svg->byId("y-label")->text, "P(X = x)");
+    EXPECT_EQ(texts(svg->byId("legend")), (std::vector<std::string>{"Queue1", "Queue2"}));
+    for (const char* id : {"series-1", "series-2"}) {
+        const XmlElement* s = svg->byId(id);
+        ASSERT_TRUE(s);
+        EXPECT_EQ(s->attr("class"), "line");  // several mass functions: lines through the probabilities
+        EXPECT_EQ(s->all("polyline").size(), 1u);
+        EXPECT_EQ(s->all("path").size(), 1u);  // the markers
+    }
+    // Every probability lies within the log axis.
+    double lo = std::stod(svg->byId("y-axis")->attr("data-min")), hi = std::stod(svg->byId("y-axis")->attr("data-max"));
+    for (const std::string& file : {q1, q2}) {
+        std::istringstream in(slurp(file));
+        std::string line;
+        while (std::getline(in, line) && line != "New Points") {}
+        double x, y;
+        char comma;
+        size_t n = 0;
+        while (in >> x >> comma >> y) {
+            EXPECT_GT(y, lo);
+            EXPECT_LT(y, hi);
+            ++n;
+        }
+        EXPECT_GT(n, 5u);
+    }
+    EXPECT_EQ(texts(svg->byId("caption")).back(), "Project name: demo, Study name: queues, Experiment name: tandem");
+}
+
+TEST(Splot2Svg, AFileWithoutPointsDrawsEmptyAxesWithAWarning)
+{
+    TempDir dir;
+    dir.write("empty.splot", plotFile(MASS_TITLE, "Q", "e", {}));
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", dir.file("empty.splot")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "splot2svg: " + dir.file("empty.splot") + ": warning: no points to draw\n");
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    EXPECT_TRUE(svg->byId("series-1")->children.empty());  // no stems, no markers, not even empty ones
+    EXPECT_GE(tickValuesOf(svg->byId("y-axis")).size(), 2u);
+    EXPECT_EQ(r.out.find("nan"), std::string::npos);
 }

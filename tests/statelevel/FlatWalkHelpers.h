@@ -29,7 +29,7 @@ inline std::vector<Entry> cursorWalk(BaseStateLevel::EdgeBaseContainer* c,
     return seen;
 }
 
-inline std::vector<Entry> rowOf(FlatStateLevel& level, int r)
+inline std::vector<Entry> rowOf(BaseStateLevel& level, int r)
 {
     BaseStateLevel::EdgeBaseContainer* c;
     BaseStateLevel::EdgeBaseIterator* it;
@@ -43,7 +43,7 @@ inline std::vector<Entry> rowOf(FlatStateLevel& level, int r)
     return seen;
 }
 
-inline std::vector<Entry> columnOf(FlatStateLevel& level, int col)
+inline std::vector<Entry> columnOf(BaseStateLevel& level, int col)
 {
     BaseStateLevel::EdgeBaseContainer* c;
     BaseStateLevel::EdgeBaseIterator* it;
@@ -57,7 +57,7 @@ inline std::vector<Entry> columnOf(FlatStateLevel& level, int col)
     return seen;
 }
 
-inline std::vector<Entry> allEdgesOf(FlatStateLevel& level)
+inline std::vector<Entry> allEdgesOf(BaseStateLevel& level)
 {
     BaseStateLevel::EdgeBaseContainer* c;
     BaseStateLevel::EdgeBaseIterator* it;
@@ -72,7 +72,7 @@ inline std::vector<Entry> allEdgesOf(FlatStateLevel& level)
 }
 
 // Every row walked in turn: the matrix in row-walk order.
-inline std::vector<Entry> allRows(FlatStateLevel& level)
+inline std::vector<Entry> allRows(BaseStateLevel& level)
 {
     std::vector<Entry> all;
     for (int r = 0; r < level.getNumberOfStates(); ++r)

@@ -41,7 +41,7 @@ TEST(FlatFileFaults, ArmFileShapeFaultsStopTheRun)
     for (const char* name :
          {"arm_word", "arm_eof", "arm_zero_n", "arm_negative_n", "arm_dest_high",
           "arm_dest_negative", "arm_row_overfull", "arm_negative_rate", "arm_nan_rate",
-          "arm_huge_rate", "arm_header_word"})
+          "arm_huge_rate", "arm_header_word", "arm_initial_high", "arm_initial_zero"})
         expectFault(name, "", ARM_CORRUPT);
 }
 

@@ -85,7 +85,7 @@ TEST(MalformedInput, EarlierFaultFilesLeaveNothingBehind)
     for (const char* name :
          {"det", "absent", "onestate", "missingrow", "arm_word", "arm_eof", "arm_zero_n",
           "arm_negative_n", "arm_dest_high", "arm_dest_negative", "arm_row_overfull",
-          "arm_negative_rate", "arm_nan_rate", "arm_huge_rate", "arm_header_word",
+          "arm_negative_rate", "arm_nan_rate", "arm_huge_rate", "arm_header_word", "arm_initial_high", "arm_initial_zero",
           "var_state_high", "var_state_zero", "var_word", "var_eof_in_record",
           "var_first_not_number", "var_slash_name", "var_backslash_name", "var_long_name"}) {
         TempDir dir;
@@ -127,7 +127,7 @@ TEST(MalformedInput, PVTypeFileFaultsAreReportedAndThePVIsLeftOut)
         std::string report = slurp(dir.file("r.txt"));
         EXPECT_NE(report.find("Finished: "), std::string::npos) << c.name;
         // the PV's kind is unknown: no block, no plot file, no CSV block
-        EXPECT_EQ(report.find("Up"), std::string::npos) << c.name;
+        EXPECT_EQ(report.find("Performance variable :  Up"), std::string::npos) << c.name;
         EXPECT_EQ(slurp(dir.file("r.csv")), "") << c.name;
         EXPECT_EQ(files_in(dir.path).size(), 2u) << c.name;
     }

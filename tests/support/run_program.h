@@ -4,6 +4,7 @@
 #define VELMAR_TESTS_RUN_PROGRAM_H
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -32,10 +33,12 @@ inline std::string slurp(const std::string& path)
 // Runs `program` with `args` (argv[1..]) in directory `cwd` (empty: the current one),
 // with `env` entries ("NAME=value") added to the environment and, when
 // `address_space_limit` is not 0, its address space limited to that many bytes.
+// When `file_size_limit` is not 0 no file it writes may grow beyond that many
+// bytes: a write past it fails with EFBIG (SIGXFSZ is ignored), as on a full disk.
 inline ProgramResult run_program(const std::string& program, const std::vector<std::string>& args,
                                  const std::string& cwd = "",
                                  const std::vector<std::string>& env = {},
-                                 rlim_t address_space_limit = 0)
+                                 rlim_t address_space_limit = 0, rlim_t file_size_limit = 0)
 {
     char outName[] = "/tmp/velmar_outXXXXXX";
     char errName[] = "/tmp/velmar_errXXXXXX";
@@ -53,6 +56,11 @@ inline ProgramResult run_program(const std::string& program, const std::vector<s
         if (address_space_limit != 0) {
             struct rlimit limit = {address_space_limit, address_space_limit};
             if (setrlimit(RLIMIT_AS, &limit) != 0) _exit(125);
+        }
+        if (file_size_limit != 0) {
+            struct rlimit limit = {file_size_limit, file_size_limit};
+            signal(SIGXFSZ, SIG_IGN);
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(125);
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));

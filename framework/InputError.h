@@ -1,0 +1,29 @@
+// Bad input: a state-space file, a command-line value or a file name the run
+// cannot use. Readers throw it with the message the user is to see and the
+// stream it belongs on; the program entry writes it there and ends with status 1.
+#ifndef VELMAR_INPUTERROR_H
+#define VELMAR_INPUTERROR_H
+
+#include <cstdio>
+#include <exception>
+#include <string>
+
+class InputError : public std::exception {
+public:
+    enum Stream { STANDARD_OUTPUT, STANDARD_ERROR };
+
+    // `text` is written exactly as given, line ends included.
+    InputError(std::string text, Stream where) : message(std::move(text)), stream(where) {}
+
+    const char* what() const noexcept override { return message.c_str(); }
+    const std::string& text() const { return message; }
+    Stream where() const { return stream; }
+    // Writes the message to its stream and flushes it.
+    void report() const;
+
+private:
+    std::string message;
+    Stream stream;
+};
+
+#endif

@@ -1,0 +1,40 @@
+// A Markov chain as the text formats of other tools describe it, held in
+// memory: states, transitions in file order, and named per-state PV values.
+// Each format's reader fills one; ChainStateLevel serves it to the solver.
+#ifndef VELMAR_CHAINMODEL_H
+#define VELMAR_CHAINMODEL_H
+
+#include <string>
+#include <vector>
+
+struct ChainModel {
+    int num_states = 0;
+    int initial_state = 0;
+    // transition k goes from source[k] to target[k] with rate rate[k]
+    std::vector<int> source;
+    std::vector<int> target;
+    std::vector<double> rate;
+    std::vector<std::string> pv_names;
+    std::vector<std::vector<double>> pv_values; // [pv][state]
+    std::vector<int> pv_kinds;                  // 3: steady state
+    std::vector<std::string> files_read;        // in the order they were read
+
+    // Appends a transition.
+    void addEdge(int from, int to, double r)
+    {
+        source.push_back(from);
+        target.push_back(to);
+        rate.push_back(r);
+    }
+    // Appends a PV with one value per state.
+    void addPV(const std::string& name, std::vector<double> values, int kind = 3)
+    {
+        pv_names.push_back(name);
+        pv_values.push_back(std::move(values));
+        pv_kinds.push_back(kind);
+    }
+    // Index of the PV of that name, or -1.
+    int findPV(const std::string& name) const;
+};
+
+#endif

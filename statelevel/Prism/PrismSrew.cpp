@@ -1,0 +1,81 @@
+// A state-reward file of a PRISM chain: one PV per reward structure.
+#include <string>
+#include <vector>
+
+#include "statelevel/Chain/ChainLineReader.h"
+#include "statelevel/Chain/PVNameCheck.h"
+#include "statelevel/Prism/PrismReaders.h"
+
+// The first quoted text of a comment line that speaks of a reward structure, or "".
+static std::string structureName(const std::string& line)
+{
+    if (line.find("Reward structure") == std::string::npos) return "";
+    size_t open = line.find('"');
+    if (open == std::string::npos) return "";
+    size_t close = line.find('"', open + 1);
+    if (close == std::string::npos) return "";
+    return line.substr(open + 1, close - open - 1);
+}
+
+// Reads the comment lines and the line "states entries"; returns the entry count.
+static int readHeader(ChainLineReader& in, const ChainModel& model, std::string& name)
+{
+    for (;;) {
+        if (!in.nextContent())
+            in.faultAtEnd("the file ends before the line with the numbers of states and entries");
+        std::string t = trim(in.text());
+        if (t[0] != '#') break;
+        std::string named = structureName(t);
+        if (!named.empty()) name = named;
+    }
+    require_pv_name(in, model, name);
+    LineWords w(in.text());
+    std::string states, count, extra;
+    int n = -1, entries = -1;
+    w.next(states);
+    if (!parse_index(states, n)) in.fault(states, "the number of states is not a count");
+    if (n != model.num_states)
+        in.fault(states, "the transition file has " + std::to_string(model.num_states) + " states");
+    if (!w.next(count) || !parse_index(count, entries))
+        in.fault(count, "the number of entries is not a count");
+    if (entries > n) in.fault(count, "more entries than states");
+    if (w.next(extra))
+        in.fault(extra, "the line holds more than the numbers of states and entries");
+    return entries;
+}
+
+// Reads "state reward" into values.
+static void readEntry(ChainLineReader& in, std::vector<double>& values)
+{
+    LineWords w(in.text());
+    std::string st, r, extra;
+    int s = -1;
+    double v = 0.0;
+    w.next(st);
+    if (!parse_index(st, s)) in.fault(st, "the state is not a state number");
+    if (s >= (int)values.size())
+        in.fault(st,
+                 "the state is not below the number of states, " + std::to_string(values.size()));
+    if (!w.next(r)) in.fault(st, "the reward is missing after the state");
+    if (!parse_real(r, v)) in.fault(r, "a reward is a finite number");
+    if (w.next(extra)) in.fault(extra, "an entry holds a state and a reward only");
+    values[s] = v;
+}
+
+void read_prism_srew(const std::string& path, const std::string& fallback, ChainModel& model)
+{
+    ChainLineReader in(path);
+    if (!in.openIfPresent()) return;
+    model.files_read.push_back(path);
+    std::string name = fallback;
+    int entries = readHeader(in, model, name);
+    std::vector<double> values(model.num_states, 0.0);
+    for (int k = 0; k < entries; ++k) {
+        if (!in.nextContent("#"))
+            in.faultAtEnd("the file ends after " + std::to_string(k) + " of its " +
+                          std::to_string(entries) + " entries");
+        readEntry(in, values);
+    }
+    if (in.nextContent("#")) in.fault(trim(in.text()), "more entries than the header announces");
+    model.addPV(name, std::move(values));
+}

@@ -1,0 +1,85 @@
+// The transition file of a PRISM chain.
+#include <string>
+
+#include "statelevel/Chain/ChainLineReader.h"
+#include "statelevel/Prism/PrismReaders.h"
+
+// Shortest line of one transition: "i j x" and a line break.
+static const long long SHORTEST_TRANSITION = 6;
+
+// Reads the first line: the numbers of states and transitions.
+static void readSizes(ChainLineReader& in, ChainModel& model, int& transitions)
+{
+    if (!in.nextContent("#"))
+        in.faultAtEnd(
+            "the file is empty; its first line gives the numbers of states and transitions");
+    LineWords w(in.text());
+    std::string states, count, extra;
+    w.next(states);
+    if (!parse_index(states, model.num_states))
+        in.fault(states, "the number of states is not a count");
+    if (!w.next(count))
+        in.fault(states, "the number of transitions is missing after the number of states");
+    if (!parse_index(count, transitions))
+        in.fault(count, "the number of transitions is not a count");
+    if (w.next(extra))
+        in.fault(extra, "the first line holds more than the numbers of states and transitions");
+    if (model.num_states < 1) in.fault(states, "a chain has at least one state");
+    // every state but the initial one is entered by some transition
+    if ((long long)model.num_states > (long long)transitions + 1)
+        in.fault(states, "more states than the transitions can reach");
+    long long left = in.bytesLeft();
+    if (left >= 0 && (long long)transitions > (left + 1) / SHORTEST_TRANSITION)
+        in.fault(count, "the file is too short for that many transitions");
+}
+
+// Reads one state index of a transition line.
+static int readState(ChainLineReader& in, LineWords& w, int n, const char* what)
+{
+    std::string t;
+    int s = 0;
+    if (!w.next(t)) in.fault(in.text(), std::string("the ") + what + " state is missing");
+    if (!parse_index(t, s))
+        in.fault(t, std::string("the ") + what + " state is not a state number");
+    if (s >= n)
+        in.fault(t, std::string("the ") + what + " state is not below the number of states, " +
+                        std::to_string(n));
+    return s;
+}
+
+// Reads "source destination rate [action]".
+static void readTransition(ChainLineReader& in, ChainModel& model)
+{
+    LineWords w(in.text());
+    int from = readState(in, w, model.num_states, "source");
+    int to = readState(in, w, model.num_states, "destination");
+    std::string t, action, extra;
+    double rate = 0.0;
+    if (!w.next(t)) in.fault(in.text(), "the rate is missing");
+    if (!parse_real(t, rate) || rate < 0.0)
+        in.fault(t, "a rate is a finite number of at least zero");
+    w.next(action);
+    if (w.next(extra))
+        in.fault(extra, "a transition line holds source, destination, rate and at most an action");
+    model.addEdge(from, to, rate);
+}
+
+void read_prism_tra(const std::string& path, ChainModel& model)
+{
+    ChainLineReader in(path);
+    in.openOrFault();
+    model.files_read.push_back(path);
+    int transitions = 0;
+    readSizes(in, model, transitions);
+    model.source.reserve(transitions);
+    model.target.reserve(transitions);
+    model.rate.reserve(transitions);
+    for (int k = 0; k < transitions; ++k) {
+        if (!in.nextContent("#"))
+            in.faultAtEnd("the file ends after " + std::to_string(k) + " of its " +
+                          std::to_string(transitions) + " transitions");
+        readTransition(in, model);
+    }
+    if (in.nextContent("#"))
+        in.fault(trim(in.text()), "more transitions than the first line announces");
+}

@@ -1,0 +1,20 @@
+// The formats a state space can be read from, and how the program picks one:
+// named with -F, or found from the files present for the base name.
+#ifndef VELMAR_STATESPACEFORMAT_H
+#define VELMAR_STATESPACEFORMAT_H
+
+#include <string>
+
+#include "statelevel/BaseStateLevel.h"
+
+enum class StateSpaceFormat { Flat, Prism, Drn };
+
+// The format of a -F value ("flat", "prism" or "drn"); false for any other word.
+bool state_space_format_named(const std::string& word, StateSpaceFormat& format);
+// The flat files when B.arm exists; otherwise PRISM's when B.tra exists,
+// Storm's when B.drn exists; the flat files (whose absence is then reported) else.
+StateSpaceFormat state_space_format_found(const std::string& base);
+// The loaded state level of base name B in that format; a malformed file ends the run.
+BaseStateLevel* make_state_level(const std::string& base, StateSpaceFormat format);
+
+#endif

@@ -1,0 +1,145 @@
+// The command line as a person or a script types it: values that belong to other letters,
+// long options, values out of range, help, version and letters no parser knows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/CommandLine.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+const std::string USAGE =
+    "Options:\n-P <project name>\n-S <study name>\n-E <experiment name>\n"
+    "-G <SSG path>: must end with a slash\n-s <solver path>: must end with a slash\n"
+    "[-d <debug filename>]\n[-o <output filename>]\n[-v <verbosity level>]\n"
+    "[-K <comment filename>]\n[-O <state probability filename>]\n"
+    "[-a <# of decimal precision>] [-t <tolerance>] [-c]\n"
+    "[-g <stability>] [-r <# of rows to search for pivot>]\n";
+
+// A two-state model in its own directory and an empty solver directory.
+struct Model {
+    TempDir model, solver;
+    Model()
+    {
+        model.write("two.arm", "1 2\n1 2 1.0 0\n2 1 3.0 0\n");
+        model.write("two.var", "Up\n1 0 1\n2 0 0\n");
+        model.write("two.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+    }
+    std::vector<std::string> args(std::vector<std::string> extra) const
+    {
+        std::vector<std::string> a = {"-P", "p", "-S", "s", "-E", "two", "-G", model.dir(),
+                                      "-s", solver.dir()};
+        a.insert(a.end(), extra.begin(), extra.end());
+        return a;
+    }
+    bool solverDirEmpty() const { return std::filesystem::is_empty(solver.path); }
+};
+
+}  // namespace
+
+// -Dehost1 used to set the tolerance to 1 and -Dshost swallowed the -a after it.
+TEST(CommandLine, DatabaseSwitchValuesNoLongerSetSolverOptions)
+{
+    Model s;
+    ProgramResult r = run_program(DSS_BINARY, s.args({"-Dehost1", "-Dshost", "-a", "5"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Accuracy: 1.000000e-05\nTolerance: 1.000000e-03\n"), std::string::npos)
+        << r.out;
+    EXPECT_EQ(r.err, "");
+}
+
+// -o r.txt --tolerance 1e-6 used to write the report to a file named "lerance".
+TEST(CommandLine, LongOptionsAreRefusedWithTheUsageText)
+{
+    Model s;
+    ProgramResult r = run_program(DSS_BINARY, s.args({"-o", "r.txt", "--tolerance", "1e-6"}),
+                                  s.solver.path);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: unknown option \"--tolerance\": the options of dss are single "
+                     "letters.\n" + USAGE);
+    EXPECT_EQ(r.out, "");
+    EXPECT_TRUE(s.solverDirEmpty());
+    // "--" itself is passed over, and a word that is an option's value is not an option
+    ProgramResult dashes = run_program(DSS_BINARY, s.args({"--", "-c", "--x"}));
+    EXPECT_EQ(dashes.status, 0) << dashes.err;
+}
+
+TEST(CommandLine, ValuesOutOfRangeAreRefusedBeforeAnythingIsWritten)
+{
+    struct Case {
+        std::string letter, value, wanted;
+    };
+    const std::string number = "a finite number not below 0";
+    const std::string digits = "an integer from -307 to 307 (the accuracy is 10 to the power minus it)";
+    for (const Case& c : {Case{"-t", "abc", number}, Case{"-t", "0.5x", number},
+                          Case{"-t", "-1", number}, Case{"-t", "inf", number},
+                          Case{"-t", "", number}, Case{"-a", "400", digits},
+                          Case{"-a", "1.5", digits},
+                          Case{"-g", "70000", "an integer from -32768 to 32767"},
+                          Case{"-r", "99999999999", "an integer from -2147483648 to 2147483647"}}) {
+        Model s;
+        ProgramResult r = run_program(DSS_BINARY, s.args({"-o", s.solver.file("r.txt"), c.letter,
+                                                          c.value}));
+        EXPECT_EQ(r.status, 1) << c.letter << " " << c.value;
+        EXPECT_EQ(r.err, "Error: option " + c.letter + ": the value \"" + c.value + "\" is not " +
+                             c.wanted + ".\n");
+        EXPECT_EQ(r.out, "");
+        EXPECT_TRUE(s.solverDirEmpty()) << c.letter << " " << c.value;
+    }
+    Model s;
+    ProgramResult v = run_program(DSS_BINARY, s.args({"-v2x"}));
+    EXPECT_EQ(v.status, 1);
+    EXPECT_EQ(v.err, "Error: option -v: the value \"2x\" is not an integer written right after "
+                     "the letter.\n");
+}
+
+TEST(CommandLine, ValuesAtTheEdgesOfTheirRangesAreAccepted)
+{
+    for (const char* letter : {"a", "t", "r", "g", "v"})
+        EXPECT_EQ(optionValueProblem(letter[0], "0"), "") << letter;
+    EXPECT_EQ(optionValueProblem('a', "-307"), "");
+    EXPECT_EQ(optionValueProblem('a', "307"), "");
+    EXPECT_NE(optionValueProblem('a', "308"), "");
+    EXPECT_EQ(optionValueProblem('t', "1e-300"), "");
+    EXPECT_EQ(optionValueProblem('r', "-2147483648"), "");
+    EXPECT_NE(optionValueProblem('r', "2147483648"), "");
+    EXPECT_EQ(optionValueProblem('g', "-32768"), "");
+    EXPECT_NE(optionValueProblem('g', "32768"), "");
+    EXPECT_EQ(optionValueProblem('v', nullptr), "");
+    EXPECT_NE(optionValueProblem('t', " 1"), "");
+    Model s;
+    ProgramResult r = run_program(DSS_BINARY, s.args({"-a", "-2", "-r", "-1", "-g", "32767"}));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("Accuracy: 1.000000e+02\n"), std::string::npos);
+}
+
+TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero)
+{
+    for (const char* word : {"-h", "--help"}) {
+        TempDir cwd;
+        ProgramResult r = run_program(DSS_BINARY, {"-P", "p", word, "-t", "abc"}, cwd.path);
+        EXPECT_EQ(r.status, 0) << word;
+        EXPECT_EQ(r.out.find(USAGE), 0u) << r.out;
+        EXPECT_NE(r.out.find("[-j <JSON results filename>]\n"), std::string::npos);
+        EXPECT_EQ(r.err, "");
+        EXPECT_TRUE(std::filesystem::is_empty(cwd.path));
+    }
+    ProgramResult v = run_program(DSS_BINARY, {"--version"});
+    EXPECT_EQ(v.status, 0);
+    EXPECT_EQ(v.out, "Velmar dss Version 2.5\n");
+    EXPECT_EQ(v.err, "");
+}
+
+TEST(CommandLine, UnknownLettersAreNamedAndTheRunGoesOn)
+{
+    Model s;
+    ProgramResult r = run_program(DSS_BINARY, s.args({"-x", "-Zq"}));
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, "Warning: option -x is not known to dss; it is ignored.\n"
+                     "Warning: option -Z is not known to dss; it is ignored.\n"
+                     "Warning: option -q is not known to dss; it is ignored.\n");
+    EXPECT_NE(r.out.find("DSSSolver done\n"), std::string::npos);
+}

@@ -1,0 +1,200 @@
+// File names resolve to files: outputs that would meet in one file, or in an
+// input, are refused before anything is written; the CSV file sits beside the
+// report; -G and -s values that name directories are directories.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "framework/BaseStateLevelSolver.h"
+#include "framework/FileNames.h"
+#include "framework/InputError.h"
+#include "tests/support/run_program.h"
+
+namespace {
+
+const char* const ARM = "1 2\n1 2 1.0 0\n2 1 3.0 0\n";
+
+// A two-state chain with one PV, experiment "two" in dir.
+void write_two_state_model(const TempDir& dir)
+{
+    dir.write("two.arm", ARM);
+    dir.write("two.var", "Up\n1 0 1\n2 0 0\n");
+    dir.write("two.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+}
+
+std::vector<std::string> args_for(const TempDir& model, const std::string& solver,
+                                  std::vector<std::string> more)
+{
+    std::vector<std::string> args = {"-P", "p", "-S", "s", "-E", "two", "-G", model.dir(), "-s",
+                                     solver};
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+std::vector<std::string> files_in(const std::string& dir)
+{
+    std::vector<std::string> names;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// Expects a refusal with exactly this message that writes nothing at all.
+void expect_refused(const TempDir& model, const TempDir& out, std::vector<std::string> more,
+                    const std::string& err)
+{
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, out.dir(), more));
+    EXPECT_EQ(r.status, 1) << err;
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, err);
+    EXPECT_TRUE(files_in(out.path).empty()) << err;
+    EXPECT_EQ(files_in(model.path), (std::vector<std::string>{"two.arm", "two.pvtype", "two.var"}));
+    EXPECT_EQ(slurp(model.file("two.arm")), ARM);
+}
+
+}  // namespace
+
+TEST(FileIdentity, NamesOfOneFileResolveAlike)
+{
+    TempDir dir;
+    dir.write("a.txt", "x");
+    std::filesystem::create_directory(dir.file("sub"));
+    std::string a = file_identity(dir.file("a.txt"));
+    EXPECT_EQ(file_identity(dir.file("sub/../a.txt")), a);
+    ASSERT_EQ(link(dir.file("a.txt").c_str(), dir.file("hard.txt").c_str()), 0);
+    EXPECT_EQ(file_identity(dir.file("hard.txt")), a);
+    // files not made yet: the same directory and name, or the target of a dangling link
+    EXPECT_EQ(file_identity(dir.file("sub/../new.txt")), file_identity(dir.file("new.txt")));
+    ASSERT_EQ(symlink("sub/later.txt", dir.file("link.txt").c_str()), 0);
+    EXPECT_EQ(file_identity(dir.file("link.txt")), file_identity(dir.file("sub/later.txt")));
+    EXPECT_NE(file_identity(dir.file("new.txt")), file_identity(dir.file("sub/new.txt")));
+}
+
+TEST(FileIdentity, DevicesMayBeSharedButNotRegularFiles)
+{
+    EXPECT_NO_THROW(refuse_shared_files({{"/dev/null", "report file"}, {"/dev/null", "debug file"}},
+                                        {}));
+    try {
+        refuse_shared_files({{"r.txt", "report file"}, {"./r.txt", "debug file"}}, {});
+        ADD_FAILURE() << "r.txt twice was accepted";
+    } catch (const InputError& e) {
+        EXPECT_EQ(e.text(), "Error: the report file r.txt and the debug file ./r.txt are the "
+                            "same file; nothing was written.\n");
+        EXPECT_EQ(e.where(), InputError::STANDARD_ERROR);
+    }
+}
+
+TEST(FileNames, OutputsThatMeetInOneFileAreRefusedBeforeAnythingIsWritten)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::string r = out.file("r.txt"), c = out.file("r.csv");
+    expect_refused(model, out, {"-o", r, "-O", c},
+                   "Error: the CSV file " + c + " and the state probability file " + c +
+                       " are the same file; nothing was written.\n");
+    expect_refused(model, out, {"-o", r, "-d", out.dir() + "./r.txt"},
+                   "Error: the report file " + r + " and the debug file " + out.dir() +
+                       "./r.txt are the same file; nothing was written.\n");
+    std::string plot = out.file("two.dss.Up.pdf.splot");
+    expect_refused(model, out, {"-o", r, "-O", plot},
+                   "Error: the state probability file " + plot + " and the plot file " + plot +
+                       " are the same file; nothing was written.\n");
+}
+
+TEST(FileNames, AnExistingFileReachedByTwoNamesIsOneFile)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    out.write("r.txt", "old report\n");
+    ASSERT_EQ(link(out.file("r.txt").c_str(), out.file("h.txt").c_str()), 0);
+    ProgramResult r = run_program(
+        DSS_BINARY, args_for(model, out.dir(), {"-o", out.file("r.txt"), "-O", out.file("h.txt")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: the report file " + out.file("r.txt") +
+                         " and the state probability file " + out.file("h.txt") +
+                         " are the same file; nothing was written.\n");
+    EXPECT_EQ(slurp(out.file("r.txt")), "old report\n");
+    EXPECT_EQ(files_in(out.path), (std::vector<std::string>{"h.txt", "r.txt"}));
+}
+
+TEST(FileNames, OutputsThatAreInputsAreRefused)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    expect_refused(model, out, {"-o", model.file("two.arm")},
+                   "Error: the report file " + model.file("two.arm") +
+                       " is the state-space file " + model.dir() + "two.arm; nothing was written.\n");
+    // the global-variable file does not exist: the report must not become it
+    expect_refused(model, out, {"-o", out.file("r.txt"), "-d", model.file("two.parm")},
+                   "Error: the debug file " + model.file("two.parm") +
+                       " is the global-variable file " + model.dir() +
+                       "two.parm; nothing was written.\n");
+    out.write("notes", "a comment\n");
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, out.dir(),
+                                                       {"-K", "notes", "-O", out.file("notes")}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: the state probability file " + out.file("notes") +
+                         " is the comments file " + out.dir() + "notes; nothing was written.\n");
+    EXPECT_EQ(slurp(out.file("notes")), "a comment\n");
+}
+
+TEST(FileNames, ReportSentByTheShellIntoAnOutputIsRefused)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::string command = DSS_BINARY;
+    for (const std::string& a : args_for(model, out.dir(), {"-O", out.file("s.txt")}))
+        command += " '" + a + "'";
+    ProgramResult r = run_program("/bin/sh", {"-c", command + " >'" + out.file("s.txt") + "'"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: the report (standard output) /dev/fd/1 and the state probability "
+                     "file " + out.file("s.txt") + " are the same file; nothing was written.\n");
+    EXPECT_EQ(slurp(out.file("s.txt")), "");
+}
+
+TEST(FileNames, CsvFileSitsBesideTheReport)
+{
+    EXPECT_EQ(csv_file_name("notes.txt.d/run1.txt"), "notes.txt.d/run1.csv");
+    EXPECT_EQ(csv_file_name("a.txt/b"), "a.txt/b.csv");
+    EXPECT_EQ(csv_file_name("a.txt/run.txt.old"), "a.txt/run.csv");
+    TempDir model, out;
+    write_two_state_model(model);
+    out.write("notes.csv", "keep\n");
+    std::filesystem::create_directory(out.file("notes.txt.d"));
+    std::string report = out.file("notes.txt.d/run1.txt");
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, out.dir(), {"-o", report}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(slurp(out.file("notes.csv")), "keep\n");
+    EXPECT_NE(slurp(out.file("notes.txt.d/run1.csv")).find("0,0,Up,"), std::string::npos);
+}
+
+TEST(FileNames, DirectoryValuesWithoutTheirSlashAreDirectories)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    model.write("two.parm", "Rate=2.5\n");
+    std::string solver = out.file("plots");
+    std::filesystem::create_directory(solver);
+    ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "two", "-G",
+                                               model.path, "-s", solver, "-o", out.file("r.txt")});
+    EXPECT_EQ(r.status, 0) << r.out << r.err;
+    EXPECT_EQ(files_in(solver), (std::vector<std::string>{"two.dss.Up.cdf.splot",
+                                                          "two.dss.Up.pdf.splot"}));
+    EXPECT_EQ(files_in(out.path), (std::vector<std::string>{"plots", "r.csv", "r.txt"}));
+    std::string report = slurp(out.file("r.txt"));
+    EXPECT_NE(report.find("Plot files    (pdf)  :  two.dss.Up.pdf.splot\n"), std::string::npos);
+    // the global-variable file is found inside the -G directory
+    EXPECT_NE(report.find("\nRate=2.5\n"), std::string::npos);
+    // a directory followed by a name prefix keeps working
+    r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "two", "-G", model.dir(), "-s",
+                                 solver + "/pre", "-o", out.file("r.txt")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(std::filesystem::exists(solver + "/pretwo.dss.Up.pdf.splot"));
+}
