@@ -5,16 +5,19 @@
 #include <functional>
 #include <string>
 
-// Figures of one solve; plain data, sent through a pipe. Times in seconds, -1 when not reached.
+// Figures of one solve; plain data, sent through a pipe. Times in seconds (wall clock),
+// -1 when not reached.
 struct Figures {
     bool complete = false;
     long states = 0;
     long transitions = 0;
-    double read = -1, build = -1, factor = -1, subst = -1, refine = -1;
-    int passes = -1;          // refinement passes, -1 when unknown
-    int gmres = -1;           // GMRES iterations after a stalled refinement, -1 when none
-    long factorEntries = -1;  // stored entries of L (unit diagonal left out) and U
-    double residual = -1;     // ||pi Q|| / (||Q|| ||pi||), max norms
+    double read = -1;   // files into the state level and the chain
+    double solve = -1;  // everything after: system, ordering, factors, iterations, check
+    int iterations = -1;      // Krylov iterations or sweeps; refinement passes for lu
+    int gmres = -1;           // GMRES iterations, -1 when none
+    long factorEntries = -1;  // entries of the (incomplete) factors
+    double residual = -1;     // ||pi Q|| / (||Q|| ||pi||), max norms, pi normalised
+    char method[160] = "";    // the method run (for auto: what it picked)
 
     double total() const;
 };
@@ -23,15 +26,16 @@ using Report = std::function<void(const Figures&)>;
 
 // An engine solves the model at base (flat files) and writes pi, n doubles, to piPath,
 // reporting its figures after each phase.
-using Engine = void (*)(const std::string& base, const std::string& piPath, const Report& report);
+using Engine = std::function<void(const std::string& base, const std::string& piPath, const Report& report)>;
 
-// The program's solver, driven through the state level and DSSSolver's public steps.
-void dssEngine(const std::string& base, const std::string& piPath, const Report& report);
-// The straightforward reference factorisation (tests/dss/reference) on the system as the
-// program loads it; its substitution time includes its refinement.
-void referenceEngine(const std::string& base, const std::string& piPath, const Report& report);
-// UMFPACK with its default ordering on the same system, read through the same state level.
+// The program's solve with `-m method` through the method interface; every figure comes
+// from the solve record.
+Engine dssEngine(const std::string& method);
+// UMFPACK with its default ordering on the system with one recurrent state fixed.
 void umfpackEngine(const std::string& base, const std::string& piPath, const Report& report);
+// PETSc's BiCGStab with ILU(0) on the same system; false when the benchmark was built without it.
+bool havePetsc();
+void petscEngine(const std::string& base, const std::string& piPath, const Report& report);
 // Reads the .arm through a state level; returns seconds (used for the reader's MB/s).
 double readOnly(const std::string& base);
 

@@ -1,10 +1,11 @@
 #!/bin/sh
-# Builds dss_bench (installing libsuitesparse-dev when missing, as root) and runs it;
-# arguments go to dss_bench: [--limit S] [--peer-limit S] [--mem MiB] [--quick] [--only name,...] [--dir D].
+# Builds dss_bench (installing libsuitesparse-dev and petsc-dev when missing, as root) and runs it;
+# arguments go to dss_bench: [--limit S] [--mem MiB] [--quick | --big] [--only name,...]
+# [--methods m,...] [--no-umfpack] [--dir D].
 set -e
 cd "$(dirname "$0")/.."
 need=""
-for p in cmake g++ make libsuitesparse-dev; do
+for p in cmake g++ make pkg-config libsuitesparse-dev petsc-dev; do
   dpkg -s "$p" >/dev/null 2>&1 || need="$need $p"
 done
 if [ -n "$need" ]; then

@@ -30,7 +30,7 @@ BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLeve
 DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
     : BaseStateLevelSolver(level, "dss", argc, argv)
 {
-    velmar_parse(argc, argv, "a:t:c:r:g:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, "a:t:c:r:g:m:", [&](int c, const char* value) {
         short s;
         long l;
         switch (c) {
@@ -46,6 +46,7 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
         case 'g':
             if (sscanf(value, "%hd", &s) == 1) stability = s;
             break;
+        case 'm': method = value; break;
         default: break;
         }
     });
@@ -67,6 +68,10 @@ void DSSSolver::ShowCmdLineOptions()
 void DSSSolver::initialize()
 {
     checkRequiredOptions();
+    if (!knownMethod(method)) {
+        fprintf(stderr, "dss: unknown method \"%s\" for -m: use lu, ilu, gs or auto\n", method.c_str());
+        exit(1);
+    }
     // -G "" with -E "" passes the check but names no state space: the factory
     // has already said so, and there is nothing to solve.
     if (stateLevel == nullptr) exit(1);
@@ -115,7 +120,9 @@ void DSSSolver::DisplayBanners()
     fprintf(out, "Accuracy: %le\n", accuracy);
     fprintf(out, "Tolerance: %le\n", tolerance);
     fprintf(out, "Stability: %hd\n", stability);
-    fprintf(out, "Rows: %ld\n\n", (long)searchRows);
+    fprintf(out, "Rows: %ld\n", (long)searchRows);
+    if (method != "lu") fprintf(out, "Method: %s\n", method.c_str());
+    fputs("\n", out);
     fflush(out);
     if (!debugFlag) return;
     solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
@@ -126,6 +133,7 @@ void DSSSolver::DisplayBanners()
     fprintf(debugOut, "tolerance = %le\n", tolerance);
     fprintf(debugOut, "stability = %d\n", (int)stability);
     fprintf(debugOut, "rows = %ld\n", (long)searchRows);
+    if (method != "lu") fprintf(debugOut, "method = %s\n", method.c_str());
     fflush(debugOut);
 }
 

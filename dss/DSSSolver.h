@@ -68,10 +68,20 @@ public:
 
     // Reads the chain, its unit of time and closed classes, and the order of the load.
     void prepareLoad();
-    // Loads, factorises, substitutes, refines and checks, again with smaller drop tolerances
-    // while the check fails: solutionVector holds the result, record what was done (Solve.cpp).
+    // Reads the chain and solves it with the method of -m: solutionVector holds the result,
+    // record what was done (Solve.cpp).
     void solveSystem();
+    // The default method: loads, factorises, substitutes, refines and checks, again with
+    // smaller drop tolerances while the check fails (Solve.cpp).
+    void solveWithLu();
+    // Any other method, through the method interface (SolveByMethod.cpp).
+    void solveWithMethod();
+    // Says once on standard error that -m auto may be much faster when the factors of the
+    // default method hold far more entries than the chain.
+    void hintAtFill(int64_t factorEntries);
 
+    std::string method = "lu";  // -m: lu, ilu, gs or auto
+    bool fillHinted = false;
     double accuracy = 1e-9;
     double tolerance = 0.001;
     double dropThreshold = 0.0;
@@ -130,6 +140,10 @@ private:
     void normaliseAndCheck(SolveAttempt& attempt);
     void toStateOrder(const std::vector<double>& x);
     void reportFailure(const std::string& reason);
+    void methodLines(const SolveAttempt& a, bool withCheck);
 };
+
+// True for a name -m accepts.
+bool knownMethod(const std::string& name);
 
 #endif

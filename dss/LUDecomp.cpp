@@ -188,11 +188,17 @@ void DSSSolver::performLUDecomp()
     ColumnIndex index(A, n, !pivoting);
     StepRows rows(n);
     colPosition.assign(n, -1);
+    const int hintStep = std::max(1024, n / 64);
     for (int k = 0; k < n; ++k) {
         if (progressLine) progressLine->step("LU factorisation, column", k, n);
         if (verbosity > 0 && k % verbosity == 0) {
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);
+        }
+        if (k > 0 && k % hintStep == 0 && !fillHinted) {
+            int64_t entries = 0;
+            for (int i = 0; i < n; ++i) entries += A[i].numEntries();
+            hintAtFill(entries);
         }
         if (pivoting) {
             int r = pivotMatrix((unsigned)k);

@@ -134,6 +134,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     progress("Finished LU decomposition.\n", true);
     attempt.dropped = droppedEntries;
     for (int i = 0; i < n; ++i) attempt.factorEntries += A[i].numEntries();
+    hintAtFill(attempt.factorEntries);
     progress("Beginning forward substitution.\n", true);
     forwardSub(y.data(), rhs.data(), A);
     progress("Finished forward substitution.\n", true);
@@ -184,9 +185,8 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     note(line);
 }
 
-// Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
-// that fails its check is tried again with a drop tolerance a thousand times smaller, down to
-// no dropping, as far as memory allows.
+// Reads the chain and solves it: several closed classes from the initial state, one with the
+// method chosen by -m (the default lu factorises as it always did).
 void DSSSolver::solveSystem()
 {
     prepareLoad();
@@ -196,6 +196,17 @@ void DSSSolver::solveSystem()
         return;
     }
     structure = ClosedClasses();  // not needed by the factorisation
+    if (method == "lu")
+        solveWithLu();
+    else
+        solveWithMethod();
+}
+
+// Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
+// that fails its check is tried again with a drop tolerance a thousand times smaller, down to
+// no dropping, as far as memory allows.
+void DSSSolver::solveWithLu()
+{
     double tol = tolerance;
     for (;;) {
         record.attempts.emplace_back();

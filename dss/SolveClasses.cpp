@@ -37,6 +37,7 @@ PartSolve solvePart(const DSSSolver& like, ChainModel model, bool pivoting = tru
     part.stability = pivoting ? like.stability : 0;
     part.searchRows = pivoting ? like.searchRows : 0;
     part.gmresLimit = like.gmresLimit;
+    part.method = like.method;
     part.allocateStateArrays();
     part.solveSystem();
     PartSolve result;

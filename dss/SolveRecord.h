@@ -25,6 +25,8 @@ struct SolveAttempt {
     int iterations = 0;        // iterations of an iterative method
     double seconds = 0.0;      // processor time of this attempt
     bool outOfMemory = false;
+    int64_t workBytes = 0;     // memory of the method's own matrices, factors and vectors
+    std::string note;          // why the method gave up, or what auto picked and why
     SolutionCheck check;
 };
 

@@ -12,12 +12,25 @@
 //       to the next state (cyclically) and D-1 to random other states, rates
 //       in (0.1, 10). PVs Residue (state mod 5) and Flag (1 on the first half
 //       of the states), type 3; the .var records come in descending order.
+//   ssgen hubs N D H seed B
+//       the random chain with H hub states: every other state also jumps to a random hub,
+//       and each hub has 8*D transitions out.
+//   ssgen kanban T B
+//       the four-cell kanban line with T cards per cell (T = 1..7; 160, 4600, 58400,
+//       454475, 2546432 and 11261376 states for T = 1..6). PVs Done3 and Busy0.
+//   ssgen polling Q K lambda mu gamma B
+//       one server polling Q queues of capacity K (arrivals lambda at each, service mu,
+//       walks to the next queue at rate gamma, each queue served until empty).
 // Each PV value v is written as the pair (floor(v/2), v - floor(v/2)).
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "tools/models/Kanban.h"
+#include "tools/models/Polling.h"
 
 // A file opened for writing with a large buffer, or the program ends.
 static FILE* create(const std::string& name)
@@ -76,16 +89,23 @@ static int tandem(int K1, int K2, double lambda, double mu1, double mu2, const s
     return 0;
 }
 
-static int randomChain(long n, int d, unsigned seed, const std::string& base)
+static int randomChain(long n, int d, long hubs, unsigned seed, const std::string& base)
 {
     std::mt19937_64 gen(seed);
     std::uniform_real_distribution<double> rate(0.1, 10.0);
     std::uniform_int_distribution<long> other(1, n - 1);
+    std::uniform_int_distribution<long> hub(0, hubs > 0 ? hubs - 1 : 0);
+    // hubs sit at states spread evenly over the numbering
+    auto hubState = [&](long h) { return h * (n / std::max(1L, hubs)); };
     FILE* arm = create(base + ".arm");
     fprintf(arm, "1 %ld\n", n);
-    for (long i = 0; i < n; ++i) {
+    for (long i = 0, nextHub = 0; i < n; ++i) {
         fprintf(arm, "%ld %ld %.10g", i + 1, (i + 1) % n + 1, rate(gen));
-        for (int k = 1; k < d; ++k) fprintf(arm, " %ld %.10g", (i + other(gen)) % n + 1, rate(gen));
+        bool isHub = nextHub < hubs && i == hubState(nextHub);
+        nextHub += isHub ? 1 : 0;
+        int out = isHub ? 8 * d : d;
+        for (int k = 1; k < out; ++k) fprintf(arm, " %ld %.10g", (i + other(gen)) % n + 1, rate(gen));
+        if (hubs > 0 && !isHub && i % 2 == 0) fprintf(arm, " %ld %.10g", hubState(hub(gen)) + 1, rate(gen));
         fprintf(arm, " 0\n");
     }
     fclose(arm);
@@ -95,9 +115,21 @@ static int randomChain(long n, int d, unsigned seed, const std::string& base)
     fclose(var);
     writePVType(base, {"Residue", "Flag"});
     FILE* parm = create(base + ".parm");
-    fprintf(parm, "N = %ld\nD = %d\nseed = %u\n", n, d, seed);
+    fprintf(parm, "N = %ld\nD = %d\nhubs = %ld\nseed = %u\n", n, d, hubs, seed);
     fclose(parm);
     return 0;
+}
+
+static int kanban(int tokens, const std::string& base)
+{
+    if (tokens < 1 || tokens > kanbanMaxTokens) {
+        fprintf(stderr, "ssgen: kanban needs 1 <= T <= %d\n", kanbanMaxTokens);
+        return 1;
+    }
+    std::string error;
+    if (writeKanbanFiles(exploreKanban(tokens), base, error)) return 0;
+    fprintf(stderr, "ssgen: %s\n", error.c_str());
+    return 1;
 }
 
 int main(int argc, char** argv)
@@ -118,9 +150,33 @@ int main(int argc, char** argv)
             fprintf(stderr, "ssgen: random needs 2 <= N < 2^31 and D >= 1\n");
             return 1;
         }
-        return randomChain(n, d, (unsigned)strtoul(argv[4], nullptr, 10), argv[5]);
+        return randomChain(n, d, 0, (unsigned)strtoul(argv[4], nullptr, 10), argv[5]);
+    }
+    if (kind == "hubs" && argc == 7) {
+        long n = atol(argv[2]), h = atol(argv[4]);
+        int d = atoi(argv[3]);
+        if (n < 2 || n > 2147483647L || d < 1 || h < 1 || h > n) {
+            fprintf(stderr, "ssgen: hubs needs 2 <= N < 2^31, D >= 1 and 1 <= H <= N\n");
+            return 1;
+        }
+        return randomChain(n, d, h, (unsigned)strtoul(argv[5], nullptr, 10), argv[6]);
+    }
+    if (kind == "kanban" && argc == 4) return kanban(atoi(argv[2]), argv[3]);
+    if (kind == "polling" && argc == 8) {
+        PollingModel m{atoi(argv[2]), atoi(argv[3]), atof(argv[4]), atof(argv[5]), atof(argv[6])};
+        if (pollingStates(m) < 2 || !(m.arrival > 0 && m.service > 0 && m.walk > 0)) {
+            fprintf(stderr, "ssgen: polling needs Q >= 1, K >= 1, positive rates and at most 2^31 states\n");
+            return 1;
+        }
+        std::string error;
+        if (writePollingFiles(m, argv[7], error)) return 0;
+        fprintf(stderr, "ssgen: %s\n", error.c_str());
+        return 1;
     }
     fprintf(stderr, "usage: ssgen tandem K1 K2 lambda mu1 mu2 B\n"
-                    "       ssgen random N D seed B\n");
+                    "       ssgen random N D seed B\n"
+                    "       ssgen hubs N D H seed B\n"
+                    "       ssgen kanban T B\n"
+                    "       ssgen polling Q K lambda mu gamma B\n");
     return 1;
 }

@@ -1,0 +1,45 @@
+// Reading, forming and finishing for every engine.
+#include "bench/BenchSystem.h"
+
+#include <cstdio>
+
+#include "dss/SolutionCheck.h"
+#include "statelevel/Flat/FlatStateLevel.h"
+
+Generator readChain(const std::string& base, Figures& f, const Report& report)
+{
+    auto t0 = Clock::now();
+    FlatStateLevel level(base.c_str());
+    f.read = since(t0);
+    t0 = Clock::now();
+    Generator q = readGenerator(level);
+    f.solve = since(t0);  // the engine adds the rest of its solve
+    f.states = q.n;
+    f.transitions = (long)q.transitions();
+    report(f);
+    return q;
+}
+
+bool fixedSystem(const Generator& q, ReducedSystem& s)
+{
+    Ordering o = naturalOrdering(q.n);
+    s = reducedSystem(q, o, -1);
+    int k = stateToFix(q, o, s);
+    if (k < 0) return false;
+    fixState(s, k);
+    return true;
+}
+
+void finishPeer(const Generator& q, std::vector<double>& pi, const std::string& path, Figures& f,
+                const Report& report)
+{
+    if (!normaliseProbabilities(pi)) return;
+    f.residual = checkSolution(q, pi, 1e-9).residual;
+    FILE* out = fopen(path.c_str(), "wb");
+    if (out != nullptr) {
+        fwrite(pi.data(), sizeof(double), pi.size(), out);
+        fclose(out);
+    }
+    f.complete = true;
+    report(f);
+}

@@ -1,0 +1,148 @@
+// Solving through the method interface (-m ilu, gs, auto), with the default factorisation as
+// one of auto's candidates; the report and debug lines come from the attempt records.
+#include <cstdio>
+#include <ctime>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "dss/DSSSolver.h"
+#include "dss/Matrix.h"
+#include "dss/methods/Methods.h"
+
+bool knownMethod(const std::string& name)
+{
+    return name == "lu" || name == "ilu" || name == "gs" || name == "auto";
+}
+
+namespace {
+
+// The default factorisation behind the method interface, with its retries at smaller drop
+// tolerances; their records are folded into the one attempt it returns.
+class LuMethod : public SolutionMethod {
+public:
+    explicit LuMethod(DSSSolver& s) : solver(s) {}
+    const char* name() const override { return "lu"; }
+    bool solve(const Generator&, std::vector<double>& pi, SolveAttempt& attempt) override
+    {
+        const size_t before = solver.record.attempts.size();
+        try {
+            solver.solveWithLu();
+        } catch (std::bad_alloc&) {
+            delete[] solver.A;
+            solver.A = nullptr;
+            solver.record.attempts.resize(before);
+            attempt.method = "lu";
+            attempt.outOfMemory = true;
+            attempt.note = "memory ran out";
+            return false;
+        }
+        std::vector<SolveAttempt>& all = solver.record.attempts;
+        if (all.size() == before) return false;
+        attempt = all.back();
+        const size_t tries = all.size() - before;
+        if (tries > 1) attempt.note = std::to_string(tries) + " factorisations";
+        all.resize(before);
+        pi.swap(solver.solutionVector);
+        return !pi.empty();
+    }
+
+private:
+    DSSSolver& solver;
+};
+
+// "converged" or why not.
+std::string outcome(const SolveAttempt& a)
+{
+    if (a.converged) return "converged";
+    return a.note.empty() ? "did not converge" : "did not converge (" + a.note + ")";
+}
+
+}  // namespace
+
+// The method line of an attempt, and its check line when it is not the factorisation's (which
+// writes its own).
+void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
+{
+    char line[600];
+    if (a.method == "ilu") {
+        std::string gmres = a.gmresUsed ? ", then GMRES " + std::to_string(a.gmresIterations) + " iterations" : "";
+        snprintf(line, sizeof line,
+                 "Method ilu: BiCGStab preconditioned by ILU(0), ordering %s: %d iterations%s, %lld factor "
+                 "entries, %s, %.2f s.\n",
+                 a.ordering.c_str(), a.iterations, gmres.c_str(), (long long)a.factorEntries, outcome(a).c_str(),
+                 a.seconds);
+    } else if (a.method == "gs") {
+        snprintf(line, sizeof line, "Method gs: Gauss-Seidel, %d sweeps, %s, %.2f s.\n", a.iterations,
+                 outcome(a).c_str(), a.seconds);
+    } else {
+        snprintf(line, sizeof line, "Method lu: factorisation with drop tolerance %le, %lld factor entries%s%s, %.2f s.\n",
+                 a.tolerance, (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);
+    }
+    note(line);
+    if (withCheck) note(checkReportLine(a.check));
+}
+
+void DSSSolver::solveWithMethod()
+{
+    // the methods work on the chain in its own unit of time, as the factorisation does
+    if (rateUnit != 1.0) {
+        for (double& r : chain.rate) r /= rateUnit;
+        for (double& r : chain.exitRate) r /= rateUnit;
+    }
+    MethodSettings settings;
+    settings.accuracy = accuracy;
+    settings.closedClasses = record.closedClasses;
+    MethodMaker lu = [this](const std::string& name) -> std::unique_ptr<SolutionMethod> {
+        if (name == "lu") return std::make_unique<LuMethod>(*this);
+        return nullptr;
+    };
+    std::unique_ptr<SolutionMethod> m = makeMethod(method, settings, lu);
+    AutoMethod* automatic = method == "auto" ? static_cast<AutoMethod*>(m.get()) : nullptr;
+    if (automatic != nullptr) {
+        automatic->onChoice = [this](const AutoChoice& c) {
+            note("Method auto picked " + c.order.front() + ": " + c.reason + ".\n");
+        };
+        automatic->onAttempt = [this](const SolveAttempt& a) {
+            methodLines(a, a.method != "lu");
+            if (!a.check.passed)
+                note("Method " + a.method + " did not pass (" +
+                     (a.check.failure[0] != '\0' ? std::string(a.check.failure) : a.note) + ").\n");
+        };
+    }
+    progress(("Begin solution method " + method + ".\n").c_str(), true);
+    std::vector<double> pi;
+    SolveAttempt attempt;
+    const bool produced = m->solve(chain, pi, attempt);
+    progress(("Finished solution method " + method + ".\n").c_str(), true);
+    record.attempts = automatic != nullptr ? automatic->tried() : std::vector<SolveAttempt>{attempt};
+    if (automatic == nullptr) methodLines(attempt, false);
+    if (produced) {
+        solutionVector.swap(pi);
+        // normalised and cleared of rounding noise as the factorisation's (which did so itself)
+        if (attempt.method != "lu") checkVector(attempt);
+    } else {
+        solutionVector.assign(chain.n, 0.0);
+        attempt.check = SolutionCheck();
+        attempt.check.failure = "no method produced a probability vector";
+    }
+    if (automatic == nullptr || !produced) note(checkReportLine(attempt.check));
+    if (automatic != nullptr && produced)
+        note("Method auto: the answer of " + attempt.method + " after " + std::to_string(record.attempts.size()) +
+             (record.attempts.size() == 1 ? " attempt.\n" : " attempts.\n"));
+    record.check = attempt.check;
+    if (record.closedClasses > 1) {  // every mixture of the classes' vectors is stationary
+        record.check.passed = false;
+        record.check.failure = "the chain has several closed classes";
+    }
+}
+
+void DSSSolver::hintAtFill(int64_t factorEntries)
+{
+    const double chainEntries = (double)numStates + (double)record.transitions;
+    if (fillHinted || method != "lu" || numStates < 2000 || factorEntries < 40.0 * chainEntries) return;
+    fillHinted = true;
+    fprintf(stderr,
+            "dss: the factors have grown to %lld entries, %.0f times the chain's %.0f; -m auto may be much faster\n",
+            (long long)factorEntries, factorEntries / chainEntries, chainEntries);
+}

@@ -1,0 +1,72 @@
+// The choice and the fallbacks.
+#include "dss/methods/AutoMethod.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "dss/ClosedClasses.h"
+#include "dss/Generator.h"
+#include "dss/methods/Ordering.h"
+
+AutoChoice chooseMethods(const Generator& q, int closedClasses)
+{
+    AutoChoice c;
+    c.chainEntries = (int64_t)q.n + q.transitions();
+    if (closedClasses < 0) closedClasses = findClosedClasses(q).count();
+    if (closedClasses != 1) {
+        c.order = {"lu"};
+        c.reason = "the chain has more than one closed class";
+        return c;
+    }
+    if (q.n <= 1000) {
+        c.order = {"lu", "ilu", "gs"};
+        c.reason = "a small chain";
+        return c;
+    }
+    c.envelope = envelopeSize(q, naturalOrdering(q.n));
+    const double ratio = (double)c.envelope / (double)c.chainEntries;
+    char text[240];
+    if (ratio <= autoFillBudget) {
+        c.order = {"lu", "ilu", "gs"};
+        snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
+                 (long long)c.envelope, ratio);
+    } else {
+        c.order = {"gs", "ilu", "lu"};
+        snprintf(text, sizeof text,
+                 "the factors could fill up to %lld entries, %.3g times the chain's: iterations keep its pattern",
+                 (long long)c.envelope, ratio);
+    }
+    c.reason = text;
+    return c;
+}
+
+bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
+{
+    chosen = chooseMethods(q, settings.closedClasses);
+    const AutoChoice& choice = chosen;
+    if (onChoice) onChoice(choice);
+    attempts.clear();
+    bool produced = false;
+    std::vector<double> candidate;
+    for (const std::string& name : choice.order) {
+        std::unique_ptr<SolutionMethod> m = make(name == "gs" ? "gs-budget" : name);
+        if (!m) continue;
+        SolveAttempt a;
+        bool ok = m->solve(q, candidate, a);
+        a.method = name;
+        attempts.push_back(a);
+        if (onAttempt) onAttempt(a);
+        // keep the first vector, or a later one that passes
+        if (ok && (!produced || a.check.passed)) {
+            pi.swap(candidate);
+            attempt = a;
+            produced = true;
+        }
+        if (ok && a.check.passed) break;
+    }
+    std::string said = "auto picked " + (choice.order.empty() ? std::string("nothing") : choice.order[0]) +
+                       " (" + choice.reason + ")";
+    if (produced && attempt.method != choice.order[0]) said += "; fell back to " + attempt.method;
+    attempt.note = attempt.note.empty() ? said : said + "; " + attempt.note;
+    return produced;
+}

@@ -1,0 +1,59 @@
+// Method "auto": a cheap look at the chain's structure picks the method to try first, the
+// others follow when one fails the solution check or stalls.
+#ifndef VELMAR_DSS_AUTOMETHOD_H
+#define VELMAR_DSS_AUTOMETHOD_H
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dss/SolutionMethod.h"
+#include "dss/methods/MethodSettings.h"
+
+struct Generator;
+
+// Creates the method of that name, or nullptr.
+using MethodMaker = std::function<std::unique_ptr<SolutionMethod>(const std::string&)>;
+
+// What the look found, and the order of methods it leads to.
+struct AutoChoice {
+    std::vector<std::string> order;
+    std::string reason;
+    int64_t envelope = 0;   // entries the factors of lu could fill at most, in the states' order
+    int64_t chainEntries = 0;  // states + transitions
+};
+
+// The factors of lu may fill at most this many times the chain's entries for lu to go first.
+const double autoFillBudget = 40.0;
+// Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
+// of convergence says it will not make it).
+const int autoSweepBudget = 400;
+
+// Picks the order. lu goes first when the chain is small, not one closed class (with
+// transient states), or when its factors cannot grow past the budget; else gs (with a
+// budget of sweeps), then ilu, then lu.
+AutoChoice chooseMethods(const Generator& q, int closedClasses = -1);
+
+class AutoMethod : public SolutionMethod {
+public:
+    AutoMethod(const MethodSettings& s, MethodMaker m) : settings(s), make(std::move(m)) {}
+    const char* name() const override { return "auto"; }
+    // attempt becomes the attempt whose vector is returned, its note saying what auto
+    // picked and why; tried() lists every attempt in order.
+    bool solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt) override;
+    const std::vector<SolveAttempt>& tried() const { return attempts; }
+    const AutoChoice& choice() const { return chosen; }
+    // Told the choice before the first method runs, and each attempt when it is done (the
+    // driver writes them to the report as they happen).
+    std::function<void(const AutoChoice&)> onChoice;
+    std::function<void(const SolveAttempt&)> onAttempt;
+
+private:
+    AutoChoice chosen;
+    MethodSettings settings;
+    MethodMaker make;
+    std::vector<SolveAttempt> attempts;
+};
+
+#endif

@@ -1,0 +1,97 @@
+// Forward sweeps in the states' own order, residual checks at growing intervals.
+#include "dss/methods/GaussSeidel.h"
+
+#include <cmath>
+
+#include "dss/Generator.h"
+#include "dss/SolutionCheck.h"
+#include "dss/methods/Finish.h"
+#include "dss/methods/ReducedSystem.h"
+
+namespace {
+
+const int defaultSweepLimit = 20000;
+const int checkInterval = 10;
+
+// One forward SOR sweep over A x = b.
+void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
+{
+    const int64_t* s = a.start.data();
+    const int64_t* d = a.diagonal.data();
+    const int* c = a.col.data();
+    const double* v = a.val.data();
+    double* y = x.data();
+    for (int i = 0; i < a.n; ++i) {
+        double sum = b[i];
+        for (int64_t p = s[i]; p < d[i]; ++p) sum -= v[p] * y[c[p]];
+        for (int64_t p = d[i] + 1; p < s[i + 1]; ++p) sum -= v[p] * y[c[p]];
+        y[i] = omega == 1.0 ? sum / v[d[i]] : (1.0 - omega) * y[i] + omega * sum / v[d[i]];
+    }
+}
+
+
+}  // namespace
+
+// Sweeps x until the measure reaches target, the limit is used up, or the rate of decrease
+// over the last checks says the limit cannot be enough. Returns the last measure.
+static double iterate(const ReducedSystem& sys, double normQ, const MethodSettings& settings,
+                      std::vector<double>& x, SolveAttempt& attempt)
+{
+    const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
+    const double target = iterationTarget(settings);
+    std::vector<double> r(x.size()), history;
+    double last = balanceResidual(sys, x, r, normQ);
+    int sweeps = 0;
+    while (last > target && std::isfinite(last) && sweeps < limit) {
+        int batch = std::min(checkInterval, limit - sweeps);
+        for (int k = 0; k < batch; ++k) sweep(sys.a, sys.b, settings.relaxation, x);
+        sweeps += batch;
+        normaliseProbabilities(x);
+        last = balanceResidual(sys, x, r, normQ);
+        history.push_back(last);
+        // sweeps still needed at the rate of the last checks (up to 20 of them, after 3)
+        if (history.size() < 4 || last <= target) continue;
+        const size_t window = std::min<size_t>(20, history.size() - 1);
+        double rate = std::pow(last / history[history.size() - 1 - window], 1.0 / (double)(window * checkInterval));
+        double needed = rate < 1.0 ? std::log(target / last) / std::log(rate) : INFINITY;
+        if (needed > 2.0 * (limit - sweeps)) {
+            attempt.note = rate < 1.0 ? "Gauss-Seidel converges too slowly to reach the target in its sweep limit"
+                                      : "Gauss-Seidel does not converge";
+            break;
+        }
+    }
+    attempt.iterations = sweeps;
+    return last;
+}
+
+bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
+{
+    clock_t start = clock();
+    attempt.method = name();
+    Ordering o = naturalOrdering(q.n);
+    attempt.ordering = o.name;
+    ReducedSystem sys = reducedSystem(q, o, -1);
+    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * 2;
+    const int reached = stateToFix(q, o, sys);  // every state reaches it
+    if (reached < 0) {
+        attempt.note = "the chain has more than one closed class";
+        return false;
+    }
+    const bool absorbing = !(q.exitRate[o.oldOf[reached]] > 0.0);
+    std::vector<double> x(q.n, absorbing ? 0.0 : 1.0 / std::max(1, q.n));
+    double last = 0.0;
+    if (absorbing) {
+        x[reached] = 1.0;  // the closed class is this one state; every other is transient
+    } else {
+        // the singular system itself: the Gauss-Seidel splitting of an irreducible part
+        // converges to its null vector; fixing a state instead would slow it to the rate at
+        // which the chain reaches that state
+        last = iterate(sys, q.normInf(), settings, x, attempt);
+    }
+    attempt.converged = last <= iterationTarget(settings);
+    if (!attempt.converged && attempt.note.empty())
+        attempt.note = std::isfinite(last) ? "Gauss-Seidel reached its sweep limit" : "Gauss-Seidel diverged";
+    bool produced = finishAttempt(q, o, x, settings, pi, attempt);
+    attempt.seconds = secondsSince(start);
+    return produced;
+}

@@ -1,0 +1,21 @@
+// Method "gs": Gauss-Seidel (SOR with a relaxation factor other than 1) on the reduced
+// system. It stops when the residual of the chain itself is small enough, measured every
+// few sweeps, never because the change per sweep is small; it gives up when the measured
+// rate of decrease cannot reach the target within the sweep limit.
+#ifndef VELMAR_DSS_GAUSSSEIDEL_H
+#define VELMAR_DSS_GAUSSSEIDEL_H
+
+#include "dss/SolutionMethod.h"
+#include "dss/methods/MethodSettings.h"
+
+class GaussSeidelMethod : public SolutionMethod {
+public:
+    explicit GaussSeidelMethod(const MethodSettings& s) : settings(s) {}
+    const char* name() const override { return "gs"; }
+    bool solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt) override;
+
+private:
+    MethodSettings settings;
+};
+
+#endif

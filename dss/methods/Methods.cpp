@@ -1,0 +1,24 @@
+// The method table.
+#include "dss/methods/Methods.h"
+
+#include "dss/methods/GaussSeidel.h"
+#include "dss/methods/IluKrylov.h"
+
+std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
+                                           const MethodMaker& others)
+{
+    if (name == "ilu") return std::make_unique<IluKrylovMethod>(s);
+    if (name == "gs") return std::make_unique<GaussSeidelMethod>(s);
+    if (name == "gs-budget") {
+        // gs under auto: a sweep budget unless a limit was set
+        MethodSettings budget = s;
+        if (budget.iterationLimit == 0) budget.iterationLimit = autoSweepBudget;
+        return std::make_unique<GaussSeidelMethod>(budget);
+    }
+    if (name != "auto") return others ? others(name) : nullptr;
+    MethodMaker candidates = [s, others](const std::string& n) -> std::unique_ptr<SolutionMethod> {
+        if (n == "auto") return nullptr;
+        return makeMethod(n, s, others);
+    };
+    return std::make_unique<AutoMethod>(s, candidates);
+}

@@ -1,0 +1,17 @@
+// The methods of this folder by name.
+#ifndef VELMAR_DSS_METHODS_H
+#define VELMAR_DSS_METHODS_H
+
+#include <memory>
+#include <string>
+
+#include "dss/SolutionMethod.h"
+#include "dss/methods/AutoMethod.h"
+#include "dss/methods/MethodSettings.h"
+
+// "ilu", "gs" or "auto" (whose candidates come from `others` and this function); nullptr
+// for any other name.
+std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
+                                           const MethodMaker& others = nullptr);
+
+#endif

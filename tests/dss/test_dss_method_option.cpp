@@ -1,0 +1,166 @@
+// The -m option through the whole solver: the same printed results as the default method on
+// chains it solves well, independent answers elsewhere, auto's report lines, failures that
+// end with status 1, and the hint that -m auto may be faster.
+#include <gtest/gtest.h>
+
+#include "tests/dss/dss_harness.h"
+#include "tests/dss/methods_harness.h"
+#include "tests/support/run_program.h"
+#include "tools/models/Kanban.h"
+
+namespace {
+
+struct MethodRun {
+    std::vector<double> pi;
+    std::string report;   // from the PV blocks on
+    std::string lines;    // the whole report
+    bool passed = false;
+};
+
+// Runs the solver with the options on a chain with a PV "Level" (the state number).
+MethodRun runWith(int n, const Edges& e, const std::vector<std::string>& options)
+{
+    DssRun run(n, e, options);
+    std::vector<double> level(n);
+    for (int i = 0; i < n; ++i) level[i] = i;
+    run.level->addPV("Level", level);
+    testing::internal::CaptureStderr();
+    run.solver->solveSystem();
+    MethodRun r;
+    r.pi = run.solver->solutionVector;
+    run.solver->solutionVector.clear();
+    run.solver->solve();
+    testing::internal::GetCapturedStderr();
+    r.passed = !run.solver->solutionFailed();
+    r.lines = run.report();
+    r.report = r.lines.substr(r.lines.find("Performance variable")) + DssRun::slurp(run.dir + "/r.csv");
+    return r;
+}
+
+Edges scaledBirthDeath(int n, double scale)
+{
+    return birthDeath(std::vector<double>(n - 1, 0.8 * scale), std::vector<double>(n - 1, 1.0 * scale));
+}
+
+}  // namespace
+
+TEST(DssMethodOption, IterativeMethodsPrintWhatTheFactorisationPrints)
+{
+    const int n = 500;
+    for (double scale : {1e-12, 1.0, 1e12}) {
+        Edges e = scaledBirthDeath(n, scale);
+        MethodRun lu = runWith(n, e, {});
+        ASSERT_TRUE(lu.passed);
+        std::vector<double> want(n);
+        double p = 1.0, total = 0.0;
+        for (int i = 0; i < n; ++i, p *= 0.8) total += (want[i] = p);
+        for (double& x : want) x /= total;
+        for (const char* m : {"ilu", "auto"}) {
+            MethodRun r = runWith(n, e, {"-m", m});
+            EXPECT_TRUE(r.passed) << m << " at scale " << scale;
+            EXPECT_LE(maxDifference(r.pi, want), 1e-9) << m << " at scale " << scale;
+            EXPECT_EQ(r.report, lu.report) << m << " at scale " << scale;
+            EXPECT_NE(r.lines.find("Method: " + std::string(m) + "\n"), std::string::npos);
+        }
+    }
+}
+
+TEST(DssMethodOption, AMethodThatCannotConvergeEndsInFailure)
+{
+    // Gauss-Seidel moves mass one place per sweep along 500 places: it says so and the run fails
+    MethodRun r = runWith(500, scaledBirthDeath(500, 1.0), {"-m", "gs"});
+    EXPECT_FALSE(r.passed);
+    EXPECT_NE(r.lines.find("Method gs: Gauss-Seidel, "), std::string::npos) << r.lines;
+    EXPECT_NE(r.lines.find("did not converge (Gauss-Seidel converges too slowly to reach the target in its "
+                           "sweep limit)"),
+              std::string::npos)
+        << r.lines;
+    EXPECT_NE(r.lines.find("Error: the solution fails its check against the chain"), std::string::npos);
+}
+
+TEST(DssMethodOption, AutoSaysWhatItPickedAndWhy)
+{
+    // a 31 x 31 tandem is a narrow band: the factorisation, with the same answer as -m lu
+    Edges tandemEdges;
+    const int K = 30;
+    for (int a = 0; a <= K; ++a)
+        for (int b = 0; b <= K; ++b) {
+            int s = a * (K + 1) + b;
+            if (a < K) tandemEdges.push_back({s, s + K + 1, 1.0});
+            if (a > 0 && b < K) tandemEdges.push_back({s, s - K, 1.5});
+            if (b > 0) tandemEdges.push_back({s, s - 1, 2.0});
+        }
+    const int n = (K + 1) * (K + 1);
+    MethodRun lu = runWith(n, tandemEdges, {});
+    MethodRun automatic = runWith(n, tandemEdges, {"-m", "auto"});
+    EXPECT_TRUE(automatic.passed);
+    EXPECT_NE(automatic.lines.find("Method auto picked lu: a small chain.\n"), std::string::npos) << automatic.lines;
+    EXPECT_NE(automatic.lines.find("Method auto: the answer of lu after 1 attempt.\n"), std::string::npos);
+    EXPECT_EQ(automatic.pi, lu.pi);
+
+    // the kanban line fills in: iterations, checked against a dense solve
+    KanbanSpace space = exploreKanban(1);
+    Edges kanbanEdges;
+    std::string dir = std::filesystem::temp_directory_path() / ("option_kanban_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string error;
+    ASSERT_TRUE(writeKanbanFiles(space, dir + "/k", error)) << error;
+    TempDir out;
+    ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "k", "-G", dir + "/", "-s",
+                                               out.path + "/", "-o", out.path + "/r.txt", "-m", "auto"});
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string report = slurp(out.path + "/r.txt");
+    EXPECT_NE(report.find("Method auto picked lu: a small chain.\n"), std::string::npos) << report;
+    EXPECT_NE(report.find("Solution check (infinity norm)"), std::string::npos);
+}
+
+TEST(DssMethodOption, RandomChainsAgreeWithADenseSolve)
+{
+    std::mt19937 gen(42);
+    const int n = 1500;
+    Transitions t = randomTransitions(gen, n, 3, 4.0);
+    Edges e;
+    for (auto& [i, j, rate] : t) e.push_back({i, j, rate});
+    std::vector<double> exact = denseGth(makeGenerator(n, t));
+    for (const char* m : {"ilu", "gs", "auto"}) {
+        MethodRun r = runWith(n, e, {"-m", m});
+        EXPECT_TRUE(r.passed) << m;
+        EXPECT_LE(largestDifference(r.pi, exact), 1e-9) << m;
+    }
+    MethodRun automatic = runWith(n, e, {"-m", "auto"});
+    EXPECT_NE(automatic.lines.find("Method auto picked gs: the factors could fill up to "), std::string::npos)
+        << automatic.lines;
+}
+
+TEST(DssMethodOption, UnknownMethodIsRefused)
+{
+    TempDir out;
+    ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "tandem", "-G",
+                                               std::string(VELMAR_EXAMPLES) + "/", "-s", out.path + "/", "-m", "fast"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "dss: unknown method \"fast\" for -m: use lu, ilu, gs or auto\n");
+}
+
+TEST(DssMethodOption, TheDefaultMethodHintsAtAutoWhenItsFactorsFillIn)
+{
+    std::string dir = std::filesystem::temp_directory_path() / ("hint_kanban_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string error;
+    ASSERT_TRUE(writeKanbanFiles(exploreKanban(2), dir + "/k", error)) << error;
+    TempDir out;
+    std::vector<std::string> args{"-P", "p", "-S", "s", "-E", "k", "-G", dir + "/", "-s", out.path + "/",
+                                  "-o", out.path + "/r.txt"};
+    ProgramResult lu = run_program(DSS_BINARY, args);
+    args.insert(args.end(), {"-m", "auto"});
+    ProgramResult automatic = run_program(DSS_BINARY, args);
+    std::filesystem::remove_all(dir);
+    EXPECT_EQ(lu.status, 0);
+    const std::string hint = "-m auto may be much faster\n";
+    size_t at = lu.err.find(hint);
+    EXPECT_NE(at, std::string::npos) << lu.err;
+    EXPECT_EQ(lu.err.find(hint, at + 1), std::string::npos) << "said more than once";
+    EXPECT_EQ(lu.err.rfind("dss: the factors have grown to ", 0), 0u) << lu.err;
+    EXPECT_EQ(automatic.status, 0);
+    EXPECT_EQ(automatic.err, "");
+}

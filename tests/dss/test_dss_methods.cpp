@@ -1,0 +1,278 @@
+// The solution methods ilu, gs and auto against independent answers: closed forms, a dense
+// GTH solve, and each other on chains of a few thousand states.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dss/methods/AutoMethod.h"
+#include "dss/methods/GaussSeidel.h"
+#include "dss/methods/IluKrylov.h"
+#include "dss/methods/Methods.h"
+#include "dss/methods/Ordering.h"
+#include "dss/methods/ReducedSystem.h"
+#include "statelevel/Flat/FlatStateLevel.h"
+#include "tests/dss/methods_harness.h"
+#include "tools/models/Kanban.h"
+
+namespace {
+
+const char* const iterativeMethods[] = {"ilu", "gs", "auto"};
+
+// Solves q with the named method; the attempt must pass the check.
+std::vector<double> solveWith(const std::string& name, const Generator& q, SolveAttempt& a,
+                              MethodSettings s = {})
+{
+    std::unique_ptr<SolutionMethod> m = makeMethod(name, s);
+    std::vector<double> pi;
+    EXPECT_TRUE(m->solve(q, pi, a)) << name << ": " << a.note;
+    EXPECT_TRUE(a.converged) << name << ": " << a.note << " after " << a.iterations;
+    EXPECT_TRUE(a.check.passed) << name << ": " << a.check.failure << " residual " << a.check.residual;
+    return pi;
+}
+
+// M/M/1/K: arrivals lambda, service mu, K places.
+Generator singleQueue(int K, double lambda, double mu)
+{
+    Transitions t;
+    for (int k = 0; k < K; ++k) {
+        t.emplace_back(k, k + 1, lambda);
+        t.emplace_back(k + 1, k, mu);
+    }
+    return makeGenerator(K + 1, t);
+}
+
+// The two-dimensional tandem of ssgen, capacities K1 and K2.
+Generator tandem(int K1, int K2)
+{
+    Transitions t;
+    auto s = [&](int a, int b) { return a * (K2 + 1) + b; };
+    for (int a = 0; a <= K1; ++a)
+        for (int b = 0; b <= K2; ++b) {
+            if (a < K1) t.emplace_back(s(a, b), s(a + 1, b), 1.0);
+            if (a > 0 && b < K2) t.emplace_back(s(a, b), s(a - 1, b + 1), 1.5);
+            if (b > 0) t.emplace_back(s(a, b), s(a, b - 1), 2.0);
+        }
+    return makeGenerator((K1 + 1) * (K2 + 1), t);
+}
+
+// The kanban line with T cards per cell, written by the generator and read as dss reads it.
+Generator kanban(int tokens)
+{
+    std::string dir = std::filesystem::temp_directory_path() / ("methods_kanban_" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::string error, base = dir + "/k";
+    EXPECT_TRUE(writeKanbanFiles(exploreKanban(tokens), base, error)) << error;
+    FlatStateLevel level(base.c_str());
+    Generator q = readGenerator(level);
+    std::filesystem::remove_all(dir);
+    return q;
+}
+
+}  // namespace
+
+TEST(SolutionMethods, BirthDeathChainsMatchTheirProductForm)
+{
+    // 500 places at rates 800/1000, also in other units of time; and an M/M/3/60 queue
+    for (double scale : {1e-6, 1.0, 1e6}) {
+        Generator q = singleQueue(500, 800 * scale, 1000 * scale);
+        std::vector<double> exact(501);
+        double rho = 0.8, norm = (1 - rho) / (1 - std::pow(rho, 501));
+        for (int k = 0; k <= 500; ++k) exact[k] = norm * std::pow(rho, k);
+        for (const char* m : {"ilu", "auto"}) {
+            SolveAttempt a;
+            EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9) << m << " at scale " << scale;
+        }
+        // sweeps carry mass one place along the line at a time: gs sees it will not make it
+        std::vector<double> pi;
+        SolveAttempt a;
+        makeMethod("gs", {})->solve(q, pi, a);
+        EXPECT_FALSE(a.converged);
+        EXPECT_FALSE(a.check.passed);
+        EXPECT_LT(a.iterations, 1000);
+        EXPECT_EQ(a.note, "Gauss-Seidel converges too slowly to reach the target in its sweep limit");
+    }
+    Transitions t;
+    std::vector<double> exact{1.0};
+    for (int k = 0; k < 60; ++k) {
+        double mu = 1.3 * std::min(k + 1, 3);
+        t.emplace_back(k, k + 1, 2.5);
+        t.emplace_back(k + 1, k, mu);
+        exact.push_back(exact.back() * 2.5 / mu);
+    }
+    double sum = 0;
+    for (double p : exact) sum += p;
+    for (double& p : exact) p /= sum;
+    for (const char* m : iterativeMethods) {
+        SolveAttempt a;
+        EXPECT_LE(largestDifference(solveWith(m, makeGenerator(61, t), a), exact), 1e-9) << m;
+    }
+}
+
+TEST(SolutionMethods, RandomChainsMatchADenseGthSolve)
+{
+    std::mt19937 gen(20261208);
+    for (int round = 0; round < 12; ++round) {
+        int n = 5 + (int)(gen() % 300);
+        double decades = round % 3 == 0 ? 8.0 : 3.0;
+        Generator q = makeGenerator(n, randomTransitions(gen, n, 1 + round % 4, decades));
+        std::vector<double> exact = denseGth(q);
+        for (const char* m : iterativeMethods) {
+            SolveAttempt a;
+            EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9)
+                << m << " on chain " << round << " (" << n << " states)";
+        }
+    }
+}
+
+TEST(SolutionMethods, TransientStatesAroundOneClosedClass)
+{
+    // states 0..3 and 12..15 are transient and lead into the cycle 4..11
+    std::mt19937 gen(7);
+    Transitions closed = randomTransitions(gen, 8, 2, 2.0), t;
+    for (auto& [i, j, r] : closed) t.emplace_back(i + 4, j + 4, r);
+    for (int i : {0, 1, 2, 3, 12, 13, 14, 15}) {
+        t.emplace_back(i, (i + 1) % 16, 0.7);
+        t.emplace_back(i, 6, 0.2);
+    }
+    std::vector<double> inner = denseGth(makeGenerator(8, closed)), exact(16, 0.0);
+    for (int k = 0; k < 8; ++k) exact[k + 4] = inner[k];
+    Generator q = makeGenerator(16, t);
+    for (const char* m : iterativeMethods) {
+        SolveAttempt a;
+        EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9) << m;
+    }
+    // an absorbing state in the middle of the numbering
+    Generator absorbing = makeGenerator(5, {{0, 1, 1.0}, {1, 2, 2.0}, {3, 2, 0.5}, {4, 3, 1e3}, {1, 0, 1e-3}});
+    for (const char* m : iterativeMethods) {
+        SolveAttempt a;
+        EXPECT_EQ(solveWith(m, absorbing, a), (std::vector<double>{0, 0, 1, 0, 0})) << m;
+    }
+}
+
+TEST(SolutionMethods, SeveralClosedClassesAreLeftToTheDefaultMethod)
+{
+    Generator q = makeGenerator(4, {{0, 1, 1.0}, {1, 0, 1.0}, {2, 3, 1.0}, {3, 2, 1.0}});
+    for (const char* m : {"ilu", "gs"}) {
+        std::vector<double> pi;
+        SolveAttempt a;
+        EXPECT_FALSE(makeMethod(m, {})->solve(q, pi, a)) << m;
+        EXPECT_EQ(a.note, "the chain has more than one closed class");
+    }
+    EXPECT_EQ(chooseMethods(q).order, (std::vector<std::string>{"lu"}));
+}
+
+TEST(SolutionMethods, GaussSeidelStopsOnTheResidualNotOnASmallChange)
+{
+    // two cycles joined by rates of 1e-7: sweeps change little long before the mass between
+    // the two halves is right
+    Transitions t;
+    for (int i = 0; i < 40; ++i) t.emplace_back(i, i % 20 == 19 ? i - 19 : i + 1, 1.0 + i % 3);
+    t.emplace_back(5, 30, 1e-7);
+    t.emplace_back(25, 10, 3e-7);
+    Generator q = makeGenerator(40, t);
+    std::vector<double> exact = denseGth(q), pi;
+    SolveAttempt a;
+    GaussSeidelMethod gs(MethodSettings{});
+    ASSERT_TRUE(gs.solve(q, pi, a));
+    if (a.converged) {
+        EXPECT_LE(largestDifference(pi, exact), 1e-9);
+    }
+    EXPECT_EQ(a.converged, a.check.passed);
+}
+
+TEST(SolutionMethods, IluAndGaussSeidelAgreeOnTheKanbanLine)
+{
+    Generator q = kanban(2);
+    ASSERT_EQ(q.n, 4600);
+    SolveAttempt a, b, c;
+    std::vector<double> ilu = solveWith("ilu", q, a), gs = solveWith("gs", q, b);
+    MethodSettings rcm;
+    rcm.ordering = "rcm";
+    std::vector<double> reordered = solveWith("ilu", q, c, rcm);
+    EXPECT_LE(largestDifference(ilu, gs), 1e-9);
+    EXPECT_LE(largestDifference(ilu, reordered), 1e-9);
+    EXPECT_EQ(c.ordering, "rcm");
+    EXPECT_EQ(a.factorEntries, q.n + q.transitions());  // ILU(0) keeps the pattern
+}
+
+TEST(SolutionMethods, AutoPicksByTheFillItCanExpect)
+{
+    AutoChoice band = chooseMethods(tandem(60, 60));
+    EXPECT_EQ(band.order.front(), "lu") << band.reason;
+    AutoChoice filling = chooseMethods(kanban(2));
+    EXPECT_EQ(filling.order.front(), "gs") << filling.reason;
+    EXPECT_GT(filling.envelope, 100 * filling.chainEntries);
+    std::mt19937 gen(3);
+    EXPECT_EQ(chooseMethods(makeGenerator(5000, randomTransitions(gen, 5000, 3, 2.0))).order.front(), "gs");
+}
+
+TEST(SolutionMethods, AutoFallsBackWhenAMethodFails)
+{
+    Generator q = kanban(2);
+    MethodSettings one;
+    one.iterationLimit = 1;
+    // gs may sweep once only; ilu is left as it is
+    MethodMaker make = [&](const std::string& name) -> std::unique_ptr<SolutionMethod> {
+        if (name == "gs-budget") return std::make_unique<GaussSeidelMethod>(one);
+        if (name == "ilu") return std::make_unique<IluKrylovMethod>(MethodSettings{});
+        return nullptr;
+    };
+    AutoMethod method(MethodSettings{}, make);
+    std::vector<double> pi;
+    SolveAttempt a;
+    ASSERT_TRUE(method.solve(q, pi, a));
+    ASSERT_EQ(method.tried().size(), 2u);
+    EXPECT_EQ(method.tried()[0].method, "gs");
+    EXPECT_FALSE(method.tried()[0].check.passed);
+    EXPECT_EQ(a.method, "ilu");
+    EXPECT_TRUE(a.check.passed);
+    EXPECT_NE(a.note.find("auto picked gs"), std::string::npos) << a.note;
+    EXPECT_NE(a.note.find("fell back to ilu"), std::string::npos) << a.note;
+    SolveAttempt b;
+    EXPECT_LE(largestDifference(pi, solveWith("gs", q, b)), 1e-9);
+}
+
+TEST(SolutionMethods, ReverseCuthillMcKeeNarrowsAShuffledBand)
+{
+    // a chain along a line, numbered at random
+    std::mt19937 gen(11);
+    const int n = 400;
+    std::vector<int> label(n);
+    for (int i = 0; i < n; ++i) label[i] = i;
+    std::shuffle(label.begin(), label.end(), gen);
+    Transitions t;
+    for (int i = 0; i + 1 < n; ++i) {
+        t.emplace_back(label[i], label[i + 1], 1.0);
+        t.emplace_back(label[i + 1], label[i], 2.0);
+    }
+    Generator q = makeGenerator(n, t);
+    Ordering o = reverseCuthillMcKee(q);
+    std::vector<int> seen(n, 0);
+    for (int k = 0; k < n; ++k) {
+        ASSERT_EQ(o.newOf[o.oldOf[k]], k);
+        ++seen[o.oldOf[k]];
+    }
+    EXPECT_EQ(seen, std::vector<int>(n, 1));
+    EXPECT_EQ(envelopeSize(q, o), 2 * (n - 1));  // the line again: one neighbour below each
+    EXPECT_GT(envelopeSize(q, naturalOrdering(n)), 50 * n);
+}
+
+TEST(SolutionMethods, BalanceResidualHoldsTheFixedStateToItsOwnFlows)
+{
+    std::mt19937 gen(5);
+    const int n = 30;
+    Generator q = makeGenerator(n, randomTransitions(gen, n, 2, 6.0));
+    Ordering o = naturalOrdering(n);
+    ReducedSystem s = reducedSystem(q, o, -1);
+    const int k = stateToFix(q, o, s);
+    ASSERT_GE(k, 0);
+    fixState(s, k);
+    std::vector<double> r(n), exact = denseGth(q), x(n);
+    for (int i = 0; i < n; ++i) x[i] = exact[i] / exact[k];
+    EXPECT_LT(balanceResidual(s, x, r, q.normInf()), 1e-12);
+    // every other state nearly empty: each of their equations looks balanced against the
+    // floor, the fixed state's is not
+    std::vector<double> collapsed(n, 1e-30);
+    collapsed[k] = 1.0;
+    EXPECT_GT(balanceResidual(s, collapsed, r, q.normInf()), 0.5);
+}
