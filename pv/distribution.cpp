@@ -26,6 +26,14 @@ double positive_mass(int N, const double* P, const double* X)
     return s;
 }
 
+// A probability formed as 1 less a sum: the rounding of a sum a little above 1 is written as 0,
+// never as a negative probability or -0.
+static double remainder_of_one(double sum)
+{
+    double r = 1 - sum;
+    return r < 0 && r > -1e-12 ? 0.0 : r;
+}
+
 // P(X = x): the zero group gets 1 - (mass of nonzero values), the last group its own sum.
 int pdf_points(int N, const double* P, const double* X, double* x, double* y)
 {
@@ -37,7 +45,7 @@ int pdf_points(int N, const double* P, const double* X, double* x, double* y)
         if (X[i] != X[i - 1]) {
             bool zero = X[i - 1] == 0;
             x[g] = zero ? 0.0 : X[i - 1];
-            y[g] = zero ? 1 - S : h;
+            y[g] = zero ? remainder_of_one(S) : h;
             ++g;
             h = P[i];
         } else {
@@ -80,7 +88,7 @@ int comp_cdf_points(int N, const double* P, const double* X, double* x, double* 
         if (X[i] != X[i - 1]) {
             if (X[i - 1] != 0) {
                 x[g] = X[i - 1];
-                y[g] = 1 - c;
+                y[g] = remainder_of_one(c);
             } else {
                 x[g] = 0.0;
                 y[g] = S;
@@ -91,7 +99,7 @@ int comp_cdf_points(int N, const double* P, const double* X, double* x, double* 
         c += P[i];
     }
     x[g] = X[N - 1];
-    y[g] = 1 - c;
+    y[g] = remainder_of_one(c);
     return g + 1;
 }
 

@@ -90,3 +90,14 @@ TEST(Distribution, EmptyInputGivesNoPoints)
     EXPECT_TRUE(points(CDF, {}, {}).empty());
     EXPECT_TRUE(points(COMP, {}, {}).empty());
 }
+
+TEST(Distribution, OneLessASumJustAboveOneIsZeroNeverMinusZero)
+{
+    // the nonzero values carry 1 + 2.2e-16 after rounding: the zero group is 0, not -2.2e-16
+    std::vector<double> X = {0, 1, 2}, P = {0.0, 0.5, 0.5000000000000002};
+    Points pdf = points(PDF, X, P), comp = points(COMP, {1, 2}, {0.5, 0.5000000000000002});
+    EXPECT_EQ(pdf[0].second, 0.0);
+    EXPECT_FALSE(std::signbit(pdf[0].second));
+    EXPECT_FALSE(std::signbit(comp.back().second));
+    EXPECT_EQ(comp.back().second, 0.0);
+}
