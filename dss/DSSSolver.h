@@ -18,6 +18,9 @@
 
 struct Matrix;
 
+// Raised by a factorisation whose fill outgrows the budget it was given.
+struct FillBudgetExceeded {};
+
 // x to the integer power k by repeated multiplication or division.
 double port_pow(double x, int k);
 
@@ -82,6 +85,10 @@ public:
 
     std::string method = "lu";  // -m: lu, ilu, gs or auto
     bool fillHinted = false;
+    // When positive, the factorisation gives up (FillBudgetExceeded) once the fill of 64
+    // columns comes at a rate that would make this many times the loaded entries in all.
+    double fillBudget = 0.0;
+    int64_t appendedEntries = 0;  // entries setVal appended since the factorisation began
     double accuracy = 1e-9;
     double tolerance = 0.001;
     double dropThreshold = 0.0;

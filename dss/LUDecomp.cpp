@@ -189,17 +189,25 @@ void DSSSolver::performLUDecomp()
     StepRows rows(n);
     colPosition.assign(n, -1);
     const int hintStep = std::max(1024, n / 64);
+    int64_t loaded = 0;
+    for (int i = 0; i < n; ++i) loaded += A[i].numEntries();
+    appendedEntries = 0;
+    const int fillWindow = 64;
+    int64_t windowStart = 0;
     for (int k = 0; k < n; ++k) {
         if (progressLine) progressLine->step("LU factorisation, column", k, n);
         if (verbosity > 0 && k % verbosity == 0) {
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);
         }
-        if (k > 0 && k % hintStep == 0 && !fillHinted) {
-            int64_t entries = 0;
-            for (int i = 0; i < n; ++i) entries += A[i].numEntries();
-            hintAtFill(entries);
+        // the fill of the last columns, at a rate beyond the budget's share per column, is the
+        // fill of the columns to come: it does not come back
+        if (fillBudget > 0.0 && k % fillWindow == 0) {
+            if ((double)(appendedEntries - windowStart) > fillBudget * (double)loaded * fillWindow / n)
+                throw FillBudgetExceeded();
+            windowStart = appendedEntries;
         }
+        if (k > 0 && k % hintStep == 0 && !fillHinted) hintAtFill(loaded + appendedEntries);
         if (pivoting) {
             int r = pivotMatrix((unsigned)k);
             if (r != k) index.swapRows(A, k, r);

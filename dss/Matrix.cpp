@@ -15,6 +15,7 @@ int DSSSolver::setVal(Matrix* matrix, int row, int col, double value)
         return p;
     }
     r.append(col, value);
+    ++appendedEntries;
     return r.numEntries() - 1;
 }
 

@@ -21,13 +21,29 @@ namespace {
 // tolerances; their records are folded into the one attempt it returns.
 class LuMethod : public SolutionMethod {
 public:
-    explicit LuMethod(DSSSolver& s) : solver(s) {}
+    // With a budget, the factorisation gives up once its fill outgrows budget times the chain.
+    explicit LuMethod(DSSSolver& s, double budget = 0.0) : solver(s), budget(budget) {}
     const char* name() const override { return "lu"; }
     bool solve(const Generator&, std::vector<double>& pi, SolveAttempt& attempt) override
     {
         const size_t before = solver.record.attempts.size();
+        solver.fillBudget = budget;
+        struct Reset {
+            DSSSolver& s;
+            ~Reset() { s.fillBudget = 0.0; }
+        } reset{solver};
         try {
             solver.solveWithLu();
+        } catch (FillBudgetExceeded&) {
+            delete[] solver.A;
+            solver.A = nullptr;
+            solver.record.attempts.resize(before);
+            attempt.method = "lu";
+            char note[120];
+            snprintf(note, sizeof note, "its factors outgrew %g times the chain's entries", budget);
+            attempt.note = note;
+            attempt.check.failure = "the factorisation gave up";
+            return false;
         } catch (std::bad_alloc&) {
             delete[] solver.A;
             solver.A = nullptr;
@@ -49,6 +65,7 @@ public:
 
 private:
     DSSSolver& solver;
+    double budget;
 };
 
 // "converged" or why not.
@@ -95,13 +112,14 @@ void DSSSolver::solveWithMethod()
     settings.closedClasses = record.closedClasses;
     MethodMaker lu = [this](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
+        if (name == "lu-budget") return std::make_unique<LuMethod>(*this, autoLuFillBudget);
         return nullptr;
     };
     std::unique_ptr<SolutionMethod> m = makeMethod(method, settings, lu);
     AutoMethod* automatic = method == "auto" ? static_cast<AutoMethod*>(m.get()) : nullptr;
     if (automatic != nullptr) {
         automatic->onChoice = [this](const AutoChoice& c) {
-            note("Method auto picked " + c.order.front() + ": " + c.reason + ".\n");
+            note("Method auto picked " + shownName(c.order.front()) + ": " + c.reason + ".\n");
         };
         automatic->onAttempt = [this](const SolveAttempt& a) {
             methodLines(a, a.method != "lu");

@@ -8,6 +8,11 @@
 #include "dss/Generator.h"
 #include "dss/methods/Ordering.h"
 
+std::string shownName(const std::string& name)
+{
+    return name == "lu-budget" ? "lu" : name;
+}
+
 AutoChoice chooseMethods(const Generator& q, int closedClasses)
 {
     AutoChoice c;
@@ -31,10 +36,11 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
     } else {
-        c.order = {"gs", "ilu", "lu"};
+        c.order = {"lu-budget", "gs", "ilu", "lu"};
         snprintf(text, sizeof text,
-                 "the factors could fill up to %lld entries, %.3g times the chain's: iterations keep its pattern",
-                 (long long)c.envelope, ratio);
+                 "the factors could fill up to %lld entries, %.3g times the chain's: lu goes first but gives up "
+                 "past %g times, then iterations that keep its pattern",
+                 (long long)c.envelope, ratio, autoLuFillBudget);
     }
     c.reason = text;
     return c;
@@ -53,7 +59,7 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
         if (!m) continue;
         SolveAttempt a;
         bool ok = m->solve(q, candidate, a);
-        a.method = name;
+        a.method = shownName(name);
         attempts.push_back(a);
         if (onAttempt) onAttempt(a);
         // keep the first vector, or a later one that passes
@@ -64,9 +70,9 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
         }
         if (ok && a.check.passed) break;
     }
-    std::string said = "auto picked " + (choice.order.empty() ? std::string("nothing") : choice.order[0]) +
-                       " (" + choice.reason + ")";
-    if (produced && attempt.method != choice.order[0]) said += "; fell back to " + attempt.method;
+    std::string first = choice.order.empty() ? std::string("nothing") : shownName(choice.order[0]);
+    std::string said = "auto picked " + first + " (" + choice.reason + ")";
+    if (produced && attempt.method != first) said += "; fell back to " + attempt.method;
     attempt.note = attempt.note.empty() ? said : said + "; " + attempt.note;
     return produced;
 }

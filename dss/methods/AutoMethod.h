@@ -26,6 +26,12 @@ struct AutoChoice {
 
 // The factors of lu may fill at most this many times the chain's entries for lu to go first.
 const double autoFillBudget = 40.0;
+// Beyond that, lu still goes first but gives up once its fill comes at a rate that would make
+// this many times the chain's entries in all: dropping keeps many such chains sparse.
+const double autoLuFillBudget = 40.0;
+
+// A method's name as the report shows it: lu within its fill budget is lu.
+std::string shownName(const std::string& name);
 // Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
 // of convergence says it will not make it).
 const int autoSweepBudget = 400;

@@ -129,8 +129,31 @@ TEST(DssMethodOption, RandomChainsAgreeWithADenseSolve)
         EXPECT_LE(largestDifference(r.pi, exact), 1e-9) << m;
     }
     MethodRun automatic = runWith(n, e, {"-m", "auto"});
-    EXPECT_NE(automatic.lines.find("Method auto picked gs: the factors could fill up to "), std::string::npos)
+    EXPECT_NE(automatic.lines.find("Method auto picked lu: the factors could fill up to "), std::string::npos)
         << automatic.lines;
+}
+
+TEST(DssMethodOption, AutoKeepsTheFactorisationWhereDroppingKeepsItSparse)
+{
+    // a tandem whose envelope is 60 times its entries, but whose factors stay sparse with
+    // dropping: auto's lu finishes within its budget and answers as -m lu does
+    const int K = 149, n = (K + 1) * (K + 1);
+    Edges e;
+    for (int a = 0; a <= K; ++a)
+        for (int b = 0; b <= K; ++b) {
+            int s = a * (K + 1) + b;
+            if (a < K) e.push_back({s, s + K + 1, 1.0});
+            if (a > 0 && b < K) e.push_back({s, s - K, 1.5});
+            if (b > 0) e.push_back({s, s - 1, 2.0});
+        }
+    MethodRun lu = runWith(n, e, {});
+    MethodRun automatic = runWith(n, e, {"-m", "auto"});
+    EXPECT_TRUE(automatic.passed);
+    EXPECT_NE(automatic.lines.find("Method auto picked lu: the factors could fill up to "), std::string::npos)
+        << automatic.lines;
+    EXPECT_NE(automatic.lines.find("Method auto: the answer of lu after 1 attempt.\n"), std::string::npos)
+        << automatic.lines;
+    EXPECT_EQ(automatic.pi, lu.pi);
 }
 
 TEST(DssMethodOption, UnknownMethodIsRefused)

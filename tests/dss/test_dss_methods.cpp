@@ -199,11 +199,13 @@ TEST(SolutionMethods, AutoPicksByTheFillItCanExpect)
 {
     AutoChoice band = chooseMethods(tandem(60, 60));
     EXPECT_EQ(band.order.front(), "lu") << band.reason;
+    // much possible fill: lu within its fill budget, then the iterations
+    const std::vector<std::string> budgetFirst = {"lu-budget", "gs", "ilu", "lu"};
     AutoChoice filling = chooseMethods(kanban(2));
-    EXPECT_EQ(filling.order.front(), "gs") << filling.reason;
+    EXPECT_EQ(filling.order, budgetFirst) << filling.reason;
     EXPECT_GT(filling.envelope, 100 * filling.chainEntries);
     std::mt19937 gen(3);
-    EXPECT_EQ(chooseMethods(makeGenerator(5000, randomTransitions(gen, 5000, 3, 2.0))).order.front(), "gs");
+    EXPECT_EQ(chooseMethods(makeGenerator(5000, randomTransitions(gen, 5000, 3, 2.0))).order, budgetFirst);
 }
 
 TEST(SolutionMethods, AutoFallsBackWhenAMethodFails)
@@ -226,7 +228,7 @@ TEST(SolutionMethods, AutoFallsBackWhenAMethodFails)
     EXPECT_FALSE(method.tried()[0].check.passed);
     EXPECT_EQ(a.method, "ilu");
     EXPECT_TRUE(a.check.passed);
-    EXPECT_NE(a.note.find("auto picked gs"), std::string::npos) << a.note;
+    EXPECT_NE(a.note.find("auto picked lu"), std::string::npos) << a.note;  // this maker has none
     EXPECT_NE(a.note.find("fell back to ilu"), std::string::npos) << a.note;
     SolveAttempt b;
     EXPECT_LE(largestDifference(pi, solveWith("gs", q, b)), 1e-9);
