@@ -80,8 +80,14 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
     }
     double scale = q.normInf() * largest;
     c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);
+    judgeSolution(c, sum, smallest, largest, (double)pi.size());
+    return c;
+}
+
+void judgeSolution(SolutionCheck& c, double sum, double smallest, double largest, double n)
+{
     const double rounding = 1e-12;
-    if (!(std::fabs(sum - 1.0) <= std::max(rounding, 64.0 * DBL_EPSILON * pi.size())))
+    if (!(std::fabs(sum - 1.0) <= std::max(rounding, 64.0 * DBL_EPSILON * n)))
         c.failure = "the probabilities do not sum to 1";
     else if (smallest < -std::max(c.bound, rounding) * largest)
         c.failure = "some probabilities are clearly negative";
@@ -91,7 +97,6 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
         c.failure = "the balance of some state is off by more than the bound";
     else
         c.passed = true;
-    return c;
 }
 
 bool normaliseProbabilities(std::vector<double>& pi)

@@ -31,6 +31,10 @@ std::string checkReportLine(const SolutionCheck& c);
 // Residual bound for an accuracy setting (the -a value as a number).
 double residualBound(double accuracy);
 
+// The verdict on figures already measured (c's residual, imbalance and bound, and the sum,
+// smallest and largest of the n entries): passed, or the first reason it fails.
+void judgeSolution(SolutionCheck& c, double sum, double smallest, double largest, double n);
+
 // Checks pi against q: residual, sum and sign of every entry.
 SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy);
 

@@ -77,22 +77,6 @@ PetscErrorCode worstImbalance(Vec r, Vec flow, double floor, double& imbalance)
     return 0;
 }
 
-// The verdict, in the order the one-process check gives it.
-void verdict(SolutionCheck& c, const VectorFigures& f, PetscInt n)
-{
-    const double rounding = 1e-12;
-    if (!(std::fabs(f.sum - 1.0) <= std::max(rounding, 64.0 * DBL_EPSILON * (double)n)))
-        c.failure = "the probabilities do not sum to 1";
-    else if (f.smallest < -std::max(c.bound, rounding) * f.largest)
-        c.failure = "some probabilities are clearly negative";
-    else if (!(c.residual <= c.bound))
-        c.failure = "the residual against the chain is above the bound";
-    else if (!(c.imbalance <= c.bound))
-        c.failure = "the balance of some state is off by more than the bound";
-    else
-        c.passed = true;
-}
-
 }  // namespace
 
 PetscErrorCode checkParallel(Mat A, Vec x, double accuracy, SolutionCheck& c)
@@ -127,7 +111,7 @@ PetscErrorCode checkParallel(Mat A, Vec x, double accuracy, SolutionCheck& c)
     PetscCall(VecDestroy(&r));
     PetscCall(VecDestroy(&flow));
     PetscCall(VecDestroy(&exitRate));
-    verdict(c, f, n);
+    judgeSolution(c, f.sum, f.smallest, f.largest, (double)n);
     return 0;
 }
 
