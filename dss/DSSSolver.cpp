@@ -7,7 +7,7 @@
 
 #include "dss/Matrix.h"
 #include "framework/report_functions.h"
-#include "framework/velmar_getopt.h"
+#include "dss/DirectOptions.h"
 #include "pv/perfcdb.h"
 #include "statelevel/BaseStateLevel.h"
 
@@ -30,26 +30,14 @@ BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLeve
 DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
     : BaseStateLevelSolver(level, "dss", argc, argv)
 {
-    velmar_parse(argc, argv, "a:t:c:r:g:m:", [&](int c, const char* value) {
-        short s;
-        long l;
-        switch (c) {
-        case 'a':
-            // a value that is not a number leaves the accuracy as it was
-            if (sscanf(value, "%hd", &s) == 1) accuracy = port_pow(10.0, -s);
-            break;
-        case 't': sscanf(value, "%lf", &tolerance); break;
-        case 'c': complementPlot = true; break;
-        case 'r':
-            if (sscanf(value, "%ld", &l) == 1) searchRows = (int32_t)l;
-            break;
-        case 'g':
-            if (sscanf(value, "%hd", &s) == 1) stability = s;
-            break;
-        case 'm': method = value; break;
-        default: break;
-        }
-    });
+    DirectOptions o;
+    parseDirectOptions(argc, argv, o);
+    accuracy = o.accuracy;
+    tolerance = o.tolerance;
+    complementPlot = o.complementPlot;
+    searchRows = o.searchRows;
+    stability = o.stability;
+    method = o.method;
 }
 
 DSSSolver::~DSSSolver()

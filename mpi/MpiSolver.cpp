@@ -11,6 +11,7 @@
 
 #include "dss/DSSSolver.h"
 #include "framework/report_functions.h"
+#include "dss/DirectOptions.h"
 #include "framework/velmar_getopt.h"
 #include "mpi/DistributedChain.h"
 #include "mpi/KrylovSolve.h"
@@ -25,24 +26,13 @@ MpiSolver::MpiSolver(int argc, char** argv, MPI_Comm comm)
 {
     MPI_Comm_rank(comm, &rank);
     MPI_Comm_size(comm, &processes);
-    velmar_parse(argc, argv, "a:t:c:r:g:", [&](int c, const char* value) {
-        short s;
-        long l;
-        switch (c) {
-        case 'a':
-            if (sscanf(value, "%hd", &s) == 1) accuracy = port_pow(10.0, -s);
-            break;
-        case 't': sscanf(value, "%lf", &tolerance); break;
-        case 'c': complementPlot = true; break;
-        case 'r':
-            if (sscanf(value, "%ld", &l) == 1) searchRows = (int32_t)l;
-            break;
-        case 'g':
-            if (sscanf(value, "%hd", &s) == 1) stability = s;
-            break;
-        default: break;
-        }
-    });
+    DirectOptions o;  // -m is read too and has no effect here
+    parseDirectOptions(argc, argv, o);
+    accuracy = o.accuracy;
+    tolerance = o.tolerance;
+    complementPlot = o.complementPlot;
+    searchRows = o.searchRows;
+    stability = o.stability;
 }
 
 MpiSolver::~MpiSolver()
