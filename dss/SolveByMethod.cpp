@@ -27,6 +27,7 @@ public:
     bool solve(const Generator&, std::vector<double>& pi, SolveAttempt& attempt) override
     {
         const size_t before = solver.record.attempts.size();
+        const clock_t start = clock();
         solver.fillBudget = budget;
         struct Reset {
             DSSSolver& s;
@@ -43,6 +44,7 @@ public:
             snprintf(note, sizeof note, "its factors outgrew %g times the chain's entries", budget);
             attempt.note = note;
             attempt.check.failure = "the factorisation gave up";
+            attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
             return false;
         } catch (std::bad_alloc&) {
             delete[] solver.A;
@@ -51,6 +53,7 @@ public:
             attempt.method = "lu";
             attempt.outOfMemory = true;
             attempt.note = "memory ran out";
+            attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
             return false;
         }
         std::vector<SolveAttempt>& all = solver.record.attempts;

@@ -370,6 +370,15 @@ void MpiSolver::reportFailure(const std::string& reason)
 
 int MpiSolver::run(int argc, char** argv)
 {
+    int status = runSteps(argc, argv);
+    if (status == 0 || status == 1) return status;
+    reportFailure("PETSc stopped the solve with error code " + std::to_string(status) +
+                  " (its message is on standard error)");
+    return petscFailed;
+}
+
+int MpiSolver::runSteps(int argc, char** argv)
+{
     bool refused = false;
     std::string base = baseName(argc, argv, refused);
     if (!refused && !readModel(base)) return 1;

@@ -26,8 +26,10 @@ public:
     MpiSolver(int argc, char** argv, MPI_Comm comm);
     ~MpiSolver() override;
 
-    // The whole run; the exit status, the same on every process.
+    // The whole run; the exit status, the same on every process (0 or 1), or petscFailed
+    // when PETSc stopped it, perhaps on this process alone.
     int run(int argc, char** argv);
+    static const int petscFailed = 2;
 
     void solve() override {}
     void ShowCmdLineOptions() override;
@@ -42,6 +44,8 @@ private:
     bool first() const { return rank == 0; }
     // True on every process when `fault` holds on any.
     bool anywhere(bool fault);
+    // run's steps: 0 or 1 as run, or the error code of the PETSc call that failed.
+    int runSteps(int argc, char** argv);
     std::string baseName(int argc, char** argv, bool& refused);
     bool readModel(const std::string& base);
     bool openOutputs();

@@ -49,7 +49,7 @@ int main(int argc, char** argv)
         if (rank == 0) fprintf(stderr, "The PETSc options after --petsc cannot be read: %s\n", petscWords.c_str());
     } else {
         try {
-            status = runSolver(argc, argv) == 0 ? 0 : 1;
+            status = runSolver(argc, argv);
         } catch (std::bad_alloc&) {
             fprintf(stderr, "The solver's memory requirement is more than the available RAM.\n");
             fprintf(stderr, "Either reduce the size of the state space or install more RAM.\n");
@@ -58,6 +58,11 @@ int main(int argc, char** argv)
             fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
             MPI_Abort(MPI_COMM_WORLD, 1);
         }
+    }
+    if (status == MpiSolver::petscFailed) {
+        // the other processes may be waiting for this one in a collective call: ending them
+        // all is the only way no process is left hanging
+        MPI_Abort(MPI_COMM_WORLD, 1);
     }
     PetscFinalize();
     MPI_Finalize();

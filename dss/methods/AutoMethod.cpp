@@ -35,6 +35,12 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
         c.order = {"lu", "ilu", "gs"};
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
+    } else if (ratio > autoWideEnvelope) {
+        c.order = {"gs", "lu-budget", "ilu", "lu"};
+        snprintf(text, sizeof text,
+                 "the factors could fill up to %lld entries, %.3g times the chain's: far too many for lu, so "
+                 "iterations that keep its pattern go first",
+                 (long long)c.envelope, ratio);
     } else {
         c.order = {"lu-budget", "gs", "ilu", "lu"};
         snprintf(text, sizeof text,

@@ -30,6 +30,10 @@ const double autoFillBudget = 40.0;
 // this many times the chain's entries in all: dropping keeps many such chains sparse.
 const double autoLuFillBudget = 40.0;
 
+// Past this many times the chain's entries the envelope is so wide that dropping rarely keeps
+// the factors sparse (chains with concurrency, random chains): gs goes before lu.
+const double autoWideEnvelope = 1000.0;
+
 // A method's name as the report shows it: lu within its fill budget is lu.
 std::string shownName(const std::string& name);
 // Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
@@ -37,8 +41,9 @@ std::string shownName(const std::string& name);
 const int autoSweepBudget = 400;
 
 // Picks the order. lu goes first when the chain is small, not one closed class (with
-// transient states), or when its factors cannot grow past the budget; else gs (with a
-// budget of sweeps), then ilu, then lu.
+// transient states), or when its factors cannot grow past the budget; lu with a fill budget
+// goes first when the envelope is wide, gs (with a budget of sweeps) when it is very wide;
+// then the other of the two, ilu, and lu without a budget.
 AutoChoice chooseMethods(const Generator& q, int closedClasses = -1);
 
 class AutoMethod : public SolutionMethod {

@@ -261,6 +261,14 @@ TEST(DssMpi, WordsAfterPetscReachPetsc)
     ASSERT_EQ(m.status, 0) << m.out << m.err;
     EXPECT_NE(slurp(out.file("r.txt")).find("KSP gmres with jacobi on 2 processes, unit row 1: "), std::string::npos);
     EXPECT_TRUE(checkPassed(out.dir()));
+
+    // a PETSc failure ends every process with status 1 and says so on the report
+    args.back() = "nonsense";  // -pc_type nonsense
+    ProgramResult bad = runMpi(2, args);
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.err.find("Unable to find requested PC type nonsense"), std::string::npos) << bad.err;
+    std::string report = slurp(out.file("r.txt"));
+    EXPECT_NE(report.find("Error: PETSc stopped the solve with error code "), std::string::npos) << report;
 }
 
 // The numbers of a plot file, in order, and its text with every number taken out.
