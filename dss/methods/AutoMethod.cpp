@@ -36,10 +36,10 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
     } else if (ratio > autoWideEnvelope) {
-        c.order = {"gs", "lu-budget", "ilu", "lu"};
+        c.order = {"gs", "ilu", "lu"};
         snprintf(text, sizeof text,
                  "the factors could fill up to %lld entries, %.3g times the chain's: far too many for lu, so "
-                 "iterations that keep its pattern go first",
+                 "iterations that keep its pattern",
                  (long long)c.envelope, ratio);
     } else {
         c.order = {"lu-budget", "gs", "ilu", "lu"};

@@ -31,7 +31,8 @@ const double autoFillBudget = 40.0;
 const double autoLuFillBudget = 40.0;
 
 // Past this many times the chain's entries the envelope is so wide that dropping rarely keeps
-// the factors sparse (chains with concurrency, random chains): gs goes before lu.
+// the factors sparse (chains with concurrency, random chains): gs, then ilu, then lu without
+// a budget (a budgeted lu that does not give up early can take many times ilu's time).
 const double autoWideEnvelope = 1000.0;
 
 // A method's name as the report shows it: lu within its fill budget is lu.
@@ -42,8 +43,8 @@ const int autoSweepBudget = 400;
 
 // Picks the order. lu goes first when the chain is small, not one closed class (with
 // transient states), or when its factors cannot grow past the budget; lu with a fill budget
-// goes first when the envelope is wide, gs (with a budget of sweeps) when it is very wide;
-// then the other of the two, ilu, and lu without a budget.
+// goes first when the envelope is wide, then gs (with a budget of sweeps), ilu and lu without
+// a budget; when it is very wide, gs, ilu and lu.
 AutoChoice chooseMethods(const Generator& q, int closedClasses = -1);
 
 class AutoMethod : public SolutionMethod {
