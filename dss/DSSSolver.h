@@ -86,7 +86,8 @@ public:
     std::string method = "lu";  // -m: lu, ilu, gs or auto
     bool fillHinted = false;
     // When positive, the factorisation gives up (FillBudgetExceeded) once the fill of 64
-    // columns comes at a rate that would make this many times the loaded entries in all.
+    // columns comes at a rate that would make this many times the loaded entries in all, or
+    // that many with the fill so far.
     double fillBudget = 0.0;
     int64_t appendedEntries = 0;  // entries setVal appended since the factorisation began
     double accuracy = 1e-9;

@@ -200,10 +200,13 @@ void DSSSolver::performLUDecomp()
             fprintf(out, "Completed column number: %d.\n", k);
             fflush(out);
         }
-        // the fill of the last columns, at a rate beyond the budget's share per column, is the
-        // fill of the columns to come: it does not come back
+        // the fill of the last columns is the fill of the columns to come (it does not come
+        // back): give up when at that rate it would pass the budget, counted over all columns or
+        // over those left after the fill so far
         if (fillBudget > 0.0 && k % fillWindow == 0) {
-            if ((double)(appendedEntries - windowStart) > fillBudget * (double)loaded * fillWindow / n)
+            const double rate = (double)(appendedEntries - windowStart) / fillWindow;
+            const double budget = fillBudget * (double)loaded;
+            if (rate * n > budget || (double)appendedEntries + rate * (n - k) > budget)
                 throw FillBudgetExceeded();
             windowStart = appendedEntries;
         }
