@@ -67,24 +67,37 @@ PetscErrorCode countEntries(const ArmShare& share, MPI_Comm comm, std::vector<Pe
     return 0;
 }
 
+// A power of two near 1 / exit, such that the smallest positive rate of the state stays a
+// normal number once scaled; 1 for a state without exits.
+double flowScaleOf(double exit, double smallest)
+{
+    if (!(exit > 0.0) || !std::isfinite(exit)) return 1.0;
+    int k = std::ilogb(exit);
+    if (smallest > 0.0) k = std::min(k, std::ilogb(smallest) - DBL_MIN_EXP + 1);
+    return std::ldexp(1.0, -k);
+}
+
 // Writes this process's records as columns of A: the rates into their destinations' rows and
 // minus the exit rate on the diagonal.
 PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& chain)
 {
     long long written = 0;
     chain.absorbing = share.numStates;
+    chain.flowScale.assign((size_t)share.count, 1.0);
     for (int k = 0; k < share.count; ++k) {
         PetscInt i = share.first + k;
-        double exit = 0.0;
+        double exit = 0.0, smallest = 0.0;
         for (int64_t p = share.start[(size_t)k]; p < share.start[(size_t)k + 1]; ++p) {
             PetscInt j = share.dest[(size_t)p];
             if (j == i) continue;
             double r = share.rate[(size_t)p] / unit;
             exit += r;
+            if (r > 0.0 && (smallest == 0.0 || r < smallest)) smallest = r;
             PetscCall(MatSetValue(chain.A, j, i, r, ADD_VALUES));
             ++written;
         }
         PetscCall(MatSetValue(chain.A, i, i, -exit, ADD_VALUES));
+        chain.flowScale[(size_t)k] = flowScaleOf(exit, smallest);
         if (!(exit > 0.0) && chain.absorbing == share.numStates) chain.absorbing = (int)i;
     }
     chain.transitions = written;

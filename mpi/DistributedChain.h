@@ -15,6 +15,11 @@ struct DistributedChain {
     long long transitions = 0;  // off-diagonal entries written, over all processes
     int first = 0, count = 0;   // this process's rows
     int absorbing = -1;         // the first state without a positive exit rate, -1 for none
+    // Per state of this process, a power of two near 1 / exit rate: with x_i = flowScale_i y_i
+    // the columns of A become those of the jump chain (entries below 2), so probabilities
+    // hundreds of decades apart become flows of similar size for the Krylov method. Powers
+    // of two keep A exact when the scaling is undone.
+    std::vector<double> flowScale;
 
     DistributedChain() = default;
     DistributedChain(const DistributedChain&) = delete;

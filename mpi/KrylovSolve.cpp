@@ -64,9 +64,45 @@ PetscErrorCode makeSolver(Mat A, const KrylovStart& start, KSP& ksp)
     return 0;
 }
 
+// The vector of scale (or of its inverses), laid out as x.
+PetscErrorCode scaleVector(Vec x, const std::vector<double>& scale, bool inverse, Vec& s)
+{
+    PetscCall(VecDuplicate(x, &s));
+    PetscScalar* v;
+    PetscInt m;
+    PetscCall(VecGetLocalSize(s, &m));
+    PetscCall(VecGetArray(s, &v));
+    for (PetscInt k = 0; k < m; ++k) v[k] = inverse ? 1.0 / scale[(size_t)k] : scale[(size_t)k];
+    PetscCall(VecRestoreArray(s, &v));
+    return 0;
+}
+
+// The solve on A as it stands.
+PetscErrorCode solveAsIs(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome);
+
 }  // namespace
 
-PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome)
+PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome,
+                            const std::vector<double>* scale)
+{
+    if (scale == nullptr) return solveAsIs(A, start, x, outcome);
+    Vec s, inverse;
+    PetscCall(scaleVector(x, *scale, false, s));
+    PetscCall(scaleVector(x, *scale, true, inverse));
+    PetscCall(MatDiagonalScale(A, nullptr, s));
+    PetscCall(VecPointwiseMult(x, x, inverse));  // the guess as flows
+    PetscErrorCode solved = solveAsIs(A, start, x, outcome);
+    if (solved != 0) return solved;  // no collective call after a failure: the run ends
+    PetscCall(MatDiagonalScale(A, nullptr, inverse));  // exact: powers of two
+    PetscCall(VecPointwiseMult(x, x, s));
+    PetscCall(VecDestroy(&s));
+    PetscCall(VecDestroy(&inverse));
+    return 0;
+}
+
+namespace {
+
+PetscErrorCode solveAsIs(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome)
 {
     const PetscInt row = start.row;
     double began = MPI_Wtime();
@@ -103,3 +139,5 @@ PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcom
     outcome.seconds = MPI_Wtime() - began;
     return 0;
 }
+
+}  // namespace

@@ -6,6 +6,7 @@
 #include <petscksp.h>
 
 #include <string>
+#include <vector>
 
 // What the Krylov method did.
 struct KrylovOutcome {
@@ -28,8 +29,10 @@ struct KrylovStart {
 
 // Solves A x = e_row with A's row `row` replaced by the unit row (restored afterwards), or
 // A x = 0 when homogeneous (ILU then shifted off zero pivots), with block-Jacobi ILU(0)
-// preconditioning; the user's PETSc options may change every setting.
-// Collective.
-PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome);
+// preconditioning; the user's PETSc options may change every setting. With `scale` (this
+// process's entries, powers of two), the system solved is A S y = e_row with x = S y: the
+// columns of A are scaled for the solve and exactly restored. Collective.
+PetscErrorCode solveBalance(Mat A, const KrylovStart& start, Vec x, KrylovOutcome& outcome,
+                            const std::vector<double>* scale = nullptr);
 
 #endif

@@ -120,7 +120,14 @@ PetscErrorCode normaliseParallel(Vec x, bool& normalised)
     PetscScalar sum;
     PetscCall(VecSum(x, &sum));
     normalised = sum > 0.0 && std::isfinite(sum);
-    if (normalised) PetscCall(VecScale(x, 1.0 / sum));
+    if (!normalised) return 0;
+    // divided, as the one-process solver does: a probability equal to the sum becomes 1 exactly
+    PetscInt m;
+    PetscScalar* v;
+    PetscCall(VecGetLocalSize(x, &m));
+    PetscCall(VecGetArray(x, &v));
+    for (PetscInt k = 0; k < m; ++k) v[k] /= sum;
+    PetscCall(VecRestoreArray(x, &v));
     return 0;
 }
 

@@ -2,6 +2,7 @@
 // the distributed solver runs with the rest of the command line.
 #include <mpi.h>
 #include <petscsys.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -61,7 +62,11 @@ int main(int argc, char** argv)
     }
     if (status == MpiSolver::petscFailed) {
         // the other processes may be waiting for this one in a collective call: ending them
-        // all is the only way no process is left hanging
+        // all is the only way no process is left hanging. The others give the first process,
+        // when it failed too, a moment to finish the report's error line.
+        int rank = 0;
+        MPI_Comm_rank(MPI_COMM_WORLD, &rank);
+        if (rank != 0) sleep(2);
         MPI_Abort(MPI_COMM_WORLD, 1);
     }
     PetscFinalize();

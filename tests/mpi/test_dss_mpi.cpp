@@ -108,8 +108,9 @@ void expectAgreement(const std::string& g, const std::string& e, const std::vect
     }
 }
 
-// Writes the flat files of a chain with one PV "Level" (the state number) into dir as e.
-void writeChain(const TempDir& dir, const std::string& e, int n, const Edges& edges)
+// Writes the flat files of a chain with one PV "Level" (the state number plus offset) into
+// dir as e.
+void writeChain(const TempDir& dir, const std::string& e, int n, const Edges& edges, double offset = 0.0)
 {
     std::vector<std::vector<std::pair<int, double>>> rows((size_t)n);
     for (const auto& x : edges) rows[(size_t)x.row].push_back({x.col, x.rate});
@@ -121,7 +122,7 @@ void writeChain(const TempDir& dir, const std::string& e, int n, const Edges& ed
         arm << s + 1;
         for (auto& [j, r] : rows[(size_t)s]) arm << " " << j + 1 << " " << r;
         arm << " 0\n";
-        var << s + 1 << " 0 " << s << "\n";
+        var << s + 1 << " " << offset << " " << s << "\n";
     }
     dir.write(e + ".arm", arm.str());
     dir.write(e + ".var", var.str());
@@ -171,6 +172,32 @@ TEST(DssMpi, BirthDeathChainInAnyUnitOfTimeMatchesTheClosedForm)
         writeChain(g, "bd", n, e);
         expectAgreement(g.dir(), "bd", want);
     }
+}
+
+TEST(DssMpi, ExtremeRatesAndOffsetValuesGiveTheResultsOfDss)
+{
+    // cycles whose rates span up to 310 decades: the time in a state is inversely proportional
+    // to its rate; then a PV offset by 1e9, whose variance must be taken around the mean
+    for (std::vector<double> rates : {std::vector<double>{1e150, 1.0, 1e-150}, {1e300, 1.0, 1e-10}, {1e12, 7.0, 1e-5}}) {
+        Edges e;
+        std::vector<double> want;
+        double total = 0.0;
+        for (int i = 0; i < 3; ++i) {
+            e.push_back({i, (i + 1) % 3, rates[(size_t)i]});
+            want.push_back(1.0 / rates[(size_t)i]);
+            total += want.back();
+        }
+        for (double& x : want) x /= total;
+        TempDir g;
+        writeChain(g, "cyc", 3, e);
+        expectAgreement(g.dir(), "cyc", want);
+    }
+    TempDir g, out;
+    writeChain(g, "off", 2, {{0, 1, 1.0}, {1, 0, 1.0}}, 1e9);
+    expectAgreement(g.dir(), "off", {0.5, 0.5});
+    ASSERT_EQ(runMpi(2, options(g.dir(), "off", out.dir())).status, 0);
+    EXPECT_NE(slurp(out.file("r.txt")).find("Mean                 :  1.000000e+09\nVariance             :  2.500000e-01\n"),
+              std::string::npos);
 }
 
 TEST(DssMpi, RecordsSpreadOverManyLinesAreReadWhole)
