@@ -104,6 +104,21 @@ PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& 
     return 0;
 }
 
+// Exit rates within 2^64 of each other leave the probabilities in range for the Krylov
+// method; only a wider spread needs the flows (and the solve's two passes to scale A).
+void keepFlowScaleWhereNeeded(MPI_Comm comm, DistributedChain& chain)
+{
+    double extremes[2] = {INFINITY, INFINITY};  // smallest scale, minus the largest
+    for (double s : chain.flowScale) {
+        if (s == 1.0) continue;  // no exits
+        extremes[0] = std::min(extremes[0], s);
+        extremes[1] = std::min(extremes[1], -s);
+    }
+    double global[2];
+    MPI_Allreduce(extremes, global, 2, MPI_DOUBLE, MPI_MIN, comm);
+    if (!std::isfinite(global[0]) || -global[1] / global[0] <= 0x1p64) chain.flowScale.clear();
+}
+
 }  // namespace
 
 PetscErrorCode buildChain(const ArmShare& share, MPI_Comm comm, DistributedChain& chain)
@@ -124,5 +139,6 @@ PetscErrorCode buildChain(const ArmShare& share, MPI_Comm comm, DistributedChain
     if (chain.absorbing == share.numStates) chain.absorbing = -1;
     long long mine = chain.transitions;
     MPI_Allreduce(&mine, &chain.transitions, 1, MPI_LONG_LONG, MPI_SUM, comm);
+    keepFlowScaleWhereNeeded(comm, chain);
     return 0;
 }

@@ -18,7 +18,8 @@ struct DistributedChain {
     // Per state of this process, a power of two near 1 / exit rate: with x_i = flowScale_i y_i
     // the columns of A become those of the jump chain (entries below 2), so probabilities
     // hundreds of decades apart become flows of similar size for the Krylov method. Powers
-    // of two keep A exact when the scaling is undone.
+    // of two keep A exact when the scaling is undone. Empty when the exit rates lie within
+    // 2^64 of each other.
     std::vector<double> flowScale;
 
     DistributedChain() = default;

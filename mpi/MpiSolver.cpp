@@ -240,7 +240,8 @@ PetscErrorCode MpiSolver::solveChain(DistributedChain& chain, Vec x, SolutionChe
     if (chain.absorbing >= 0) start.row = chain.absorbing;
     for (int attempt = 0;; ++attempt) {
         KrylovOutcome k;
-        PetscCall(solveBalance(chain.A, start, x, k, &chain.flowScale));
+        const std::vector<double>* flows = chain.flowScale.empty() ? nullptr : &chain.flowScale;
+        PetscCall(solveBalance(chain.A, start, x, k, flows));
         char line[300];
         snprintf(line, sizeof line, "KSP %s on %d processes, unit row %ld: %ld iterations, reason %d, %.3f s.\n",
                  k.method.c_str(), processes, start.homogeneous ? 0L : (long)start.row + 1,
