@@ -35,12 +35,12 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
         c.order = {"lu", "ilu", "gs"};
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
-    } else if (ratio > autoWideEnvelope) {
+    } else if (ratio > autoWideEnvelope || (double)c.envelope > autoDenseShare * (double)q.n * q.n) {
         c.order = {"gs", "ilu", "lu"};
         snprintf(text, sizeof text,
-                 "the factors could fill up to %lld entries, %.3g times the chain's: far too many for lu, so "
-                 "iterations that keep its pattern",
-                 (long long)c.envelope, ratio);
+                 "the factors could fill up to %lld entries, %.3g times the chain's and %.2g of a dense matrix: "
+                 "far too many for lu, so iterations that keep its pattern",
+                 (long long)c.envelope, ratio, (double)c.envelope / ((double)q.n * q.n));
     } else {
         c.order = {"lu-budget", "gs", "ilu", "lu"};
         snprintf(text, sizeof text,

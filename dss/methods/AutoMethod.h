@@ -34,6 +34,10 @@ const double autoLuFillBudget = 40.0;
 // the factors sparse (chains with concurrency, random chains): gs, then ilu, then lu without
 // a budget (a budgeted lu that does not give up early can take many times ilu's time).
 const double autoWideEnvelope = 1000.0;
+// Nor when the envelope covers more than this share of a dense matrix: the states' order then
+// has no locality for the factorisation to keep (the kanban line, random chains), unlike the
+// narrow band of queues in tandem (0.4 % of it at 10^6 states).
+const double autoDenseShare = 0.1;
 
 // A method's name as the report shows it: lu within its fill budget is lu.
 std::string shownName(const std::string& name);

@@ -129,7 +129,7 @@ TEST(DssMethodOption, RandomChainsAgreeWithADenseSolve)
         EXPECT_LE(largestDifference(r.pi, exact), 1e-9) << m;
     }
     MethodRun automatic = runWith(n, e, {"-m", "auto"});
-    EXPECT_NE(automatic.lines.find("Method auto picked lu: the factors could fill up to "), std::string::npos)
+    EXPECT_NE(automatic.lines.find("Method auto picked gs: the factors could fill up to "), std::string::npos)
         << automatic.lines;
 }
 
