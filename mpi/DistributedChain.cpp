@@ -116,7 +116,8 @@ void keepFlowScaleWhereNeeded(MPI_Comm comm, DistributedChain& chain)
     }
     double global[2];
     MPI_Allreduce(extremes, global, 2, MPI_DOUBLE, MPI_MIN, comm);
-    if (!std::isfinite(global[0]) || -global[1] / global[0] <= 0x1p64) std::vector<double>().swap(chain.flowScale);
+    if (!std::isfinite(global[0]) || -global[1] / global[0] <= 0x1p64)
+        std::vector<double>().swap(chain.flowScale);
 }
 
 }  // namespace
