@@ -74,7 +74,9 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
             attempt = a;
             produced = true;
         }
-        if (ok && a.check.passed) break;
+        // Gauss-Seidel short of its own target can pass the check and still be far off on a
+        // nearly decomposable chain: the next method gets to try
+        if (ok && a.check.passed && (a.converged || name != "gs")) break;
     }
     std::string first = choice.order.empty() ? std::string("nothing") : shownName(choice.order[0]);
     std::string said = "auto picked " + first + " (" + choice.reason + ")";

@@ -1,10 +1,11 @@
-// Forward sweeps in the states' own order, residual checks at growing intervals.
+// Forward sweeps in the states' own order; every few sweeps a residual check and an extrapolation.
 #include "dss/methods/GaussSeidel.h"
 
 #include <cmath>
 
 #include "dss/Generator.h"
 #include "dss/SolutionCheck.h"
+#include "dss/methods/Extrapolation.h"
 #include "dss/methods/Finish.h"
 #include "dss/methods/ReducedSystem.h"
 
@@ -12,6 +13,7 @@ namespace {
 
 const int defaultSweepLimit = 20000;
 const int checkInterval = 10;
+const int extrapolationRank = 4;  // differences of iterates combined at each check
 
 // One forward SOR sweep over A x = b.
 void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
@@ -33,24 +35,56 @@ void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std:
 }  // namespace
 
 // Sweeps x until the measure reaches target, the limit is used up, or the rate of decrease
-// over the last checks says the limit cannot be enough. Returns the last measure.
+// over the last checks says the limit cannot be enough. Between checks the last iterates are
+// combined by extrapolation, for as long as that makes the measure fall. Returns the last
+// measure.
 static double iterate(const ReducedSystem& sys, double normQ, const MethodSettings& settings,
                       std::vector<double>& x, SolveAttempt& attempt)
 {
     const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
     const double target = iterationTarget(settings);
     std::vector<double> r(x.size()), history;
+    std::vector<std::vector<double>> earlier;  // iterates before the last of a batch
+    std::vector<double> plain;                 // the last iterate before it was extrapolated
+    bool extrapolating = true, extrapolated = false;
     double last = balanceResidual(sys, x, r, normQ);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
-        int batch = std::min(checkInterval, limit - sweeps);
-        for (int k = 0; k < batch; ++k) sweep(sys.a, sys.b, settings.relaxation, x);
+        const int batch = std::min(checkInterval, limit - sweeps);
+        const int firstKept = batch - 1 - extrapolationRank;
+        const bool keep = extrapolating && firstKept >= 0;
+        if (keep) earlier.resize(extrapolationRank, std::vector<double>(x.size()));
+        bool kept = keep;
+        for (int k = 0; k < batch; ++k) {
+            sweep(sys.a, sys.b, settings.relaxation, x);
+            if (keep && k >= firstKept && k < batch - 1) {
+                kept = normaliseProbabilities(x) && kept;
+                earlier[k - firstKept] = x;
+            }
+        }
         sweeps += batch;
         normaliseProbabilities(x);
+        const double before = last;
         last = balanceResidual(sys, x, r, normQ);
-        history.push_back(last);
+        if (extrapolated && !(last <= 2.0 * before)) {
+            // the extrapolation threw the iterate off: back to the one before it, and on without
+            x.swap(plain);
+            last = before;
+            extrapolating = false;
+            std::vector<double>().swap(plain);
+            std::vector<std::vector<double>>().swap(earlier);
+        } else {
+            history.push_back(last);
+        }
+        extrapolated = false;
+        if (last <= target) break;
+        if (kept && extrapolating) {
+            plain = x;
+            extrapolated = extrapolate(earlier, x) && normaliseProbabilities(x);
+            if (!extrapolated) x = plain;
+        }
         // sweeps still needed at the rate of the last checks (up to 20 of them, after 3)
-        if (history.size() < 4 || last <= target) continue;
+        if (history.size() < 4) continue;
         const size_t window = std::min<size_t>(20, history.size() - 1);
         double rate = std::pow(last / history[history.size() - 1 - window], 1.0 / (double)(window * checkInterval));
         double needed = rate < 1.0 ? std::log(target / last) / std::log(rate) : INFINITY;
@@ -71,7 +105,7 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
     Ordering o = naturalOrdering(q.n);
     attempt.ordering = o.name;
     ReducedSystem sys = reducedSystem(q, o, -1);
-    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * 2;
+    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * (2 + extrapolationRank);
     const int reached = stateToFix(q, o, sys);  // every state reaches it
     if (reached < 0) {
         attempt.note = "the chain has more than one closed class";
