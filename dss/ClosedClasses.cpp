@@ -64,53 +64,61 @@ struct Tarjan {
     }
 };
 
-// Marks in seen every state reached from `from` along the edges of start/next (compressed
-// rows); returns how many.
-int reach(int from, const std::vector<int64_t>& start, const std::vector<int>& next, std::vector<char>& seen)
+// True when state 0 reaches every state through positive rates (a breadth-first search,
+// which in a chain numbered as it was explored runs through memory almost in order).
+bool zeroReachesAll(const Generator& q)
 {
-    std::vector<int> stack{from};
-    seen[from] = 1;
-    int count = 1;
-    while (!stack.empty()) {
-        int v = stack.back();
-        stack.pop_back();
-        for (int64_t p = start[v]; p < start[v + 1]; ++p) {
-            int w = next[p];
-            if (seen[w]) continue;
+    std::vector<char> seen(q.n, 0);
+    std::vector<int> queue;
+    queue.reserve(q.n);
+    queue.push_back(0);
+    seen[0] = 1;
+    for (size_t h = 0; h < queue.size(); ++h) {
+        const int v = queue[h];
+        for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p) {
+            const int w = q.target[p];
+            if (seen[w] || !(q.rate[p] > 0.0)) continue;
             seen[w] = 1;
-            ++count;
-            stack.push_back(w);
+            queue.push_back(w);
         }
     }
-    return count;
+    return (int)queue.size() == q.n;
 }
 
-// True when every state reaches every other through positive rates: a search forwards and one
-// backwards from state 0 both meet every state. Much cheaper than the components themselves,
-// and the common case.
+// True when every state reaches state 0 through positive rates, found by passes over the
+// states, down and up, marking a state once one of its targets is marked; false when a pass
+// marks nothing new, or after maxPasses (the search by components then decides).
+bool allReachZero(const Generator& q, int maxPasses)
+{
+    std::vector<char> marked(q.n, 0);
+    marked[0] = 1;
+    int count = 1;
+    auto mark = [&](int v) {
+        if (marked[v]) return false;
+        for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
+            if (marked[q.target[p]] && q.rate[p] > 0.0) {
+                marked[v] = 1;
+                ++count;
+                return true;
+            }
+        return false;
+    };
+    for (int pass = 0; pass < maxPasses && count < q.n; ++pass) {
+        bool changed = false;
+        if (pass % 2 == 0)
+            for (int v = q.n - 1; v >= 0; --v) changed = mark(v) || changed;
+        else
+            for (int v = 0; v < q.n; ++v) changed = mark(v) || changed;
+        if (!changed) return false;
+    }
+    return count == q.n;
+}
+
+// True when every state reaches every other through positive rates: the common case, found
+// at a fraction of the cost of the components.
 bool stronglyConnected(const Generator& q)
 {
-    const int n = q.n;
-    std::vector<int64_t> start(n + 1, 0);
-    std::vector<int> next;
-    next.reserve(q.transitions());
-    for (int v = 0; v < n; ++v) {  // forwards: the positive rates only
-        for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
-            if (q.rate[p] > 0.0) next.push_back(q.target[p]);
-        start[v + 1] = (int64_t)next.size();
-    }
-    std::vector<char> seen(n, 0);
-    if (reach(0, start, next, seen) < n) return false;
-    std::vector<int64_t> into(n + 1, 0);  // backwards: the same edges by target
-    for (int w : next) ++into[w + 1];
-    for (int v = 0; v < n; ++v) into[v + 1] += into[v];
-    std::vector<int> from(next.size());
-    std::vector<int64_t> fill(into.begin(), into.end() - 1);
-    for (int v = 0; v < n; ++v)
-        for (int64_t p = start[v]; p < start[v + 1]; ++p) from[fill[next[p]]++] = v;
-    std::vector<int>().swap(next);
-    std::fill(seen.begin(), seen.end(), 0);
-    return reach(0, into, from, seen) == n;
+    return zeroReachesAll(q) && allReachZero(q, 16);
 }
 
 }  // namespace

@@ -47,13 +47,49 @@ static int64_t mergeRow(Generator& q, int64_t from, int64_t to, int64_t kept, st
     return kept;
 }
 
-Generator readGenerator(BaseStateLevel& level)
+// Sorts entries [from, to) by target, keeping the order of equal targets: the order a walk
+// by columns gives, so the sums below come out the same whichever walk the level prefers.
+static void sortRow(Generator& q, int64_t from, int64_t to)
 {
-    Generator q;
-    q.n = std::max(0, level.getNumberOfStates());
-    const int n = q.n;
-    q.start.assign(n + 1, 0);
-    q.exitRate.assign(n, 0.0);
+    for (int64_t p = from + 1; p < to; ++p) {
+        int j = q.target[p];
+        double r = q.rate[p];
+        int64_t k = p;
+        for (; k > from && q.target[k - 1] > j; --k) {
+            q.target[k] = q.target[k - 1];
+            q.rate[k] = q.rate[k - 1];
+        }
+        q.target[k] = j;
+        q.rate[k] = r;
+    }
+}
+
+// The off-diagonal entries of every row, row by row, in the level's own row order: no switch
+// of the level to columns, which costs more than the whole walk.
+static void readRows(BaseStateLevel& level, Generator& q)
+{
+    BaseStateLevel::EdgeBaseContainer* row = nullptr;
+    BaseStateLevel::EdgeBaseIterator* it = nullptr;
+    level.allocateRowContainer(row);
+    level.allocateRowIterator(it);
+    EdgeBuffer e;
+    for (int i = 0; i < q.n; ++i) {
+        level.getRow(i, row);
+        for (row->begin(it, e); !e.at_end; it->next(e)) {
+            if (e.row == e.col) continue;
+            q.target.push_back(e.col);
+            q.rate.push_back(e.rate);
+        }
+        q.start[i + 1] = (int64_t)q.target.size();
+        sortRow(q, q.start[i], q.start[i + 1]);
+    }
+    level.deallocateRowContainer(row);
+    level.deallocateRowIterator(it);
+}
+
+// The same from one walk of all edges (by columns): counted first, then placed.
+static void readByColumns(BaseStateLevel& level, Generator& q)
+{
     BaseStateLevel::EdgeBaseContainer* edges = nullptr;
     BaseStateLevel::EdgeBaseIterator* it = nullptr;
     level.allocateAllEdgesContainer(edges);
@@ -62,9 +98,9 @@ Generator readGenerator(BaseStateLevel& level)
     EdgeBuffer e;
     for (edges->begin(it, e); !e.at_end; it->next(e))
         if (e.row != e.col) ++q.start[e.row + 1];
-    for (int i = 0; i < n; ++i) q.start[i + 1] += q.start[i];
-    q.target.resize(q.start[n]);
-    q.rate.resize(q.start[n]);
+    for (int i = 0; i < q.n; ++i) q.start[i + 1] += q.start[i];
+    q.target.resize(q.start[q.n]);
+    q.rate.resize(q.start[q.n]);
     std::vector<int64_t> next(q.start.begin(), q.start.end() - 1);
     for (edges->begin(it, e); !e.at_end; it->next(e)) {
         if (e.row == e.col) continue;
@@ -74,7 +110,19 @@ Generator readGenerator(BaseStateLevel& level)
     }
     level.deallocateAllEdgesContainer(edges);
     level.deallocateAllEdgesIterator(it);
+}
 
+Generator readGenerator(BaseStateLevel& level)
+{
+    Generator q;
+    q.n = std::max(0, level.getNumberOfStates());
+    const int n = q.n;
+    q.start.assign(n + 1, 0);
+    q.exitRate.assign(n, 0.0);
+    if (level.rowsAtHand())
+        readRows(level, q);
+    else
+        readByColumns(level, q);
     std::vector<int64_t> at(n, 0);
     std::vector<int> seenIn(n, -1);
     int64_t kept = 0;

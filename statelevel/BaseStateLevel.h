@@ -136,6 +136,9 @@ public:
     virtual void allocateAllEdgesIterator(EdgeBaseIterator*& it) = 0;
     virtual void deallocateAllEdgesIterator(EdgeBaseIterator* it) = 0;
 
+    // True when walking every row with getRow costs no more than one walk of all edges
+    // (the rows are held as such); false for a level that would search for each row.
+    virtual bool rowsAtHand() { return false; }
     virtual void getRow(int row, EdgeBaseContainer* c) = 0;
     virtual void allocateRowContainer(EdgeBaseContainer*& c) = 0;
     virtual void deallocateRowContainer(EdgeBaseContainer* c) = 0;

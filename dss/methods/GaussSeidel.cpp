@@ -98,6 +98,23 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
     return last;
 }
 
+const int severalClasses = -2;
+
+// The new position of the chain's one closed class when that is a single state, -1 when the
+// class is larger, severalClasses when there is more than one. With one closed class known,
+// a state without exits can only be that class.
+static int absorbingState(const Generator& q, const Ordering& o, const ReducedSystem& sys, int closedClasses)
+{
+    if (closedClasses == 1) {
+        for (int k = 0; k < q.n; ++k)
+            if (!(q.exitRate[o.oldOf[k]] > 0.0)) return k;
+        return -1;
+    }
+    const int reached = stateToFix(q, o, sys);  // every state reaches it
+    if (reached < 0) return severalClasses;
+    return q.exitRate[o.oldOf[reached]] > 0.0 ? -1 : reached;
+}
+
 bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
 {
     clock_t start = clock();
@@ -106,16 +123,15 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
     attempt.ordering = o.name;
     ReducedSystem sys = reducedSystem(q, o, -1);
     attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * (2 + extrapolationRank);
-    const int reached = stateToFix(q, o, sys);  // every state reaches it
-    if (reached < 0) {
+    const int absorbing = absorbingState(q, o, sys, settings.closedClasses);
+    if (absorbing == severalClasses) {
         attempt.note = "the chain has more than one closed class";
         return false;
     }
-    const bool absorbing = !(q.exitRate[o.oldOf[reached]] > 0.0);
-    std::vector<double> x(q.n, absorbing ? 0.0 : 1.0 / std::max(1, q.n));
+    std::vector<double> x(q.n, absorbing >= 0 ? 0.0 : 1.0 / std::max(1, q.n));
     double last = 0.0;
-    if (absorbing) {
-        x[reached] = 1.0;  // the closed class is this one state; every other is transient
+    if (absorbing >= 0) {
+        x[absorbing] = 1.0;  // the closed class is this one state; every other is transient
     } else {
         // the singular system itself: the Gauss-Seidel splitting of an irreducible part
         // converges to its null vector; fixing a state instead would slow it to the rate at

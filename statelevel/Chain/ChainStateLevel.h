@@ -109,6 +109,7 @@ public:
     std::string getFilesRead() override;
 
     void getAllEdges(EdgeBaseContainer* c) override;
+    bool rowsAtHand() override { return true; }
     void allocateAllEdgesContainer(EdgeBaseContainer*& c) override { c = new Range; }
     void deallocateAllEdgesContainer(EdgeBaseContainer* c) override { delete c; }
     void allocateAllEdgesIterator(EdgeBaseIterator*& it) override { it = new RangeIterator; }

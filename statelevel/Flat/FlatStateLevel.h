@@ -230,6 +230,7 @@ public:
     char* getPVName(int pv) override { return &pv_names[pv][0]; }
 
     void getAllEdges(EdgeBaseContainer* c) override;
+    bool rowsAtHand() override { return orientation == ROW_ORIENTATION; }
     void allocateAllEdgesContainer(EdgeBaseContainer*& c) override { c = new allEdges; }
     void deallocateAllEdgesContainer(EdgeBaseContainer* c) override { delete c; }
     void allocateAllEdgesIterator(EdgeBaseIterator*& it) override { it = new allEdgesIterator; }

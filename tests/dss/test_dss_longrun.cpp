@@ -2,6 +2,7 @@
 // hand-worked answers, closed forms and a dense computation, and the report of what was found.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "dss/ClosedClasses.h"
@@ -192,6 +193,33 @@ TEST(DssLongRun, InitialStateOutsideTheChainIsAFailure)
 
 // A path of a million transient states into a ring of a million: one closed class, found
 // without recursion, the components numbered in a topological order.
+TEST(DssClosedClasses, RingsNumberedAtRandomAreOneClass)
+{
+    // numbered at random, the ring takes many passes of the quick test: the components decide
+    std::mt19937 gen(9);
+    for (int n : {2, 7, 3000}) {
+        std::vector<int> order(n);
+        for (int i = 0; i < n; ++i) order[i] = i;
+        std::shuffle(order.begin(), order.end(), gen);
+        Edges e;
+        for (int k = 0; k < n; ++k) e.push_back({order[k], order[(k + 1) % n], 1.0 + k % 3});
+        MemoryStateLevel level(n, e);
+        Generator ring = readGenerator(level);
+        ClosedClasses c = findClosedClasses(ring);
+        ASSERT_EQ(c.count(), 1) << n;
+        EXPECT_EQ(c.size[0], n);
+        EXPECT_EQ(c.transient, 0);
+        // cut it open: the last state alone is closed, the rest lead to it
+        e.pop_back();
+        MemoryStateLevel pathLevel(n, e);
+        ClosedClasses p = findClosedClasses(readGenerator(pathLevel));
+        ASSERT_EQ(p.count(), 1) << n;
+        EXPECT_EQ(p.size[0], 1);
+        EXPECT_EQ(p.classOf[order[n - 1]], 0);
+        EXPECT_EQ(p.transient, n - 1);
+    }
+}
+
 TEST(DssClosedClasses, DeepPathIntoALargeRing)
 {
     const int half = 1000000, n = 2 * half;

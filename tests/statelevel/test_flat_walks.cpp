@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iomanip>
 #include <random>
 #include <sstream>
 
+#include "dss/Generator.h"
 #include "framework/InputError.h"
 #include "tests/statelevel/DssRun.h"
 #include "tests/statelevel/FlatWalkHelpers.h"
@@ -148,6 +150,35 @@ TEST(FlatWalks, SwitchingOrderRebuildsFromMemoryAndRestoresFileOrder)
         EXPECT_EQ(allRows(level), written);
         EXPECT_EQ(level.orientation, FlatStateLevel::ROW_ORIENTATION);
     }
+}
+
+TEST(FlatWalks, TheGeneratorIsTheSameReadByRowsOrByColumns)
+{
+    // unsorted rows, repeated entries, self loops; rates whose sums depend on their order
+    std::mt19937 gen(5);
+    std::ostringstream arm;
+    const int n = 200;
+    arm << "1 " << n << "\n" << std::setprecision(17);
+    for (int i = 0; i < n; ++i) {
+        arm << i + 1;
+        for (int k = (int)(gen() % 9); k > 0; --k) arm << " " << 1 + gen() % (k > 4 ? 4 : n) << " " << 1.0 / (1 + gen() % 97);
+        arm << " 0\n";
+    }
+    TempDir dir;
+    dir.write("g.arm", arm.str());
+    testing::internal::CaptureStderr();
+    FlatStateLevel level((dir.dir() + "g").c_str());
+    testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(level.rowsAtHand());
+    Generator byRows = readGenerator(level);
+    allEdgesOf(level);  // the level now holds columns
+    ASSERT_FALSE(level.rowsAtHand());
+    Generator byColumns = readGenerator(level);
+    EXPECT_LT(byRows.transitions(), 4 * n);  // repeats were merged
+    EXPECT_EQ(byRows.start, byColumns.start);
+    EXPECT_EQ(byRows.target, byColumns.target);
+    EXPECT_EQ(byRows.rate, byColumns.rate);
+    EXPECT_EQ(byRows.exitRate, byColumns.exitRate);
 }
 
 TEST(FlatWalks, IteratorCopyAndRepeatedBeginGiveTheSameEdges)
