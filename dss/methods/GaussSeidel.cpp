@@ -1,10 +1,15 @@
 // Forward sweeps in the states' own order; every few sweeps a residual check and an extrapolation.
 #include "dss/methods/GaussSeidel.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
+#include <string>
+#include <thread>
 
 #include "dss/Generator.h"
 #include "dss/SolutionCheck.h"
+#include "dss/methods/BlockSweeps.h"
 #include "dss/methods/Extrapolation.h"
 #include "dss/methods/Finish.h"
 #include "dss/methods/ReducedSystem.h"
@@ -39,7 +44,7 @@ void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std:
 // combined by extrapolation, for as long as that makes the measure fall. Returns the last
 // measure.
 static double iterate(const ReducedSystem& sys, double normQ, const MethodSettings& settings,
-                      std::vector<double>& x, SolveAttempt& attempt)
+                      BlockSweeps* blocks, std::vector<double>& x, SolveAttempt& attempt)
 {
     const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
     const double target = iterationTarget(settings);
@@ -55,11 +60,18 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
         const bool keep = extrapolating && firstKept >= 0;
         if (keep) earlier.resize(extrapolationRank, std::vector<double>(x.size()));
         bool kept = keep;
-        for (int k = 0; k < batch; ++k) {
-            sweep(sys.a, sys.b, settings.relaxation, x);
-            if (keep && k >= firstKept && k < batch - 1) {
-                kept = normaliseProbabilities(x) && kept;
-                earlier[k - firstKept] = x;
+        if (blocks != nullptr) {
+            std::vector<std::vector<double>> none;
+            blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
+            if (keep)
+                for (std::vector<double>& e : earlier) kept = normaliseProbabilities(e) && kept;
+        } else {
+            for (int k = 0; k < batch; ++k) {
+                sweep(sys.a, sys.b, settings.relaxation, x);
+                if (keep && k >= firstKept && k < batch - 1) {
+                    kept = normaliseProbabilities(x) && kept;
+                    earlier[k - firstKept] = x;
+                }
             }
         }
         sweeps += batch;
@@ -96,6 +108,16 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
     }
     attempt.iterations = sweeps;
     return last;
+}
+
+// Threads for the sweeps: as set, else one per processor (up to 4) on chains large enough
+// for the work to outweigh the threads' meetings.
+static int sweepThreads(const MethodSettings& s, int n)
+{
+    if (s.threads > 0) return s.threads;
+    if (n < 100000) return 1;
+    const int processors = (int)std::thread::hardware_concurrency();
+    return std::max(1, std::min(processors, 4));
 }
 
 const int severalClasses = -2;
@@ -136,7 +158,10 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         // the singular system itself: the Gauss-Seidel splitting of an irreducible part
         // converges to its null vector; fixing a state instead would slow it to the rate at
         // which the chain reaches that state
-        last = iterate(sys, q.normInf(), settings, x, attempt);
+        const int threads = sweepThreads(settings, q.n);
+        std::unique_ptr<BlockSweeps> blocks;
+        if (threads > 1) blocks = std::make_unique<BlockSweeps>(sys.a, threads);
+        last = iterate(sys, q.normInf(), settings, blocks.get(), x, attempt);
     }
     attempt.converged = last <= iterationTarget(settings);
     if (!attempt.converged && attempt.note.empty())

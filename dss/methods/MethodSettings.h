@@ -10,6 +10,7 @@ struct MethodSettings {
     std::string ordering = "none";  // "none" (the states' own order) or "rcm"
     double relaxation = 1.0;       // SOR factor of gs (1: Gauss-Seidel)
     int closedClasses = -1;        // of the chain when the caller has counted them, else -1
+    int threads = 0;               // of gs's sweeps; 0: one per processor (up to 4) from 100,000 states
 };
 
 // The balance residual an iterative method aims at (every state's flows balanced to a hundredth

@@ -121,6 +121,10 @@ TEST(SolutionMethods, RandomChainsMatchADenseGthSolve)
             EXPECT_LE(largestDifference(solveWith(m, q, a), exact), 1e-9)
                 << m << " on chain " << round << " (" << n << " states)";
         }
+        MethodSettings threads;  // gs sweeping blocks of states side by side
+        threads.threads = 2 + round % 3;
+        SolveAttempt a;
+        EXPECT_LE(largestDifference(solveWith("gs", q, a, threads), exact), 1e-9) << "chain " << round;
     }
 }
 
@@ -194,6 +198,10 @@ TEST(SolutionMethods, IluAndGaussSeidelAgreeOnTheKanbanLine)
     MethodSettings rcm;
     rcm.ordering = "rcm";
     std::vector<double> reordered = solveWith("ilu", q, c, rcm);
+    MethodSettings threads;
+    threads.threads = 2;
+    SolveAttempt d;
+    EXPECT_LE(largestDifference(ilu, solveWith("gs", q, d, threads)), 1e-9);
     EXPECT_LE(largestDifference(ilu, gs), 1e-9);
     EXPECT_LE(largestDifference(ilu, reordered), 1e-9);
     EXPECT_EQ(c.ordering, "rcm");
