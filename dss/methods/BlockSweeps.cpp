@@ -56,26 +56,15 @@ private:
 
 }  // namespace
 
-BlockSweeps::BlockSweeps(const SparseRows& matrix, int blocks) : a(matrix)
+BlockSweeps::BlockSweeps(const SparseRows& matrix, int blocks) : a(matrix), parts(matrix.start, blocks)
 {
-    blocks = std::max(1, std::min(blocks, std::max(1, a.n)));
-    first.resize(blocks + 1);
-    // blocks of about equal entries, so the threads finish together
-    const int64_t total = a.entries();
-    first[0] = 0;
-    for (int t = 1; t < blocks; ++t) {
-        const int64_t share = total * t / blocks;
-        first[t] = (int)(std::lower_bound(a.start.begin(), a.start.end() - 1, share) - a.start.begin());
-        first[t] = std::max(first[t], first[t - 1]);
-    }
-    first[blocks] = a.n;
     ownFrom.resize(a.n);
     ownTo.resize(a.n);
-    for (int t = 0; t < blocks; ++t)
-        for (int i = first[t]; i < first[t + 1]; ++i) {
-            const int* c = a.col.data();
-            ownFrom[i] = std::lower_bound(c + a.start[i], c + a.start[i + 1], first[t]) - c;
-            ownTo[i] = std::lower_bound(c + ownFrom[i], c + a.start[i + 1], first[t + 1]) - c;
+    const int* c = a.col.data();
+    for (int t = 0; t < parts.count(); ++t)
+        for (int i = parts.from(t); i < parts.to(t); ++i) {
+            ownFrom[i] = std::lower_bound(c + a.start[i], c + a.start[i + 1], parts.from(t)) - c;
+            ownTo[i] = std::lower_bound(c + ownFrom[i], c + a.start[i + 1], parts.to(t)) - c;
         }
     last.resize(a.n);
     next.resize(a.n);
@@ -88,7 +77,7 @@ void BlockSweeps::sweepBlock(int t, const std::vector<double>& b, double omega, 
     const int64_t* d = a.diagonal.data();
     const int* c = a.col.data();
     const double* v = a.val.data();
-    for (int i = first[t]; i < first[t + 1]; ++i) {
+    for (int i = parts.from(t); i < parts.to(t); ++i) {
         double sum = b[i];
         for (int64_t p = s[i]; p < ownFrom[i]; ++p) sum -= v[p] * before[c[p]];
         for (int64_t p = ownFrom[i]; p < d[i]; ++p) sum -= v[p] * x[c[p]];
@@ -117,7 +106,7 @@ void BlockSweeps::run(const std::vector<double>& b, double omega, std::vector<do
             for (int t : mine) {
                 sweepBlock(t, b, omega, x.data(), before, after);
                 if (slot >= 0 && slot < (int)kept.size())
-                    std::copy(x.begin() + first[t], x.begin() + first[t + 1], kept[slot].begin() + first[t]);
+                    std::copy(x.begin() + parts.from(t), x.begin() + parts.to(t), kept[slot].begin() + parts.from(t));
             }
             meeting.wait();
         }

@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "dss/methods/RowParts.h"
 #include "dss/methods/SparseRows.h"
 
 class BlockSweeps {
@@ -19,14 +20,15 @@ public:
     void run(const std::vector<double>& b, double omega, std::vector<double>& x, int count, int firstKept,
              std::vector<std::vector<double>>& kept);
 
-    int blocks() const { return (int)first.size() - 1; }
+    int blocks() const { return parts.count(); }
+    const RowParts& blockParts() const { return parts; }
 
 private:
     void sweepBlock(int t, const std::vector<double>& b, double omega, double* x, const double* before,
                     double* after) const;
 
     const SparseRows& a;
-    std::vector<int> first;                 // block t: states first[t] .. first[t+1]-1
+    RowParts parts;                         // the blocks
     std::vector<int64_t> ownFrom, ownTo;    // per row: its entries in its own block (columns sorted)
     std::vector<double> last, next;         // the values of the sweep before, and of this one
 };

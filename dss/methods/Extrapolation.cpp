@@ -30,21 +30,28 @@ static bool solveSmall(std::vector<double>& a, std::vector<double>& b, int m)
     return true;
 }
 
-bool extrapolate(const std::vector<std::vector<double>>& earlier, std::vector<double>& x)
+bool extrapolate(const std::vector<std::vector<double>>& earlier, std::vector<double>& x, const RowParts* parts)
 {
     const int m = (int)earlier.size();  // differences u_0 .. u_{m-1}
     const int maxRank = 8;
     if (m < 1 || m > maxRank) return false;
-    const size_t n = x.size();
-    // Gram matrix of the differences u_i = x_{i+1} - x_i, in one pass
+    const RowParts whole((int)x.size());
+    const RowParts& p = parts != nullptr ? *parts : whole;
+    // Gram matrix of the differences u_i = x_{i+1} - x_i, in one pass, part by part
+    std::vector<std::vector<double>> partGram(p.count(), std::vector<double>(m * m, 0.0));
+    p.inParallel([&](int t) {
+        std::vector<double>& gram = partGram[t];
+        double u[maxRank];
+        for (int j = p.from(t); j < p.to(t); ++j) {
+            for (int i = 0; i + 1 < m; ++i) u[i] = earlier[i + 1][j] - earlier[i][j];
+            u[m - 1] = x[j] - earlier[m - 1][j];
+            for (int a = 0; a < m; ++a)
+                for (int b = 0; b <= a; ++b) gram[a * m + b] += u[a] * u[b];
+        }
+    });
     std::vector<double> gram(m * m, 0.0);
-    double u[maxRank];
-    for (size_t j = 0; j < n; ++j) {
-        for (int i = 0; i + 1 < m; ++i) u[i] = earlier[i + 1][j] - earlier[i][j];
-        u[m - 1] = x[j] - earlier[m - 1][j];
-        for (int a = 0; a < m; ++a)
-            for (int b = 0; b <= a; ++b) gram[a * m + b] += u[a] * u[b];
-    }
+    for (const std::vector<double>& g : partGram)
+        for (int k = 0; k < m * m; ++k) gram[k] += g[k];
     double trace = 0.0;
     for (int a = 0; a < m; ++a) {
         for (int b = 0; b < a; ++b) gram[b * m + a] = gram[a * m + b];
@@ -59,10 +66,12 @@ bool extrapolate(const std::vector<std::vector<double>>& earlier, std::vector<do
     for (double v : g) sum += v;
     if (!std::isfinite(sum) || sum == 0.0) return false;
     for (double& v : g) v /= sum;
-    for (size_t j = 0; j < n; ++j) {
-        double v = g[m - 1] * x[j];
-        for (int i = 0; i + 1 < m; ++i) v += g[i] * earlier[i + 1][j];
-        x[j] = v > 0.0 ? v : 0.0;
-    }
+    p.inParallel([&](int t) {
+        for (int j = p.from(t); j < p.to(t); ++j) {
+            double v = g[m - 1] * x[j];
+            for (int i = 0; i + 1 < m; ++i) v += g[i] * earlier[i + 1][j];
+            x[j] = v > 0.0 ? v : 0.0;
+        }
+    });
     return true;
 }

@@ -8,9 +8,13 @@
 
 #include <vector>
 
+#include "dss/methods/RowParts.h"
+
 // earlier holds x_0 .. x_k, x holds x_{k+1} and receives the combination, with negative
 // entries set to 0. Returns false, leaving x as it was, when the differences are linearly
 // dependent to working precision or the combination is not finite.
-bool extrapolate(const std::vector<std::vector<double>>& earlier, std::vector<double>& x);
+// With parts, the passes over the vectors run part by part side by side.
+bool extrapolate(const std::vector<std::vector<double>>& earlier, std::vector<double>& x,
+                 const RowParts* parts = nullptr);
 
 #endif

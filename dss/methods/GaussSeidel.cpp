@@ -64,7 +64,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
             std::vector<std::vector<double>> none;
             blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
             if (keep)
-                for (std::vector<double>& e : earlier) kept = normaliseProbabilities(e) && kept;
+                for (std::vector<double>& e : earlier) kept = normaliseInParts(e, blocks->blockParts()) && kept;
         } else {
             for (int k = 0; k < batch; ++k) {
                 sweep(sys.a, sys.b, settings.relaxation, x);
@@ -75,9 +75,13 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
             }
         }
         sweeps += batch;
-        normaliseProbabilities(x);
+        const RowParts* parts = blocks != nullptr ? &blocks->blockParts() : nullptr;
+        if (parts != nullptr)
+            normaliseInParts(x, *parts);
+        else
+            normaliseProbabilities(x);
         const double before = last;
-        last = balanceResidual(sys, x, r, normQ);
+        last = balanceResidual(sys, x, r, normQ, parts);
         if (extrapolated && !(last <= 2.0 * before)) {
             // the extrapolation threw the iterate off: back to the one before it, and on without
             x.swap(plain);
@@ -92,7 +96,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
         if (last <= target) break;
         if (kept && extrapolating) {
             plain = x;
-            extrapolated = extrapolate(earlier, x) && normaliseProbabilities(x);
+            extrapolated = extrapolate(earlier, x, parts) && normaliseProbabilities(x);
             if (!extrapolated) x = plain;
         }
         // sweeps still needed at the rate of the last checks (up to 20 of them, after 3)

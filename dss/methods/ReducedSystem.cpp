@@ -62,32 +62,54 @@ double generatorResidual(const std::vector<double>& r, int fixed)
 }
 
 double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
-                       double normQ)
+                       double normQ, const RowParts* parts)
 {
     const SparseRows& a = s.a;
+    const RowParts whole(a.n);
+    const RowParts& p = parts != nullptr ? *parts : whole;
     std::vector<double> w(a.n);
-    double largest = 0.0, xLargest = 0.0;
-    for (double v : x) xLargest = std::max(xLargest, std::fabs(v));
-    for (int i = 0; i < a.n; ++i) {
-        double sum = s.b[i], size = std::fabs(s.b[i]);
-        for (int64_t p = a.start[i]; p < a.start[i + 1]; ++p) {
-            double f = a.val[p] * x[a.col[p]];
-            sum -= f;
-            size += std::fabs(f);
+    struct Part {
+        double xLargest = 0.0, largest = 0.0, m = 0.0, sum = 0.0, out = 0.0, all = 0.0;
+    };
+    std::vector<Part> part(p.count());
+    p.inParallel([&](int t) {
+        Part& f = part[t];
+        for (int i = p.from(t); i < p.to(t); ++i) f.xLargest = std::max(f.xLargest, std::fabs(x[i]));
+        for (int i = p.from(t); i < p.to(t); ++i) {
+            double sum = s.b[i], size = std::fabs(s.b[i]);
+            for (int64_t k = a.start[i]; k < a.start[i + 1]; ++k) {
+                double flow = a.val[k] * x[a.col[k]];
+                sum -= flow;
+                size += std::fabs(flow);
+            }
+            r[i] = sum;
+            w[i] = size;
+            if (i != s.fixed) f.largest = std::max(f.largest, size);
         }
-        r[i] = sum;
-        w[i] = size;
-        if (i != s.fixed) largest = std::max(largest, size);
+    });
+    double largest = 0.0, xLargest = 0.0;
+    for (const Part& f : part) {
+        largest = std::max(largest, f.largest);
+        xLargest = std::max(xLargest, f.xLargest);
     }
     const double floor = 1e-12 * std::max(largest, normQ * xLargest);
+    p.inParallel([&](int t) {
+        Part& f = part[t];
+        for (int i = p.from(t); i < p.to(t); ++i) {
+            if (i == s.fixed) continue;
+            double e = std::fabs(r[i]) / std::max(w[i], floor);
+            if (!(e <= f.m)) f.m = std::isnan(e) ? INFINITY : e;
+            f.sum += r[i];
+            f.out += std::fabs(s.b[i]);
+            f.all += w[i];
+        }
+    });
     double m = 0.0, sum = 0.0, out = 0.0, all = 0.0;
-    for (int i = 0; i < a.n; ++i) {
-        if (i == s.fixed) continue;
-        double e = std::fabs(r[i]) / std::max(w[i], floor);
-        if (!(e <= m)) m = std::isnan(e) ? INFINITY : e;
-        sum += r[i];
-        out += std::fabs(s.b[i]);
-        all += w[i];
+    for (const Part& f : part) {
+        if (!(f.m <= m)) m = f.m;
+        sum += f.sum;
+        out += f.out;
+        all += f.all;
     }
     // the fixed state's own balance: its imbalance is minus the others' (the columns of Q^T
     // sum to 0), its outflow sits in b; without it a vector that has collapsed onto the

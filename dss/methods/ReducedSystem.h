@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dss/methods/Ordering.h"
+#include "dss/methods/RowParts.h"
 #include "dss/methods/SparseRows.h"
 
 struct Generator;
@@ -35,8 +36,9 @@ void fixState(ReducedSystem& s, int k);
 // system, is measured against its outflow (or a thousandth of all flows). Leaves
 // r = b - A x in r. Unlike the residual scaled by ||Q||, it holds every state to its own
 // flows, so slow states come out as accurate as fast ones.
+// With parts, the rows are measured part by part side by side.
 double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
-                       double normQ);
+                       double normQ, const RowParts* parts = nullptr);
 
 // The new position of a state every state can reach (so that fixing it leaves a regular
 // system): the one with the largest inflow against its outflow, a rough guess of the most
