@@ -48,40 +48,35 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
 {
     const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
     const double target = iterationTarget(settings);
+    const RowParts whole((int)x.size());
+    const RowParts& parts = blocks != nullptr ? blocks->blockParts() : whole;
     std::vector<double> r(x.size()), history;
     std::vector<std::vector<double>> earlier;  // iterates before the last of a batch
     std::vector<double> plain;                 // the last iterate before it was extrapolated
     bool extrapolating = true, extrapolated = false;
-    double last = balanceResidual(sys, x, r, normQ);
+    double last = balanceResidual(sys, x, r, normQ, &parts);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
         const int batch = std::min(checkInterval, limit - sweeps);
         const int firstKept = batch - 1 - extrapolationRank;
         const bool keep = extrapolating && firstKept >= 0;
         if (keep) earlier.resize(extrapolationRank, std::vector<double>(x.size()));
-        bool kept = keep;
         if (blocks != nullptr) {
             std::vector<std::vector<double>> none;
             blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
-            if (keep)
-                for (std::vector<double>& e : earlier) kept = normaliseInParts(e, blocks->blockParts()) && kept;
         } else {
             for (int k = 0; k < batch; ++k) {
                 sweep(sys.a, sys.b, settings.relaxation, x);
-                if (keep && k >= firstKept && k < batch - 1) {
-                    kept = normaliseProbabilities(x) && kept;
-                    earlier[k - firstKept] = x;
-                }
+                if (keep && k >= firstKept && k < batch - 1) earlier[k - firstKept] = x;
             }
         }
         sweeps += batch;
-        const RowParts* parts = blocks != nullptr ? &blocks->blockParts() : nullptr;
-        if (parts != nullptr)
-            normaliseInParts(x, *parts);
-        else
-            normaliseProbabilities(x);
+        bool kept = keep;  // the iterates are compared at the same scale
+        if (keep)
+            for (std::vector<double>& e : earlier) kept = normaliseInParts(e, parts) && kept;
+        normaliseInParts(x, parts);
         const double before = last;
-        last = balanceResidual(sys, x, r, normQ, parts);
+        last = balanceResidual(sys, x, r, normQ, &parts);
         if (extrapolated && !(last <= 2.0 * before)) {
             // the extrapolation threw the iterate off: back to the one before it, and on without
             x.swap(plain);
@@ -96,7 +91,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
         if (last <= target) break;
         if (kept && extrapolating) {
             plain = x;
-            extrapolated = extrapolate(earlier, x, parts) && normaliseProbabilities(x);
+            extrapolated = extrapolate(earlier, x, &parts) && normaliseInParts(x, parts);
             if (!extrapolated) x = plain;
         }
         // sweeps still needed at the rate of the last checks (up to 20 of them, after 3)
@@ -148,7 +143,8 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
     Ordering o = naturalOrdering(q.n);
     attempt.ordering = o.name;
     ReducedSystem sys = reducedSystem(q, o, -1);
-    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * (2 + extrapolationRank);
+    // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
+    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * (4 + extrapolationRank);
     const int absorbing = absorbingState(q, o, sys, settings.closedClasses);
     if (absorbing == severalClasses) {
         attempt.note = "the chain has more than one closed class";
@@ -164,7 +160,10 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         // which the chain reaches that state
         const int threads = sweepThreads(settings, q.n);
         std::unique_ptr<BlockSweeps> blocks;
-        if (threads > 1) blocks = std::make_unique<BlockSweeps>(sys.a, threads);
+        if (threads > 1) {
+            blocks = std::make_unique<BlockSweeps>(sys.a, threads);
+            attempt.workBytes += (int64_t)q.n * 8 * 4;  // two copies of the values, two offsets per row
+        }
         last = iterate(sys, q.normInf(), settings, blocks.get(), x, attempt);
     }
     attempt.converged = last <= iterationTarget(settings);
