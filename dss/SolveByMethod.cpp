@@ -93,8 +93,10 @@ void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
                  a.ordering.c_str(), a.iterations, gmres.c_str(), (long long)a.factorEntries, outcome(a).c_str(),
                  a.seconds);
     } else if (a.method == "gs") {
-        snprintf(line, sizeof line, "Method gs: Gauss-Seidel, %d sweeps, %s, %.2f s.\n", a.iterations,
-                 outcome(a).c_str(), a.seconds);
+        // with threads, the seconds are those of all of them
+        std::string threads = a.threads > 1 ? " in " + std::to_string(a.threads) + " threads" : "";
+        snprintf(line, sizeof line, "Method gs: Gauss-Seidel, %d sweeps%s, %s, %.2f s.\n", a.iterations,
+                 threads.c_str(), outcome(a).c_str(), a.seconds);
     } else {
         snprintf(line, sizeof line, "Method lu: factorisation with drop tolerance %le, %lld factor entries%s%s, %.2f s.\n",
                  a.tolerance, (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);

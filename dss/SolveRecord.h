@@ -23,6 +23,7 @@ struct SolveAttempt {
     bool continuedAfterCheck = false;  // GMRES went on because the check failed
     bool converged = false;    // the method's own stopping rule was met
     int iterations = 0;        // iterations of an iterative method
+    int threads = 1;           // threads that shared the iterations
     double seconds = 0.0;      // processor time of this attempt
     bool outOfMemory = false;
     int64_t workBytes = 0;     // memory of the method's own matrices, factors and vectors

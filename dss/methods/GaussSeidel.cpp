@@ -162,6 +162,7 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         std::unique_ptr<BlockSweeps> blocks;
         if (threads > 1) {
             blocks = std::make_unique<BlockSweeps>(sys.a, threads);
+            attempt.threads = blocks->blocks();
             attempt.workBytes += (int64_t)q.n * 8 * 4;  // two copies of the values, two offsets per row
         }
         last = iterate(sys, q.normInf(), settings, blocks.get(), x, attempt);

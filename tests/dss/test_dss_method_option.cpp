@@ -3,6 +3,9 @@
 // end with status 1, and the hint that -m auto may be faster.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <thread>
+
 #include "tests/dss/dss_harness.h"
 #include "tests/dss/methods_harness.h"
 #include "tests/support/run_program.h"
@@ -131,6 +134,21 @@ TEST(DssMethodOption, RandomChainsAgreeWithADenseSolve)
     MethodRun automatic = runWith(n, e, {"-m", "auto"});
     EXPECT_NE(automatic.lines.find("Method auto picked gs: the factors could fill up to "), std::string::npos)
         << automatic.lines;
+}
+
+TEST(DssMethodOption, GaussSeidelInThreadsOnALargeChainAgreesWithIlu)
+{
+    std::mt19937 gen(8);
+    const int n = 120000;
+    Edges e;
+    for (auto& [i, j, rate] : randomTransitions(gen, n, 2, 3.0)) e.push_back({i, j, rate});
+    MethodRun gs = runWith(n, e, {"-m", "gs"}), ilu = runWith(n, e, {"-m", "ilu"});
+    ASSERT_TRUE(gs.passed && ilu.passed);
+    EXPECT_LE(largestDifference(gs.pi, ilu.pi), 1e-9);
+    const int threads = std::min(4, (int)std::thread::hardware_concurrency());
+    const std::string said =
+        threads > 1 ? " sweeps in " + std::to_string(threads) + " threads, converged" : " sweeps, converged";
+    EXPECT_NE(gs.lines.find(said), std::string::npos) << gs.lines;
 }
 
 TEST(DssMethodOption, AutoKeepsTheFactorisationWhereDroppingKeepsItSparse)
