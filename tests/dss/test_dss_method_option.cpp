@@ -40,6 +40,20 @@ MethodRun runWith(int n, const Edges& e, const std::vector<std::string>& options
     return r;
 }
 
+// Two queues in tandem, K + 1 places each.
+Edges tandem(int K)
+{
+    Edges e;
+    for (int a = 0; a <= K; ++a)
+        for (int b = 0; b <= K; ++b) {
+            int s = a * (K + 1) + b;
+            if (a < K) e.push_back({s, s + K + 1, 1.0});
+            if (a > 0 && b < K) e.push_back({s, s - K, 1.5});
+            if (b > 0) e.push_back({s, s - 1, 2.0});
+        }
+    return e;
+}
+
 Edges scaledBirthDeath(int n, double scale)
 {
     return birthDeath(std::vector<double>(n - 1, 0.8 * scale), std::vector<double>(n - 1, 1.0 * scale));
@@ -84,15 +98,8 @@ TEST(DssMethodOption, AMethodThatCannotConvergeEndsInFailure)
 TEST(DssMethodOption, AutoSaysWhatItPickedAndWhy)
 {
     // a 31 x 31 tandem is a narrow band: the factorisation, with the same answer as -m lu
-    Edges tandemEdges;
     const int K = 30;
-    for (int a = 0; a <= K; ++a)
-        for (int b = 0; b <= K; ++b) {
-            int s = a * (K + 1) + b;
-            if (a < K) tandemEdges.push_back({s, s + K + 1, 1.0});
-            if (a > 0 && b < K) tandemEdges.push_back({s, s - K, 1.5});
-            if (b > 0) tandemEdges.push_back({s, s - 1, 2.0});
-        }
+    Edges tandemEdges = tandem(K);
     const int n = (K + 1) * (K + 1);
     MethodRun lu = runWith(n, tandemEdges, {});
     MethodRun automatic = runWith(n, tandemEdges, {"-m", "auto"});
@@ -156,14 +163,7 @@ TEST(DssMethodOption, AutoKeepsTheFactorisationWhereDroppingKeepsItSparse)
     // a tandem whose envelope is 60 times its entries, but whose factors stay sparse with
     // dropping: auto's lu finishes within its budget and answers as -m lu does
     const int K = 149, n = (K + 1) * (K + 1);
-    Edges e;
-    for (int a = 0; a <= K; ++a)
-        for (int b = 0; b <= K; ++b) {
-            int s = a * (K + 1) + b;
-            if (a < K) e.push_back({s, s + K + 1, 1.0});
-            if (a > 0 && b < K) e.push_back({s, s - K, 1.5});
-            if (b > 0) e.push_back({s, s - 1, 2.0});
-        }
+    Edges e = tandem(K);
     MethodRun lu = runWith(n, e, {});
     MethodRun automatic = runWith(n, e, {"-m", "auto"});
     EXPECT_TRUE(automatic.passed);
