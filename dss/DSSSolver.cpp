@@ -57,7 +57,7 @@ void DSSSolver::initialize()
 {
     checkRequiredOptions();
     if (!knownMethod(method)) {
-        fprintf(stderr, "dss: unknown method \"%s\" for -m: use lu, ilu, gs or auto\n", method.c_str());
+        fprintf(stderr, "dss: unknown method \"%s\" for -m: use lu, gth, ilu, gs or auto\n", method.c_str());
         exit(1);
     }
     // -G "" with -E "" passes the check but names no state space: the factory

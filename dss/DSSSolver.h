@@ -79,11 +79,15 @@ public:
     void solveWithLu();
     // Any other method, through the method interface (SolveByMethod.cpp).
     void solveWithMethod();
+    // Solves the chain again with gth after an answer that could not be certified (why says
+    // what failed), within budget times the chain's entries when budget > 0. True when gth's
+    // answer passed its check; it is then in solutionVector and record.
+    bool continueWithGth(const std::string& why, double budget);
     // Says once on standard error that -m auto may be much faster when the factors of the
     // default method hold far more entries than the chain.
     void hintAtFill(int64_t factorEntries);
 
-    std::string method = "lu";  // -m: lu, ilu, gs or auto
+    std::string method = "lu";  // -m: lu, gth, ilu, gs or auto
     bool fillHinted = false;
     // When positive, the factorisation gives up (FillBudgetExceeded) once the fill of 64
     // columns comes at a rate that would make this many times the loaded entries in all, or

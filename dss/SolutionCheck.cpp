@@ -7,15 +7,22 @@
 #include <string>
 #include <cstdio>
 
+#include "dss/BlockBalance.h"
 #include "dss/Generator.h"
 
 std::string checkReportLine(const SolutionCheck& c)
 {
-    char line[400];
+    char line[600], blocks[200] = "";
+    if (c.blocks > 0) {
+        int k = snprintf(blocks, sizeof blocks, ", worst block imbalance = %.3e over %d blocks", c.blockImbalance,
+                         c.blocks);
+        if (c.coupling < 1e-2)
+            snprintf(blocks + k, sizeof blocks - k, "; nearly decomposable: blocks coupled at %.1e", c.coupling);
+    }
     snprintf(line, sizeof line,
              "Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = %.3e, worst state imbalance = %.3e, "
-             "bound %.1e; sum = %.12f, smallest = %.3e: %s.\n",
-             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, c.passed ? "passed" : "failed");
+             "bound %.1e; sum = %.12f, smallest = %.3e%s: %s.\n",
+             c.residual, c.imbalance, c.bound, c.sum, c.mostNegative, blocks, c.passed ? "passed" : "failed");
     return line;
 }
 
@@ -43,7 +50,8 @@ static void balance(const Generator& q, const std::vector<double>& pi, std::vect
     }
 }
 
-SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy)
+SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy,
+                            const BlockLevels* blocks)
 {
     SolutionCheck c;
     c.bound = residualBound(accuracy);
@@ -81,6 +89,20 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
     double scale = q.normInf() * largest;
     c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);
     judgeSolution(c, sum, smallest, largest, (double)pi.size());
+    if (!c.passed) return c;
+    BlockLevels found;
+    if (blocks == nullptr) {
+        found = findBlockLevels(q);
+        blocks = &found;
+    }
+    BlockBalance b = blockBalance(q, *blocks, pi);
+    c.blockImbalance = b.imbalance;
+    c.coupling = b.coupling;
+    c.blocks = b.blocks;
+    if (!(b.imbalance <= c.bound)) {
+        c.passed = false;
+        c.failure = "the balance of a block of states is off by more than the bound";
+    }
     return c;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 struct Generator;
+struct BlockLevels;
 
 struct SolutionCheck {
     // ||pi Q||_inf / (||Q||_inf ||pi||_inf), pi being the vector as given.
@@ -15,6 +16,12 @@ struct SolutionCheck {
     // |pi_i q_ij| and |pi_j q_jj| (at least 1e-14 / bound of the busiest state's). A small
     // normwise residual can hide a heavy state whose rates are tiny against ||Q||; this cannot.
     double imbalance = 0.0;
+    // Blocks of states held together by fast transitions (see BlockBalance.h): the largest
+    // imbalance of a block against the flow across its own boundary, the weakest coupling of
+    // a block, and how many blocks the finest level has (0: the chain does not split).
+    double blockImbalance = 0.0;
+    double coupling = 1.0;
+    int blocks = 0;
     // Largest residual that passes: tied to the requested accuracy.
     double bound = 0.0;
     double sum = 0.0;
@@ -35,8 +42,10 @@ double residualBound(double accuracy);
 // smallest and largest of the n entries): passed, or the first reason it fails.
 void judgeSolution(SolutionCheck& c, double sum, double smallest, double largest, double n);
 
-// Checks pi against q: residual, sum and sign of every entry.
-SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy);
+// Checks pi against q: residual, sum and sign of every entry, balance of every state and of
+// every block of blocks (found from q when not given).
+SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy,
+                            const BlockLevels* blocks = nullptr);
 
 // Divides pi by its sum. Returns false when the sum is not a positive finite number (pi is
 // then left as it was).

@@ -69,6 +69,12 @@ void DSSSolver::prepareLoad()
     positionOf[n - 1] = last;
 }
 
+// True when a check failed on the balance of a block of states alone.
+static bool blockFailure(const SolutionCheck& c)
+{
+    return !c.passed && c.blocks > 0 && !(c.blockImbalance <= c.bound) && c.imbalance <= c.bound;
+}
+
 // Next drop tolerance after a failed check: a thousand times smaller, then no dropping.
 static double smallerTolerance(double t)
 {
@@ -196,10 +202,12 @@ void DSSSolver::solveSystem()
         return;
     }
     structure = ClosedClasses();  // not needed by the factorisation
-    if (method == "lu")
-        solveWithLu();
-    else
+    if (method != "lu") {
         solveWithMethod();
+        return;
+    }
+    solveWithLu();
+    if (!record.check.passed && numStates > 0) continueWithGth(std::string("lu: ") + record.check.failure, 0.0);
 }
 
 // Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
@@ -226,6 +234,8 @@ void DSSSolver::solveWithLu()
             break;
         }
         if (attempt.check.passed || tol == 0.0 || record.closedClasses > 1) break;
+        // dropping cannot be what put whole blocks off balance: the pivots lost the weak couplings
+        if (blockFailure(attempt.check)) break;
         tol = smallerTolerance(tol);
         char line[300];
         snprintf(line, sizeof line, "Solution check failed (%s); factorising again with drop tolerance %le.\n",

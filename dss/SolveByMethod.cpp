@@ -12,7 +12,7 @@
 
 bool knownMethod(const std::string& name)
 {
-    return name == "lu" || name == "ilu" || name == "gs" || name == "auto";
+    return name == "lu" || name == "gth" || name == "ilu" || name == "gs" || name == "auto";
 }
 
 namespace {
@@ -97,6 +97,11 @@ void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
         std::string threads = a.threads > 1 ? " in " + std::to_string(a.threads) + " threads" : "";
         snprintf(line, sizeof line, "Method gs: Gauss-Seidel, %d sweeps%s, %s, %.2f s.\n", a.iterations,
                  threads.c_str(), outcome(a).c_str(), a.seconds);
+    } else if (a.method == "gth") {
+        snprintf(line, sizeof line,
+                 "Method gth: elimination with sums for pivots, ordering %s, %lld factor entries%s%s, %.2f s.\n",
+                 a.ordering.c_str(), (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(),
+                 a.seconds);
     } else {
         snprintf(line, sizeof line, "Method lu: factorisation with drop tolerance %le, %lld factor entries%s%s, %.2f s.\n",
                  a.tolerance, (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);
@@ -136,7 +141,7 @@ void DSSSolver::solveWithMethod()
     progress(("Begin solution method " + method + ".\n").c_str(), true);
     std::vector<double> pi;
     SolveAttempt attempt;
-    const bool produced = m->solve(chain, pi, attempt);
+    bool produced = m->solve(chain, pi, attempt);
     progress(("Finished solution method " + method + ".\n").c_str(), true);
     record.attempts = automatic != nullptr ? automatic->tried() : std::vector<SolveAttempt>{attempt};
     if (automatic == nullptr) methodLines(attempt, false);
@@ -150,6 +155,18 @@ void DSSSolver::solveWithMethod()
         attempt.check.failure = "no method produced a probability vector";
     }
     if (automatic == nullptr || !produced) note(checkReportLine(attempt.check));
+    // an iterate the check cannot certify, or one its method would not stand by, goes to gth
+    if (automatic == nullptr && method != "gth" && record.closedClasses <= 1 &&
+        !(produced && attempt.check.passed && attempt.converged)) {
+        std::string why = !produced ? "no vector" : !attempt.check.passed ? attempt.check.failure : "it did not converge";
+        if (continueWithGth(attempt.method + ": " + why, autoGthFillBudget)) {
+            attempt = record.attempts.back();
+            produced = true;
+        } else if (produced && attempt.check.passed) {
+            attempt.check.passed = false;
+            attempt.check.failure = "the method did not converge and gth could not certify another answer";
+        }
+    }
     if (automatic != nullptr && produced)
         note("Method auto: the answer of " + attempt.method + " after " + std::to_string(record.attempts.size()) +
              (record.attempts.size() == 1 ? " attempt.\n" : " attempts.\n"));
@@ -158,6 +175,36 @@ void DSSSolver::solveWithMethod()
         record.check.passed = false;
         record.check.failure = "the chain has several closed classes";
     }
+}
+
+bool DSSSolver::continueWithGth(const std::string& why, double budget)
+{
+    note("Solution not certified (" + why + "); continued with gth.\n");
+    MethodSettings settings;
+    settings.accuracy = accuracy;
+    settings.closedClasses = record.closedClasses;
+    std::unique_ptr<SolutionMethod> gth = makeMethod(budget > 0.0 ? "gth-budget" : "gth", settings);
+    SolveAttempt a;
+    std::vector<double> pi;
+    bool produced = false;
+    try {
+        produced = gth->solve(chain, pi, a);
+    } catch (std::bad_alloc&) {
+        a.outOfMemory = true;
+        a.note = "memory ran out";
+    }
+    a.method = "gth";
+    if (produced) {
+        solutionVector.swap(pi);
+        checkVector(a);
+    } else if (a.check.failure[0] == '\0') {
+        a.check.failure = "the elimination gave up";
+    }
+    record.attempts.push_back(a);
+    methodLines(a, true);
+    if (!produced || !a.check.passed) return false;
+    record.check = a.check;
+    return true;
 }
 
 void DSSSolver::hintAtFill(int64_t factorEntries)

@@ -10,7 +10,9 @@
 
 std::string shownName(const std::string& name)
 {
-    return name == "lu-budget" ? "lu" : name;
+    if (name == "lu-budget") return "lu";
+    if (name == "gth-budget") return "gth";
+    return name;
 }
 
 AutoChoice chooseMethods(const Generator& q, int closedClasses)
@@ -24,7 +26,7 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
         return c;
     }
     if (q.n <= 1000) {
-        c.order = {"lu", "ilu", "gs"};
+        c.order = {"gth", "ilu", "gs"};
         c.reason = "a small chain";
         return c;
     }
@@ -32,21 +34,21 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
     const double ratio = (double)c.envelope / (double)c.chainEntries;
     char text[240];
     if (ratio <= autoFillBudget) {
-        c.order = {"lu", "ilu", "gs"};
+        c.order = {"gth", "ilu", "gs"};
         snprintf(text, sizeof text, "little fill: the factors stay within %lld entries, %.3g times the chain's",
                  (long long)c.envelope, ratio);
     } else if (ratio > autoWideEnvelope || (double)c.envelope > autoDenseShare * (double)q.n * q.n) {
-        c.order = {"gs", "ilu", "lu"};
+        c.order = {"gs", "ilu", "gth-budget"};
         snprintf(text, sizeof text,
                  "the factors could fill up to %lld entries, %.3g times the chain's and %.2g of a dense matrix: "
                  "far too many for lu, so iterations that keep its pattern",
                  (long long)c.envelope, ratio, (double)c.envelope / ((double)q.n * q.n));
     } else {
-        c.order = {"lu-budget", "gs", "ilu", "lu"};
+        c.order = {"gth-budget", "gs", "ilu", "gth"};
         snprintf(text, sizeof text,
-                 "the factors could fill up to %lld entries, %.3g times the chain's: lu goes first but gives up "
+                 "the factors could fill up to %lld entries, %.3g times the chain's: gth goes first but gives up "
                  "past %g times, then iterations that keep its pattern",
-                 (long long)c.envelope, ratio, autoLuFillBudget);
+                 (long long)c.envelope, ratio, autoGthFillBudget);
     }
     c.reason = text;
     return c;
@@ -74,9 +76,10 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
             attempt = a;
             produced = true;
         }
-        // Gauss-Seidel short of its own target can pass the check and still be far off on a
+        // an iteration short of its own target can pass the check and still be far off on a
         // nearly decomposable chain: the next method gets to try
-        if (ok && a.check.passed && (a.converged || name != "gs")) break;
+        const bool iterative = name == "gs" || name == "ilu";
+        if (ok && a.check.passed && (a.converged || !iterative)) break;
     }
     std::string first = choice.order.empty() ? std::string("nothing") : shownName(choice.order[0]);
     std::string said = "auto picked " + first + " (" + choice.reason + ")";

@@ -39,16 +39,21 @@ const double autoWideEnvelope = 1000.0;
 // narrow band of queues in tandem (0.4 % of it at 10^6 states).
 const double autoDenseShare = 0.1;
 
+// gth, without dropping, gives up once its factors hold this many times the chain's entries,
+// or are on their way there at the rate of their fill so far.
+const double autoGthFillBudget = 40.0;
+
 // A method's name as the report shows it: lu within its fill budget is lu.
 std::string shownName(const std::string& name);
 // Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
 // of convergence says it will not make it).
 const int autoSweepBudget = 400;
 
-// Picks the order. lu goes first when the chain is small, not one closed class (with
-// transient states), or when its factors cannot grow past the budget; lu with a fill budget
-// goes first when the envelope is wide, then gs (with a budget of sweeps), ilu and lu without
-// a budget; when it is very wide, gs, ilu and lu.
+// Picks the order. gth goes first when the chain is small or when the factors in the states'
+// own order cannot grow past the budget (its fill-reducing order does better still), then
+// ilu and gs; gth with a fill budget goes first when the envelope is wide, then gs (with a
+// budget of sweeps), ilu and gth without a budget; when it is very wide, gs, ilu and gth
+// within its budget. lu alone serves chains with several closed classes.
 AutoChoice chooseMethods(const Generator& q, int closedClasses = -1);
 
 class AutoMethod : public SolutionMethod {

@@ -1,19 +1,26 @@
 // The method table.
 #include "dss/methods/Methods.h"
 
+#include "dss/methods/ClosedClassOnly.h"
 #include "dss/methods/GaussSeidel.h"
+#include "dss/methods/Gth.h"
 #include "dss/methods/IluKrylov.h"
 
 std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
                                            const MethodMaker& others)
 {
-    if (name == "ilu") return std::make_unique<IluKrylovMethod>(s);
-    if (name == "gs") return std::make_unique<GaussSeidelMethod>(s);
+    auto classOnly = [&s](std::unique_ptr<SolutionMethod> m) -> std::unique_ptr<SolutionMethod> {
+        return std::make_unique<ClosedClassOnly>(s, std::move(m));
+    };
+    if (name == "ilu") return classOnly(std::make_unique<IluKrylovMethod>(s));
+    if (name == "gs") return classOnly(std::make_unique<GaussSeidelMethod>(s));
+    if (name == "gth") return classOnly(std::make_unique<GthMethod>(s));
+    if (name == "gth-budget") return classOnly(std::make_unique<GthMethod>(s, autoGthFillBudget));
     if (name == "gs-budget") {
         // gs under auto: a sweep budget unless a limit was set
         MethodSettings budget = s;
         if (budget.iterationLimit == 0) budget.iterationLimit = autoSweepBudget;
-        return std::make_unique<GaussSeidelMethod>(budget);
+        return classOnly(std::make_unique<GaussSeidelMethod>(budget));
     }
     if (name != "auto") return others ? others(name) : nullptr;
     MethodMaker candidates = [s, others](const std::string& n) -> std::unique_ptr<SolutionMethod> {

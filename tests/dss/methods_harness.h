@@ -90,4 +90,16 @@ inline double largestDifference(const std::vector<double>& a, const std::vector<
     return d;
 }
 
+// The largest relative error of a against b, entry by entry (an entry 0 in b must be 0 in a).
+inline double largestRelativeError(const std::vector<double>& a, const std::vector<double>& b)
+{
+    if (a.size() != b.size()) return INFINITY;
+    double d = 0.0;
+    for (size_t i = 0; i < a.size(); ++i) {
+        double e = b[i] == 0.0 ? (a[i] == 0.0 ? 0.0 : INFINITY) : std::fabs(a[i] - b[i]) / std::fabs(b[i]);
+        if (!(e <= d)) d = std::isnan(e) ? INFINITY : e;
+    }
+    return d;
+}
+
 #endif

@@ -211,14 +211,14 @@ TEST(SolutionMethods, IluAndGaussSeidelAgreeOnTheKanbanLine)
 TEST(SolutionMethods, AutoPicksByTheFillItCanExpect)
 {
     AutoChoice band = chooseMethods(tandem(60, 60));
-    EXPECT_EQ(band.order.front(), "lu") << band.reason;
-    // a band wider than the budget but narrow against the states: lu within its fill budget,
+    EXPECT_EQ(band.order.front(), "gth") << band.reason;
+    // a band wider than the budget but narrow against the states: gth within its fill budget,
     // then the iterations
     AutoChoice wideBand = chooseMethods(tandem(100, 100));
-    EXPECT_EQ(wideBand.order, std::vector<std::string>({"lu-budget", "gs", "ilu", "lu"})) << wideBand.reason;
+    EXPECT_EQ(wideBand.order, std::vector<std::string>({"gth-budget", "gs", "ilu", "gth"})) << wideBand.reason;
     EXPECT_GT(wideBand.envelope, 40 * wideBand.chainEntries);
     // an envelope over much of the dense matrix (the kanban line, random chains): gs first
-    const std::vector<std::string> iterationsFirst = {"gs", "ilu", "lu"};
+    const std::vector<std::string> iterationsFirst = {"gs", "ilu", "gth-budget"};
     AutoChoice filling = chooseMethods(kanban(2));
     EXPECT_EQ(filling.order, iterationsFirst) << filling.reason;
     EXPECT_GT(filling.envelope, 100 * filling.chainEntries);

@@ -1,0 +1,106 @@
+// Blocks by strong connection through fast transitions, and their balance.
+#include "dss/BlockBalance.h"
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "dss/StrongComponents.h"
+
+namespace {
+
+const int levelCount = 8;
+
+// The graph of the transitions between the finest blocks, by source block.
+void linkFinestBlocks(const Generator& q, BlockLevels& b)
+{
+    Generator& g = b.between;
+    g.n = b.finestCount;
+    g.start.assign((size_t)g.n + 1, 0);
+    for (int i = 0; i < q.n; ++i)
+        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p)
+            if (q.rate[p] > 0.0 && b.finest[q.target[p]] != b.finest[i]) ++g.start[b.finest[i] + 1];
+    for (int k = 0; k < g.n; ++k) g.start[k + 1] += g.start[k];
+    const int64_t m = g.start[g.n];
+    g.target.resize(m);
+    g.rate.resize(m);
+    b.source.resize(m);
+    b.edge.resize(m);
+    std::vector<int64_t> next(g.start.begin(), g.start.end() - 1);
+    for (int i = 0; i < q.n; ++i)
+        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p) {
+            const int j = q.target[p];
+            if (!(q.rate[p] > 0.0) || b.finest[j] == b.finest[i]) continue;
+            const int64_t e = next[b.finest[i]]++;
+            g.target[e] = b.finest[j];
+            g.rate[e] = q.rate[p] / q.exitRate[i];
+            b.source[e] = i;
+            b.edge[e] = p;
+        }
+    g.exitRate.assign(g.n, 1.0);
+}
+
+}  // namespace
+
+BlockLevels findBlockLevels(const Generator& q)
+{
+    BlockLevels b;
+    double share = 1e-2;
+    int level = 0;
+    Components c = strongComponents(q, share);
+    if (c.count <= 1) return b;
+    b.finest = std::move(c.of);
+    b.finestCount = c.count;
+    linkFinestBlocks(q, b);
+    b.share.push_back(share);
+    b.blockOf.emplace_back();
+    b.count.push_back(b.finestCount);
+    int last = b.finestCount;
+    for (++level, share *= 1e-2; level < levelCount; ++level, share *= 1e-2) {
+        c = strongComponents(b.between, share);
+        if (c.count <= 1) break;
+        if (c.count == last) continue;
+        last = c.count;
+        b.share.push_back(share);
+        b.blockOf.push_back(std::move(c.of));
+        b.count.push_back(c.count);
+    }
+    return b;
+}
+
+BlockBalance blockBalance(const Generator& q, const BlockLevels& levels, const std::vector<double>& pi)
+{
+    BlockBalance r;
+    if (!levels.split()) return r;
+    r.blocks = levels.finestCount;
+    double busiest = 0.0;
+    for (int i = 0; i < q.n; ++i) busiest = std::max(busiest, std::fabs(pi[i]) * q.exitRate[i]);
+    // flows of a block below this are lost in the underflow of its probabilities
+    const double unresolved = 1e-280 * busiest;
+    std::vector<double> in, out, through;
+    for (size_t l = 0; l < levels.share.size(); ++l) {
+        const std::vector<int>& map = levels.blockOf[l];
+        auto blockOf = [&](int finestBlock) { return map.empty() ? finestBlock : map[finestBlock]; };
+        const int count = levels.count[l];
+        in.assign(count, 0.0);
+        out.assign(count, 0.0);
+        through.assign(count, 0.0);
+        for (int i = 0; i < q.n; ++i) through[blockOf(levels.finest[i])] += std::fabs(pi[i]) * q.exitRate[i];
+        const Generator& g = levels.between;
+        for (int a = 0; a < g.n; ++a)
+            for (int64_t e = g.start[a]; e < g.start[a + 1]; ++e) {
+                const int from = blockOf(a), to = blockOf(g.target[e]);
+                if (from == to) continue;
+                const double f = pi[levels.source[e]] * q.rate[levels.edge[e]];
+                out[from] += f;
+                in[to] += f;
+            }
+        for (int k = 0; k < count; ++k) {
+            const double against = std::max(std::fabs(in[k]), std::fabs(out[k]));
+            if (!(against > unresolved)) continue;
+            r.imbalance = std::max(r.imbalance, std::fabs(in[k] - out[k]) / against);
+            if (through[k] > 0.0) r.coupling = std::min(r.coupling, std::fabs(out[k]) / through[k]);
+        }
+    }
+    return r;
+}
