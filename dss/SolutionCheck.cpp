@@ -26,6 +26,14 @@ std::string checkReportLine(const SolutionCheck& c)
     return line;
 }
 
+double stateImbalance(double r, double flow, double unresolved, double floor)
+{
+    const double a = std::fabs(r);
+    if (a <= unresolved) return 0.0;
+    const double against = std::max(flow, floor);
+    return against > 0.0 ? a / against : 0.0;
+}
+
 double residualBound(double accuracy)
 {
     // a residual below a few thousand roundings cannot be asked for; NaN settings give the floor
@@ -33,12 +41,15 @@ double residualBound(double accuracy)
     return accuracy > floor ? accuracy : floor;
 }
 
-// pi Q and the flow through each state, accumulated by source state.
+// pi Q and the flow through each state, accumulated by source state; unresolved[j], the flow
+// into and out of j that states whose probability is below the smallest normal number may
+// carry unseen.
 static void balance(const Generator& q, const std::vector<double>& pi, std::vector<double>& r,
-                    std::vector<double>& flow)
+                    std::vector<double>& flow, std::vector<double>& unresolved)
 {
     r.assign(q.n, 0.0);
     flow.assign(q.n, 0.0);
+    unresolved.assign(q.n, 0.0);
     for (int i = 0; i < q.n; ++i) {
         double p = pi[i], a = std::fabs(p);
         r[i] -= p * q.exitRate[i];
@@ -47,6 +58,9 @@ static void balance(const Generator& q, const std::vector<double>& pi, std::vect
             r[q.target[k]] += p * q.rate[k];
             flow[q.target[k]] += a * q.rate[k];
         }
+        if (!(a < DBL_MIN)) continue;
+        unresolved[i] += DBL_MIN * q.exitRate[i];
+        for (int64_t k = q.start[i]; k < q.start[i + 1]; ++k) unresolved[q.target[k]] += DBL_MIN * q.rate[k];
     }
 }
 
@@ -70,8 +84,8 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
         c.failure = "the solution contains values that are not finite numbers";
         return c;
     }
-    std::vector<double> r, flow;
-    balance(q, pi, r, flow);
+    std::vector<double> r, flow, unresolved;
+    balance(q, pi, r, flow, unresolved);
     double worst = 0.0;
     c.imbalance = 0.0;
     // rounding leaves every balance off by some 1e-16 of the busiest state's flow, which no
@@ -81,10 +95,8 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
     for (double f : flow) busiest = std::max(busiest, f);
     const double floor = std::min(1.0, 1e-14 / c.bound) * busiest;
     for (int j = 0; j < q.n; ++j) {
-        double a = std::fabs(r[j]);
-        worst = std::max(worst, a);
-        double against = std::max(flow[j], floor);
-        if (against > 0.0) c.imbalance = std::max(c.imbalance, a / against);
+        worst = std::max(worst, std::fabs(r[j]));
+        c.imbalance = std::max(c.imbalance, stateImbalance(r[j], flow[j], unresolved[j], floor));
     }
     double scale = q.normInf() * largest;
     c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);

@@ -35,6 +35,11 @@ struct SolutionCheck {
 // The report's one line on a check: residual, imbalance, bound, sum, smallest entry, verdict.
 std::string checkReportLine(const SolutionCheck& c);
 
+// The imbalance of one state: its residual r against the flow through it (no less than
+// floor); 0 when r is within `unresolved`, the flow that probabilities below the smallest
+// normal number (which may be there only as 0 or as a few bits) could carry in or out.
+double stateImbalance(double r, double flow, double unresolved, double floor);
+
 // Residual bound for an accuracy setting (the -a value as a number).
 double residualBound(double accuracy);
 

@@ -42,37 +42,55 @@ PetscErrorCode vectorFigures(Vec x, VectorFigures& f)
 
 // r = A x and flow_j = sum_i |x_i| A_ji + |x_j| |A_jj|: with A's off-diagonal entries at least
 // zero, A |x| + 2 |A_jj| |x_j|.
-PetscErrorCode balance(Mat A, Vec x, Vec r, Vec flow, Vec exitRate)
+// |A| v for v >= 0: A v + 2 |A_jj| v_j.
+PetscErrorCode absoluteProduct(Mat A, Vec v, Vec exitRate, Vec out)
+{
+    PetscCall(MatMult(A, v, out));
+    Vec d;
+    PetscCall(VecDuplicate(v, &d));
+    PetscCall(VecPointwiseMult(d, v, exitRate));
+    PetscCall(VecAXPY(out, 2.0, d));
+    PetscCall(VecDestroy(&d));
+    return 0;
+}
+
+// unresolved_j: the flow into and out of j that states whose probability is below the
+// smallest normal number may carry unseen, |A| u with u_i = DBL_MIN for those states.
+PetscErrorCode balance(Mat A, Vec x, Vec r, Vec flow, Vec exitRate, Vec unresolved)
 {
     PetscCall(MatMult(A, x, r));
+    PetscCall(MatGetDiagonal(A, exitRate));
+    PetscCall(VecAbs(exitRate));
     Vec ax;
     PetscCall(VecDuplicate(x, &ax));
     PetscCall(VecCopy(x, ax));
     PetscCall(VecAbs(ax));
-    PetscCall(MatMult(A, ax, flow));
-    PetscCall(MatGetDiagonal(A, exitRate));
-    PetscCall(VecAbs(exitRate));
-    PetscCall(VecPointwiseMult(ax, ax, exitRate));
-    PetscCall(VecAXPY(flow, 2.0, ax));
+    PetscCall(absoluteProduct(A, ax, exitRate, flow));
+    PetscInt m;
+    PetscScalar* v;
+    PetscCall(VecGetLocalSize(ax, &m));
+    PetscCall(VecGetArray(ax, &v));
+    for (PetscInt k = 0; k < m; ++k) v[k] = v[k] < DBL_MIN ? DBL_MIN : 0.0;
+    PetscCall(VecRestoreArray(ax, &v));
+    PetscCall(absoluteProduct(A, ax, exitRate, unresolved));
     PetscCall(VecDestroy(&ax));
     return 0;
 }
 
-// Largest |r_j| / max(flow_j, floor) over every process.
-PetscErrorCode worstImbalance(Vec r, Vec flow, double floor, double& imbalance)
+// The largest imbalance of a state over every process.
+PetscErrorCode worstImbalance(Vec r, Vec flow, Vec unresolved, double floor, double& imbalance)
 {
     PetscInt m;
-    const PetscScalar *rv, *fv;
+    const PetscScalar *rv, *fv, *ev;
     PetscCall(VecGetLocalSize(r, &m));
     PetscCall(VecGetArrayRead(r, &rv));
     PetscCall(VecGetArrayRead(flow, &fv));
+    PetscCall(VecGetArrayRead(unresolved, &ev));
     double local = 0.0;
-    for (PetscInt k = 0; k < m; ++k) {
-        double against = std::max((double)fv[k], floor);
-        if (against > 0.0) local = std::max(local, std::fabs(rv[k]) / against);
-    }
+    for (PetscInt k = 0; k < m; ++k) local = std::max(local, stateImbalance(rv[k], fv[k], ev[k], floor));
     PetscCall(VecRestoreArrayRead(r, &rv));
     PetscCall(VecRestoreArrayRead(flow, &fv));
+    PetscCall(VecRestoreArrayRead(unresolved, &ev));
     MPI_Allreduce(&local, &imbalance, 1, MPI_DOUBLE, MPI_MAX, PetscObjectComm((PetscObject)r));
     return 0;
 }
@@ -94,23 +112,25 @@ PetscErrorCode checkParallel(Mat A, Vec x, double accuracy, SolutionCheck& c)
         c.failure = "the solution contains values that are not finite numbers";
         return 0;
     }
-    Vec r, flow, exitRate;
+    Vec r, flow, exitRate, unresolved;
     PetscCall(VecDuplicate(x, &r));
     PetscCall(VecDuplicate(x, &flow));
     PetscCall(VecDuplicate(x, &exitRate));
-    PetscCall(balance(A, x, r, flow, exitRate));
+    PetscCall(VecDuplicate(x, &unresolved));
+    PetscCall(balance(A, x, r, flow, exitRate, unresolved));
     PetscReal busiest, worst, largestExit;
     PetscCall(VecMax(flow, nullptr, &busiest));
     PetscCall(VecNorm(r, NORM_INFINITY, &worst));
     PetscCall(VecNorm(exitRate, NORM_INFINITY, &largestExit));
     // rounding leaves every balance off by some 1e-16 of the busiest state's flow
     const double floor = std::min(1.0, 1e-14 / c.bound) * busiest;
-    PetscCall(worstImbalance(r, flow, floor, c.imbalance));
+    PetscCall(worstImbalance(r, flow, unresolved, floor, c.imbalance));
     double scale = 2.0 * largestExit * f.largest;
     c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);
     PetscCall(VecDestroy(&r));
     PetscCall(VecDestroy(&flow));
     PetscCall(VecDestroy(&exitRate));
+    PetscCall(VecDestroy(&unresolved));
     judgeSolution(c, f.sum, f.smallest, f.largest, (double)n);
     return 0;
 }
