@@ -13,6 +13,7 @@
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "framework/velmar_getopt.h"
+#include "mpi/BlockCertify.h"
 #include "mpi/DistributedChain.h"
 #include "mpi/KrylovSolve.h"
 #include "mpi/ModelInfo.h"
@@ -401,6 +402,9 @@ int MpiSolver::runSteps(int argc, char** argv)
     PetscCall(MatCreateVecs(chain.A, &x, nullptr));
     SolutionCheck check;
     PetscCall(solveChain(chain, x, check));
+    std::vector<std::string> certifying;
+    PetscCall(certifyOnFirst(chain.A, x, accuracy, check, certifying));
+    for (const std::string& l : certifying) note(l);
     if (stateOccupancyFlag) PetscCall(writeStates(x));
     userTime = MPI_Wtime() - began;
     if (first()) {

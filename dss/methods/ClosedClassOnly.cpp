@@ -43,6 +43,7 @@ bool ClosedClassOnly::solve(const Generator& q, std::vector<double>& pi, SolveAt
     if (states.size() == 1) {  // an absorbing state: nothing to iterate on
         own.assign(1, 1.0);
         attempt.method = inner->name();
+        attempt.ordering = "none";
         attempt.converged = true;
     } else {
         Generator g = subGenerator(q, states, local);
