@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "dss/ClosedClasses.h"
 #include "dss/StrongComponents.h"
 
 namespace {
@@ -40,12 +41,22 @@ void linkFinestBlocks(const Generator& q, BlockLevels& b)
     g.exitRate.assign(g.n, 1.0);
 }
 
+// True when every positive rate is at least share times its source's exit rate.
+bool allFast(const Generator& q, double share)
+{
+    for (int i = 0; i < q.n; ++i)
+        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p)
+            if (q.rate[p] > 0.0 && !fastEdge(q, i, p, share)) return false;
+    return true;
+}
+
 }  // namespace
 
-BlockLevels findBlockLevels(const Generator& q)
+BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known)
 {
     BlockLevels b;
     double share = 1e-2;
+    if (known != nullptr && known->count() == 1 && known->transient == 0 && allFast(q, share)) return b;
     int level = 0;
     Components c = strongComponents(q, share);
     if (c.count <= 1) return b;

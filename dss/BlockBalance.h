@@ -9,6 +9,8 @@
 
 #include "dss/Generator.h"
 
+struct ClosedClasses;
+
 // The states grouped, level by level, into blocks that the chain's fast transitions hold
 // together: at level l a transition is fast when its rate is at least share[l] times its
 // source's exit rate; each level's blocks are the strongly connected components of the fast
@@ -31,8 +33,10 @@ struct BlockLevels {
     bool split() const { return !share.empty(); }
 };
 
-// Shares of the levels: 1e-2, 1e-4, ... 1e-16.
-BlockLevels findBlockLevels(const Generator& q);
+// Shares of the levels: 1e-2, 1e-4, ... 1e-16. With the chain's closed classes known, a chain
+// of one class without transient states whose transitions are all fast is found not to split
+// without a search.
+BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known = nullptr);
 
 struct BlockBalance {
     // largest |inflow - outflow| / max(inflow, outflow) of a block, over all levels

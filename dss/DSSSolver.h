@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "dss/BlockBalance.h"
 #include "dss/ClosedClasses.h"
 #include "dss/Generator.h"
 #include "dss/Gmres.h"
@@ -129,6 +130,8 @@ public:
     int64_t droppedEntries = 0;
     int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;
+    // The chain's blocks for the solution check, found once by prepareLoad.
+    BlockLevels blockLevels;
 
     // Chains with several closed classes (SolveClasses.cpp): the structure prepareLoad found,
     // and the long-run distribution from the initial state into solutionVector.

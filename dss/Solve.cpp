@@ -58,6 +58,9 @@ void DSSSolver::prepareLoad()
     record.closedClasses = classes.count();
     record.transientStates = classes.transient;
     record.readSeconds = (double)(clock() - start) / CLOCKS_PER_SEC;
+    const clock_t blocksFound = clock();
+    blockLevels = findBlockLevels(chain, &classes);
+    record.checkSeconds += (double)(clock() - blocksFound) / CLOCKS_PER_SEC;
     positionOf.clear();
     const int n = chain.n;
     if (n == 0 || classes.classOf[n - 1] >= 0 || classes.count() == 0) return;
@@ -99,14 +102,14 @@ void DSSSolver::normaliseAndCheck(SolveAttempt& attempt)
         return;
     }
     if (!normaliseProbabilities(solutionVector)) {
-        attempt.check = checkSolution(chain, solutionVector, accuracy);
+        attempt.check = checkSolution(chain, solutionVector, accuracy, &blockLevels);
         if (attempt.check.passed || attempt.check.failure[0] == '\0') {
             attempt.check.passed = false;
             attempt.check.failure = "the probabilities do not sum to a positive number";
         }
         return;
     }
-    attempt.check = checkSolution(chain, solutionVector, accuracy);
+    attempt.check = checkSolution(chain, solutionVector, accuracy, &blockLevels);
     if (!attempt.check.passed) return;
     clearRoundingNoise(solutionVector, attempt.check.bound);
     attempt.check.mostNegative = *std::min_element(solutionVector.begin(), solutionVector.end());
@@ -175,7 +178,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
             clock_t began = clock();
             trial.assign(v, v + n);
             for (int i = 0; i < n; ++i) trial[i] = positionOf.empty() ? v[i] : v[positionOf[i]];
-            bool ok = normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy).passed;
+            bool ok = normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy, &blockLevels).passed;
             record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
             return ok;
         };

@@ -120,6 +120,8 @@ void DSSSolver::solveWithMethod()
     MethodSettings settings;
     settings.accuracy = accuracy;
     settings.closedClasses = record.closedClasses;
+    settings.transientStates = record.transientStates;
+    settings.blocks = &blockLevels;
     MethodMaker lu = [this](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
         if (name == "lu-budget") return std::make_unique<LuMethod>(*this, autoLuFillBudget);
@@ -183,6 +185,8 @@ bool DSSSolver::continueWithGth(const std::string& why, double budget)
     MethodSettings settings;
     settings.accuracy = accuracy;
     settings.closedClasses = record.closedClasses;
+    settings.transientStates = record.transientStates;
+    settings.blocks = &blockLevels;
     std::unique_ptr<SolutionMethod> gth = makeMethod(budget > 0.0 ? "gth-budget" : "gth", settings);
     SolveAttempt a;
     std::vector<double> pi;

@@ -9,6 +9,7 @@ namespace {
 struct Tarjan {
     const Generator& q;
     double share;
+    const std::vector<char>* removed = nullptr;  // states already given a component
     std::vector<int> index, low, component, stack;
     std::vector<int64_t> next;  // per state on the call stack: the next edge to follow
     std::vector<int> calls;
@@ -48,6 +49,7 @@ struct Tarjan {
                 int64_t p = next[v]++;
                 if (!fastEdge(q, v, p, share)) continue;
                 int w = q.target[p];
+                if (removed != nullptr && (*removed)[w]) continue;
                 if (index[w] < 0)
                     open(w);
                 else if (component[w] < 0)
@@ -61,37 +63,38 @@ struct Tarjan {
     }
 };
 
-// True when state 0 reaches every state (a breadth-first search, which in a chain numbered
-// as it was explored runs through memory almost in order).
-bool zeroReachesAll(const Generator& q, double share)
+// True when `root` reaches every state left (a breadth-first search, which in a chain
+// numbered as it was explored runs through memory almost in order).
+bool rootReachesAll(const Generator& q, double share, const std::vector<char>& removed, int root, int left)
 {
     std::vector<char> seen(q.n, 0);
     std::vector<int> queue;
-    queue.reserve(q.n);
-    queue.push_back(0);
-    seen[0] = 1;
+    queue.reserve(left);
+    queue.push_back(root);
+    seen[root] = 1;
     for (size_t h = 0; h < queue.size(); ++h) {
         const int v = queue[h];
         for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p) {
             const int w = q.target[p];
-            if (seen[w] || !fastEdge(q, v, p, share)) continue;
+            if (seen[w] || removed[w] || !fastEdge(q, v, p, share)) continue;
             seen[w] = 1;
             queue.push_back(w);
         }
     }
-    return (int)queue.size() == q.n;
+    return (int)queue.size() == left;
 }
 
-// True when every state reaches state 0, found by passes over the states, down and up,
+// True when every state left reaches `root`, found by passes over the states, down and up,
 // marking a state once one of its targets is marked; false when a pass marks nothing new,
 // or after maxPasses (the search by components then decides).
-bool allReachZero(const Generator& q, double share, int maxPasses)
+bool allReachRoot(const Generator& q, double share, const std::vector<char>& removed, int root, int left,
+                  int maxPasses)
 {
     std::vector<char> marked(q.n, 0);
-    marked[0] = 1;
+    marked[root] = 1;
     int count = 1;
     auto mark = [&](int v) {
-        if (marked[v]) return false;
+        if (marked[v] || removed[v]) return false;
         for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
             if (marked[q.target[p]] && fastEdge(q, v, p, share)) {
                 marked[v] = 1;
@@ -100,7 +103,7 @@ bool allReachZero(const Generator& q, double share, int maxPasses)
             }
         return false;
     };
-    for (int pass = 0; pass < maxPasses && count < q.n; ++pass) {
+    for (int pass = 0; pass < maxPasses && count < left; ++pass) {
         bool changed = false;
         if (pass % 2 == 0)
             for (int v = q.n - 1; v >= 0; --v) changed = mark(v) || changed;
@@ -108,7 +111,26 @@ bool allReachZero(const Generator& q, double share, int maxPasses)
             for (int v = 0; v < q.n; ++v) changed = mark(v) || changed;
         if (!changed) return false;
     }
-    return count == q.n;
+    return count == left;
+}
+
+// The states no transition enters from a state still left, removed one after the other (each
+// its own component): the order in which they go is a topological one. removed marks them.
+std::vector<int> sourcesInOrder(const Generator& q, double share, std::vector<char>& removed)
+{
+    std::vector<int> into(q.n, 0), order;
+    for (int i = 0; i < q.n; ++i)
+        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p)
+            if (fastEdge(q, i, p, share) && q.target[p] != i) ++into[q.target[p]];
+    for (int i = 0; i < q.n; ++i)
+        if (into[i] == 0) order.push_back(i);
+    for (size_t h = 0; h < order.size(); ++h) {
+        const int v = order[h];
+        removed[v] = 1;
+        for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
+            if (fastEdge(q, v, p, share) && q.target[p] != v && --into[q.target[p]] == 0) order.push_back(q.target[p]);
+    }
+    return order;
 }
 
 }  // namespace
@@ -116,15 +138,33 @@ bool allReachZero(const Generator& q, double share, int maxPasses)
 Components strongComponents(const Generator& q, double share)
 {
     Components c;
-    if (q.n > 0 && zeroReachesAll(q, share) && allReachZero(q, share, 16)) {
+    std::vector<char> removed(q.n, 0);
+    // the common case first: one component, found at a fraction of the cost of the search
+    if (q.n > 0 && rootReachesAll(q, share, removed, 0, q.n) && allReachRoot(q, share, removed, 0, q.n, 16)) {
         c.of.assign(q.n, 0);
         c.count = 1;
         return c;
     }
-    Tarjan t(q, share);
-    for (int v = 0; v < q.n; ++v)
-        if (t.index[v] < 0) t.from(v);
-    c.of = std::move(t.component);
-    c.count = t.components;
+    c.of.assign(q.n, -1);
+    const std::vector<int> sources = sourcesInOrder(q, share, removed);
+    const int left = q.n - (int)sources.size();
+    int root = 0;
+    while (root < q.n && removed[root]) ++root;
+    if (left > 0 && rootReachesAll(q, share, removed, root, left) && allReachRoot(q, share, removed, root, left, 16)) {
+        for (int v = 0; v < q.n; ++v)
+            if (!removed[v]) c.of[v] = 0;
+        c.count = 1;
+    } else if (left > 0) {
+        Tarjan t(q, share);
+        t.removed = &removed;
+        for (int v = 0; v < q.n; ++v)
+            if (!removed[v] && t.index[v] < 0) t.from(v);
+        for (int v = 0; v < q.n; ++v)
+            if (!removed[v]) c.of[v] = t.component[v];
+        c.count = t.components;
+    }
+    // a source reaches what comes after it: the first removed gets the largest number
+    for (size_t k = 0; k < sources.size(); ++k) c.of[sources[k]] = c.count + (int)(sources.size() - 1 - k);
+    c.count += (int)sources.size();
     return c;
 }

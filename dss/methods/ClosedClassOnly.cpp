@@ -27,6 +27,7 @@ Generator subGenerator(const Generator& q, const std::vector<int>& states, const
 
 bool ClosedClassOnly::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
 {
+    if (settings.closedClasses == 1 && settings.transientStates == 0) return inner->solve(q, pi, attempt);
     std::vector<int> states, local;
     {
         ClosedClasses classes = findClosedClasses(q);
@@ -52,7 +53,7 @@ bool ClosedClassOnly::solve(const Generator& q, std::vector<double>& pi, SolveAt
     if (!produced) return false;
     pi.assign(q.n, 0.0);
     for (size_t k = 0; k < states.size(); ++k) pi[states[k]] = own[k];
-    attempt.check = checkSolution(q, pi, settings.accuracy);
+    attempt.check = checkSolution(q, pi, settings.accuracy, settings.blocks);
     if (attempt.note.empty()) attempt.note = "the closed class alone";
     return true;
 }

@@ -13,11 +13,11 @@ bool finishAttempt(const Generator& q, const Ordering& o, const std::vector<doub
     for (int k = 0; k < q.n; ++k) pi[o.oldOf[k]] = x[k];
     if (!normaliseProbabilities(pi)) {
         attempt.note = "the iterate has no positive finite sum";
-        attempt.check = checkSolution(q, pi, s.accuracy);
+        attempt.check = checkSolution(q, pi, s.accuracy, s.blocks);
         return false;
     }
     clearRoundingNoise(pi, 1e-15);
-    attempt.check = checkSolution(q, pi, s.accuracy);
+    attempt.check = checkSolution(q, pi, s.accuracy, s.blocks);
     return true;
 }
 

@@ -4,13 +4,19 @@
 
 #include <string>
 
+struct BlockLevels;
+
 struct MethodSettings {
     double accuracy = 1e-9;        // the solution check's residual bound
     int iterationLimit = 0;        // iterations (sweeps) of an iterative method; 0: its own
     std::string ordering = "none";  // "none" (the states' own order) or "rcm"
     double relaxation = 1.0;       // SOR factor of gs (1: Gauss-Seidel)
     int closedClasses = -1;        // of the chain when the caller has counted them, else -1
+    int transientStates = -1;      // likewise
     int threads = 0;               // of gs's sweeps; 0: one per processor (up to 4) from 100,000 states
+    // the chain's blocks for the solution check, when the caller has found them (of the chain
+    // given to solve, never of a part of it)
+    const BlockLevels* blocks = nullptr;
 };
 
 // The balance residual an iterative method aims at (every state's flows balanced to a hundredth

@@ -9,18 +9,20 @@
 std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
                                            const MethodMaker& others)
 {
+    // the method itself may be given the closed class alone, whose blocks are its own
+    MethodSettings own = s;
+    own.blocks = nullptr;
     auto classOnly = [&s](std::unique_ptr<SolutionMethod> m) -> std::unique_ptr<SolutionMethod> {
         return std::make_unique<ClosedClassOnly>(s, std::move(m));
     };
-    if (name == "ilu") return classOnly(std::make_unique<IluKrylovMethod>(s));
-    if (name == "gs") return classOnly(std::make_unique<GaussSeidelMethod>(s));
-    if (name == "gth") return classOnly(std::make_unique<GthMethod>(s));
-    if (name == "gth-budget") return classOnly(std::make_unique<GthMethod>(s, autoGthFillBudget));
+    if (name == "ilu") return classOnly(std::make_unique<IluKrylovMethod>(own));
+    if (name == "gs") return classOnly(std::make_unique<GaussSeidelMethod>(own));
+    if (name == "gth") return classOnly(std::make_unique<GthMethod>(own));
+    if (name == "gth-budget") return classOnly(std::make_unique<GthMethod>(own, autoGthFillBudget));
     if (name == "gs-budget") {
         // gs under auto: a sweep budget unless a limit was set
-        MethodSettings budget = s;
-        if (budget.iterationLimit == 0) budget.iterationLimit = autoSweepBudget;
-        return classOnly(std::make_unique<GaussSeidelMethod>(budget));
+        if (own.iterationLimit == 0) own.iterationLimit = autoSweepBudget;
+        return classOnly(std::make_unique<GaussSeidelMethod>(own));
     }
     if (name != "auto") return others ? others(name) : nullptr;
     MethodMaker candidates = [s, others](const std::string& n) -> std::unique_ptr<SolutionMethod> {
