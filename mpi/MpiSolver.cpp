@@ -100,7 +100,7 @@ bool MpiSolver::readModel(const std::string& base)
     }
     arm = readArmShared(base + ".arm", comm);
     if (arm.fault != ReadFault::None) {
-        if (first()) tellReadFault(arm.fault, base, "");
+        if (first()) tellReadFault(arm.fault, base, "", arm.faultAt);
         return false;
     }
     var = readVarShared(base + ".var", arm.numStates, arm.first, arm.count, comm);
