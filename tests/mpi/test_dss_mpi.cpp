@@ -365,3 +365,22 @@ TEST(DssMpi, NumbersNotWholeAndRatesThatUnderflowAreNamedAsDssNamesThem)
     ProgramResult ring = run_program(DSS_BINARY, options(big.dir(), "ring", out.dir()));
     EXPECT_NE(ring.err.find(", line 301, at \"1e-320\": "), std::string::npos) << ring.err;
 }
+
+TEST(DssMpi, AccuracyThatWouldPassAnyVectorIsRefusedAsByDss)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    for (const char* a : {"0", "-3", "x"}) {
+        TempDir out;
+        std::vector<std::string> args = options(g, "mm1k", out.dir());
+        args.insert(args.end(), {"-a", a});
+        ProgramResult d = run_program(DSS_BINARY, args);
+        ProgramResult m = runMpi(2, args);
+        EXPECT_EQ(d.status, 1) << a;
+        EXPECT_EQ(m.status, 1) << a;
+        EXPECT_EQ(d.err, std::string("Error: option -a: the value \"") + a +
+                             "\" is not an integer from 1 to 307 (the accuracy is 10 to the power minus it).\n");
+        EXPECT_EQ(m.err.rfind(d.err, 0), 0u) << a << ": " << m.err;
+        EXPECT_EQ(m.err.find(d.err, 1), std::string::npos) << a << ": said more than once";
+        EXPECT_TRUE(std::filesystem::is_empty(out.path)) << a;
+    }
+}
