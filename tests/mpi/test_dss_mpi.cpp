@@ -384,31 +384,3 @@ TEST(DssMpi, AccuracyThatWouldPassAnyVectorIsRefusedAsByDss)
         EXPECT_TRUE(std::filesystem::is_empty(out.path)) << a;
     }
 }
-
-// 1 <-> 2 at rates 3 and 2e-20, 2 <-> 3 at rates 7 and 3: pi = (2e-20, 3, 7) / (10 + 2e-20), and
-// the PV is 0 on state 1 only, so the pdf's first point is (0, 2e-21) and not 1 less the rest.
-TEST(DssMpi, RareZeroValueKeepsItsProbabilityInThePdf)
-{
-    TempDir in;
-    in.write("line.arm", "1 3\n1 2 3 0\n2 1 2e-20 3 7 0\n3 2 3 0\n");
-    in.write("line.var", "Level\n1 0 0\n2 0 1\n3 0 2\n");
-    in.write("line.pvtype", "Version:1\nNumPV:1\nName:Level\nType:3\nNumTimes:0\n");
-    const double z = 10.0 + 2e-20, want[] = {2e-20 / z, 3.0 / z, 7.0 / z};
-    for (int procs : {1, 2}) {
-        TempDir out;
-        ProgramResult m = runMpi(procs, options(in.dir(), "line", out.dir()));
-        ASSERT_EQ(m.status, 0) << m.out << m.err;
-        std::string pdf = slurp(out.file("line.dss.Level.pdf.splot"));
-        size_t at = pdf.find("New Points\n");
-        ASSERT_NE(at, std::string::npos) << pdf;
-        std::istringstream points(pdf.substr(at + 11));
-        for (int k = 0; k < 3; ++k) {
-            double x = NAN, y = NAN;
-            char comma = 0;
-            ASSERT_TRUE(points >> x >> comma >> y) << k;
-            EXPECT_EQ(x, (double)k);
-            EXPECT_TRUE(std::isfinite(y) && std::fabs(y - want[k]) <= 1e-9 * want[k])
-                << procs << " processes, value " << k << ": " << y;
-        }
-    }
-}

@@ -29,15 +29,6 @@ TEST(RateText, ZeroWrittenAsZeroIsARateAndPositiveTextReadAsZeroOrSubnormalIsNot
     EXPECT_EQ(classify_rate("nan", std::strtod("nan", nullptr)), RateText::NotRate);
 }
 
-TEST(RateText, ReasonShowsTheSubnormalTheRateWouldBecome)
-{
-    const std::string head =
-        "a positive rate below 2.2250738585072014e-308, the smallest normal double, would be read as ";
-    EXPECT_EQ(rate_underflow_reason(0.0), head + "0");
-    EXPECT_EQ(rate_underflow_reason(std::strtod("4.9e-324", nullptr)),
-              head + "the subnormal 4.9406564584124654e-324");
-}
-
 TEST(ArmNumberFault, LineAndWholeWordOfTheNumberBeforeTheOffset)
 {
     TempDir dir;
