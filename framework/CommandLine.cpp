@@ -38,9 +38,10 @@ std::string optionValueProblem(char letter, const char* value)
     const char* wanted = "";
     switch (letter) {
     case 'a':
-        // 10^-N stays a positive normal number: the accuracy is never 0 or infinite
-        good = readInteger(value, -307, 307);
-        wanted = "an integer from -307 to 307 (the accuracy is 10 to the power minus it)";
+        // 10^-N stays a positive normal number: the accuracy is never 0 or infinite; and it
+        // stays below 1, since an accuracy of 1 or more would pass any vector as a solution
+        good = readInteger(value, 1, 307);
+        wanted = "an integer from 1 to 307 (the accuracy is 10 to the power minus it)";
         break;
     case 't':
         good = readTolerance(value);

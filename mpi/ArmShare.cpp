@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "statelevel/Flat/ArmNumbers.h"
 #include "statelevel/Flat/FlatTokenReader.h"
 
 namespace {
@@ -15,12 +16,25 @@ struct ShareBounds {
     long long first = 0;  // number of the first record parsed (from 1), 0 for none
     long long last = 0;   // number of the last record parsed
     long long fault = 0;  // ReadFault met inside the share, after its first record number
+    long long faultAt = 0;  // for the faults that name their place: the offset after the number
 };
 
 // The header on the first process: initial state, number of states and the body's offset.
 struct ArmHeader {
-    long long initial = 0, n = 0, body = 0, size = 0, fault = 0;
+    long long initial = 0, n = 0, body = 0, size = 0, fault = 0, faultAt = 0;
 };
+
+// The fault of a number that was not Read (ArmNumber::Read gives ReadFault::None).
+ReadFault faultOf(ArmNumber got)
+{
+    switch (got) {
+    case ArmNumber::Read: return ReadFault::None;
+    case ArmNumber::Corrupt: return ReadFault::ArmCorrupt;
+    case ArmNumber::RunTogether: return ReadFault::ArmRunTogether;
+    case ArmNumber::Underflow: return ReadFault::ArmUnderflow;
+    }
+    return ReadFault::ArmCorrupt;
+}
 
 // Reads and checks the header "initial N" as the one-process reader does.
 ArmHeader readHeader(const std::string& path)
@@ -32,9 +46,13 @@ ArmHeader readHeader(const std::string& path)
         return h;
     }
     int initial = 0, n = 0;
-    if (!in.readInt(initial) || !in.readInt(n)) {
-        h.fault = (long long)ReadFault::ArmCorrupt;
-        return h;
+    for (int* v : {&initial, &n}) {
+        ReadFault f = faultOf(read_arm_int(in, *v));
+        if (f != ReadFault::None) {
+            h.fault = (long long)f;
+            h.faultAt = in.tell();
+            return h;
+        }
     }
     h.initial = initial - 1;
     h.n = n;
@@ -64,18 +82,19 @@ long long lineStartFrom(const std::string& path, long long at, long long body, l
     return c == EOF ? size : p + 1;
 }
 
-// Parses one record's pairs after its number; false on a malformed pair.
-bool parsePairs(FlatTokenReader& in, int n, ArmShare& share)
+// Parses one record's pairs after its number; the fault of a malformed pair, or None.
+ReadFault parsePairs(FlatTokenReader& in, int n, ArmShare& share)
 {
     int count = 0;
     for (;;) {
         int j = 0;
         double r = 0.0;
-        if (!in.readInt(j)) return false;
-        if (j == 0) return true;
-        if (j < 0 || j > n || count == n) return false;
-        // a rate is a finite number of at least zero; NaN fails the test
-        if (!in.readDouble(r) || !(r >= 0.0) || r > 1.7976931348623157e308) return false;
+        ReadFault f = faultOf(read_arm_int(in, j));
+        if (f != ReadFault::None) return f;
+        if (j == 0) return ReadFault::None;
+        if (j < 0 || j > n || count == n) return ReadFault::ArmCorrupt;
+        f = faultOf(read_arm_rate(in, r));
+        if (f != ReadFault::None) return f;
         share.dest.push_back(j - 1);
         share.rate.push_back(r);
         ++count;
@@ -99,8 +118,10 @@ ShareBounds parseShare(const std::string& path, long long from, long long region
     b.start = in.tell();
     while (!in.atEnd() && in.tell() < regionEnd && b.last != n) {
         int number = 0;
-        if (!in.readInt(number)) {
-            b.fault = (long long)ReadFault::ArmCorrupt;
+        ReadFault f = faultOf(read_arm_int(in, number));
+        if (f != ReadFault::None) {
+            b.fault = (long long)f;
+            b.faultAt = in.tell();
             break;
         }
         if (b.first != 0 && number != b.last + 1) {
@@ -108,8 +129,10 @@ ShareBounds parseShare(const std::string& path, long long from, long long region
             break;
         }
         if (b.first == 0) b.first = number;
-        if (!parsePairs(in, n, share)) {
-            b.fault = (long long)ReadFault::ArmCorrupt;
+        f = parsePairs(in, n, share);
+        if (f != ReadFault::None) {
+            b.fault = (long long)f;
+            b.faultAt = in.tell();
             break;
         }
         b.last = number;
@@ -125,6 +148,7 @@ struct Walk {
     int redo = -1;              // the share to parse again, -1 when every share is settled
     long long redoFrom = 0;     // from where
     ReadFault fault = ReadFault::None;
+    long long faultAt = 0;
     std::vector<char> used;     // shares whose records belong to the chain
 };
 
@@ -148,6 +172,7 @@ Walk walkShares(const std::vector<ShareBounds>& all, int n)
         }
         if (b.fault != 0) {
             w.fault = (ReadFault)b.fault;
+            w.faultAt = b.faultAt;
             return w;
         }
         w.used[r] = b.first != 0;
@@ -165,7 +190,8 @@ std::vector<ShareBounds> gatherBounds(const ShareBounds& mine, MPI_Comm comm)
     int size = 1;
     MPI_Comm_size(comm, &size);
     std::vector<ShareBounds> all((size_t)size);
-    MPI_Allgather(&mine, 5, MPI_LONG_LONG, all.data(), 5, MPI_LONG_LONG, comm);
+    const int fields = (int)(sizeof mine / sizeof(long long));
+    MPI_Allgather(&mine, fields, MPI_LONG_LONG, all.data(), fields, MPI_LONG_LONG, comm);
     return all;
 }
 
@@ -178,9 +204,10 @@ ArmShare readArmShared(const std::string& path, MPI_Comm comm)
     MPI_Comm_size(comm, &size);
     ArmHeader h;
     if (rank == 0) h = readHeader(path);
-    MPI_Bcast(&h, 5, MPI_LONG_LONG, 0, comm);
+    MPI_Bcast(&h, (int)(sizeof h / sizeof(long long)), MPI_LONG_LONG, 0, comm);
     ArmShare share;
     share.fault = (ReadFault)h.fault;
+    share.faultAt = h.faultAt;
     if (share.fault != ReadFault::None) return share;
     share.numStates = (int)h.n;
     share.initialState = (int)h.initial;
@@ -194,11 +221,12 @@ ArmShare readArmShared(const std::string& path, MPI_Comm comm)
         Walk w = walkShares(all, share.numStates);
         if (w.redo < 0) {
             share.fault = w.fault;
+            share.faultAt = w.faultAt;
             if (share.fault == ReadFault::None && w.used[(size_t)rank]) {
                 share.first = (int)mine.first - 1;
                 share.count = (int)(mine.last - mine.first + 1);
             }
-            if (share.count == 0) share = ArmShare{share.numStates, share.initialState, 0, 0, {0}, {}, {}, share.fault};
+            if (share.count == 0) share = ArmShare{share.numStates, share.initialState, 0, 0, {0}, {}, {}, share.fault, share.faultAt};
             return share;
         }
         if (rank == w.redo) mine = parseShare(path, w.redoFrom, regionEnd, share.numStates, share);

@@ -23,6 +23,7 @@ struct ArmShare {
     std::vector<int> dest;
     std::vector<double> rate;
     ReadFault fault = ReadFault::None;  // the same on every process
+    long long faultAt = 0;              // for a fault that names its place: the offset after the number
 };
 
 // Reads path on every process of comm: the header on the first, the records in shares split at

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "dss/DSSSolver.h"
+#include "framework/CommandLine.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "framework/velmar_getopt.h"
@@ -101,7 +102,7 @@ bool MpiSolver::readModel(const std::string& base)
     }
     arm = readArmShared(base + ".arm", comm);
     if (arm.fault != ReadFault::None) {
-        if (first()) tellReadFault(arm.fault, base, "");
+        if (first()) tellReadFault(arm.fault, base, "", arm.faultAt);
         return false;
     }
     var = readVarShared(base + ".var", arm.numStates, arm.first, arm.count, comm);
@@ -381,6 +382,15 @@ int MpiSolver::run(int argc, char** argv)
 
 int MpiSolver::runSteps(int argc, char** argv)
 {
+    // the accuracy is refused as dss refuses it, before anything is read or written
+    std::string accuracyProblem;
+    velmar_parse(argc, argv, "a:", [&](int, const char* value) {
+        if (accuracyProblem.empty()) accuracyProblem = optionValueProblem('a', value);
+    });
+    if (!accuracyProblem.empty()) {
+        if (first()) fprintf(stderr, "%s\n", accuracyProblem.c_str());
+        return 1;
+    }
     bool refused = false;
     std::string base = baseName(argc, argv, refused);
     if (!refused && !readModel(base)) return 1;

@@ -79,9 +79,9 @@ void mergeTables(std::vector<double>& x, std::vector<double>& p, MPI_Comm comm)
     if (rank == 0) foldEqual(x, p);
 }
 
-// Writes rounding noise around zero in the points' probabilities as +0: the zero value's
-// probability is 1 less the others' sum, which rounding can leave a hair below 0, and no
-// probability is ever printed as -0.
+// Writes rounding noise around zero in the points' probabilities as +0: a complementary
+// probability is 1 less a sum, which rounding can leave a hair below 0, and no probability is
+// ever printed as -0.
 static void clearPointNoise(int n, double* y)
 {
     const double noise = 1e-12;

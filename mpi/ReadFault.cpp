@@ -3,7 +3,9 @@
 
 #include <cstdio>
 
-void tellReadFault(ReadFault fault, const std::string& base, const std::string& word)
+#include "statelevel/Flat/ArmNumbers.h"
+
+void tellReadFault(ReadFault fault, const std::string& base, const std::string& word, long long at)
 {
     switch (fault) {
     case ReadFault::None: return;
@@ -28,6 +30,12 @@ void tellReadFault(ReadFault fault, const std::string& base, const std::string& 
         printf("Cannot use this solver since deterministic activities exist\n");
         printf("in the model. Only deterministic steady state solver can be used.\n");
         break;
+    case ReadFault::ArmRunTogether:
+    case ReadFault::ArmUnderflow: {
+        ArmNumber kind = fault == ReadFault::ArmUnderflow ? ArmNumber::Underflow : ArmNumber::RunTogether;
+        fprintf(stderr, "%s\n", arm_number_fault(base + ".arm", at, kind).message().c_str());
+        break;
+    }
     }
     fflush(stdout);
     fflush(stderr);

@@ -8,15 +8,6 @@
 #include "pv/splot.h"
 #include "statelevel/BaseStateLevel.h"
 
-// Mass of the nonzero values: sum of P[k] over X[k] != 0 (NaN counts as nonzero).
-double nonzero_mass(int N, const double* P, const double* X)
-{
-    double s = 0.0;
-    for (int k = 0; k < N; ++k)
-        if (X[k] != 0) s += P[k];
-    return s;
-}
-
 // Mass of the values above zero: sum of P[k] over X[k] > 0 (NaN counts as above).
 double positive_mass(int N, const double* P, const double* X)
 {
@@ -34,25 +25,24 @@ static double remainder_of_one(double sum)
     return r < 0 && r > -1e-12 ? 0.0 : r;
 }
 
-// P(X = x): the zero group gets 1 - (mass of nonzero values), the last group its own sum.
+// P(X = x): each group's own sum, the zero group's included, so that a rare value keeps its
+// probability however close to 1 the others' sum comes.
 int pdf_points(int N, const double* P, const double* X, double* x, double* y)
 {
     if (N <= 0) return 0;
-    double S = nonzero_mass(N, P, X);
     double h = P[0];
     int g = 0;
     for (int i = 1; i < N; ++i) {
         if (X[i] != X[i - 1]) {
-            bool zero = X[i - 1] == 0;
-            x[g] = zero ? 0.0 : X[i - 1];
-            y[g] = zero ? remainder_of_one(S) : h;
+            x[g] = X[i - 1] == 0 ? 0.0 : X[i - 1];  // -0 is written as 0
+            y[g] = h;
             ++g;
             h = P[i];
         } else {
             h += P[i];
         }
     }
-    x[g] = X[N - 1];
+    x[g] = X[N - 1] == 0 ? 0.0 : X[N - 1];
     y[g] = h;
     return g + 1;
 }

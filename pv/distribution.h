@@ -9,13 +9,11 @@
 class BaseStateLevel;
 class BaseStateLevelSolver;
 
-// Mass of the nonzero values: sum of P[k] over X[k] != 0 (NaN counts as nonzero).
-double nonzero_mass(int N, const double* P, const double* X);
 // Mass of the values above zero: sum of P[k] over X[k] > 0 (NaN counts as above).
 double positive_mass(int N, const double* P, const double* X);
 
 // Point builders over N sorted values; each returns the number of points n <= N.
-// P(X = x): the zero group gets 1 - (mass of nonzero values), the last group its own sum.
+// P(X = x): the sum of the probabilities of each group's states.
 int pdf_points(int N, const double* P, const double* X, double* x, double* y);
 // P(X <= x) as running sums of the probabilities.
 int cdf_points(int N, const double* P, const double* X, double* x, double* y);

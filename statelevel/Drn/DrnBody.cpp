@@ -7,6 +7,7 @@
 #include "statelevel/Chain/PVNameCheck.h"
 #include "statelevel/Chain/chain_file_fault.h"
 #include "statelevel/Drn/DrnReader.h"
+#include "statelevel/RateText.h"
 
 // Relative difference allowed between a state's exit rate and the sum of its
 // rates: the exit rate may be written with fewer digits than the rates.
@@ -114,8 +115,12 @@ void DrnReader::readStateLine(LineWords& w)
     if (has_exit) {
         LineWords e(rest);
         e.next(exit_token);
-        if (!parse_real(exit_token.substr(1), exit_rate) || exit_rate < 0.0)
+        std::string number = exit_token.substr(1);
+        RateText form =
+            parse_real(number, exit_rate) ? classify_rate(number, exit_rate) : RateText::NotRate;
+        if (form == RateText::NotRate)
             in.fault(exit_token, "an exit rate is ! followed by a finite number of at least zero");
+        if (form == RateText::Underflow) in.fault(exit_token, rate_underflow_reason(exit_rate));
         rest = e.rest();
     }
     readRewards(rest);
@@ -143,8 +148,9 @@ void DrnReader::readTransition(const std::string& line)
     if (to >= declared_states)
         in.fault(target, "the target is not below the number of states, " +
                              std::to_string(declared_states));
-    if (!parse_real(rate, r) || r < 0.0)
-        in.fault(rate, "a rate is a finite number of at least zero");
+    RateText form = parse_real(rate, r) ? classify_rate(rate, r) : RateText::NotRate;
+    if (form == RateText::NotRate) in.fault(rate, "a rate is a finite number of at least zero");
+    if (form == RateText::Underflow) in.fault(rate, rate_underflow_reason(r));
     model.addEdge(current, to, r);
     rate_sum += r;
     if (to == current) loop_sum += r;

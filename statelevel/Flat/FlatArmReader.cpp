@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "statelevel/Flat/ArmNumbers.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
 #include "framework/InputError.h"
@@ -16,6 +17,15 @@
                      InputError::STANDARD_ERROR);
 }
 
+// Refuses the .arm file at `path` unless the number just read may be used: a number that
+// is not whole or a rate that underflows is named with its line; anything else is corruption.
+static void takeNumber(ArmNumber got, const FlatTokenReader& in, const std::string& path)
+{
+    if (got == ArmNumber::Read) return;
+    if (got == ArmNumber::Corrupt) armCorrupt();
+    chain_file_fault(arm_number_fault(path, in.tell(), got));
+}
+
 void FlatStateLevel::readArmFile()
 {
     std::string name = base_name + ".arm";
@@ -24,7 +34,8 @@ void FlatStateLevel::readArmFile()
     if (!in.open(name.c_str()))
         throw InputError("Error reading file " + name + ".\n", InputError::STANDARD_OUTPUT);
     int initial = 0;
-    if (!in.readInt(initial) || !in.readInt(num_states)) armCorrupt();
+    takeNumber(read_arm_int(in, initial), in, name);
+    takeNumber(read_arm_int(in, num_states), in, name);
     initial_state = initial - 1;
     if (num_states == 1)
         throw InputError("Corrupt state space file or state space has only one state.\n",
@@ -36,12 +47,12 @@ void FlatStateLevel::readArmFile()
     // too short for N rows is refused before anything of size N is allocated
     long long left = in.bytesLeft();
     if (left >= 0 && (long long)num_states > left / 4) armCorrupt();
-    readArmRows(in);
+    readArmRows(in, name);
 }
 
 // Reads the N row records: each row goes through scratch arrays of N entries
 // into arrays of exactly its size, in file order.
-void FlatStateLevel::readArmRows(FlatTokenReader& in)
+void FlatStateLevel::readArmRows(FlatTokenReader& in, const std::string& path)
 {
     const int n = num_states;
     major_size.assign(n, 0);
@@ -51,7 +62,7 @@ void FlatStateLevel::readArmRows(FlatTokenReader& in)
     std::unique_ptr<double[]> scratch_rate(new double[n]);
     for (int i = 1; i <= n; ++i) {
         int number = 0;
-        if (!in.readInt(number)) armCorrupt();
+        takeNumber(read_arm_int(in, number), in, path);
         if (number != i)
             throw InputError("There is a missing row in the matrix.\n",
                              InputError::STANDARD_OUTPUT);
@@ -59,11 +70,10 @@ void FlatStateLevel::readArmRows(FlatTokenReader& in)
         for (;;) {
             int j = 0;
             double r = 0.0;
-            if (!in.readInt(j)) armCorrupt();
+            takeNumber(read_arm_int(in, j), in, path);
             if (j == 0) break;
             if (j < 0 || j > n || count == n) armCorrupt();
-            // a rate is a finite number of at least zero; NaN fails the test
-            if (!in.readDouble(r) || !(r >= 0.0) || r > 1.7976931348623157e308) armCorrupt();
+            takeNumber(read_arm_rate(in, r), in, path);
             scratch_minor[count] = j - 1;
             scratch_rate[count] = r;
             ++count;

@@ -294,7 +294,7 @@ public:
 
 private:
     void readArmFile();
-    void readArmRows(FlatTokenReader& in);
+    void readArmRows(FlatTokenReader& in, const std::string& path);
     void readVarFile();
     int readVarRecords(FlatTokenReader& in, const std::string& first);
     void switch_orientation(TOrientation new_orientation);

@@ -32,6 +32,14 @@ public:
     bool readDouble(double& v);
     // The next run of non-blank characters; false at the end of the file.
     bool readWord(std::string& w);
+    // True when a blank or the end of the file follows: the number just read was a whole word.
+    bool atWordEnd()
+    {
+        int c = peek();
+        return c == -1 || c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+    }
+    // The characters of the last number readDouble took ('E' written as 'e').
+    const std::string& lastNumber() const { return number; }
 
 private:
     // Current character, or -1 at the end of the file.

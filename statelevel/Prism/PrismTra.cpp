@@ -3,6 +3,7 @@
 
 #include "statelevel/Chain/ChainLineReader.h"
 #include "statelevel/Prism/PrismReaders.h"
+#include "statelevel/RateText.h"
 
 // Shortest line of one transition: "i j x" and a line break.
 static const long long SHORTEST_TRANSITION = 6;
@@ -56,8 +57,9 @@ static void readTransition(ChainLineReader& in, ChainModel& model)
     std::string t, action, extra;
     double rate = 0.0;
     if (!w.next(t)) in.fault(in.text(), "the rate is missing");
-    if (!parse_real(t, rate) || rate < 0.0)
-        in.fault(t, "a rate is a finite number of at least zero");
+    RateText form = parse_real(t, rate) ? classify_rate(t, rate) : RateText::NotRate;
+    if (form == RateText::NotRate) in.fault(t, "a rate is a finite number of at least zero");
+    if (form == RateText::Underflow) in.fault(t, rate_underflow_reason(rate));
     w.next(action);
     if (w.next(extra))
         in.fault(extra, "a transition line holds source, destination, rate and at most an action");

@@ -80,6 +80,82 @@ TEST(FullPrecision, SmallProbabilitiesKeepTheirDigitsOnlyWhenAskedFor)
     EXPECT_GE(m[1].str().size(), 17u);  // every digit a double carries
 }
 
+// Points of the "New Points" block of a plot file, as (x, y) pairs.
+static std::vector<std::pair<double, double>> plot_points(const std::string& splot)
+{
+    std::vector<std::pair<double, double>> points;
+    size_t at = splot.find("New Points\n");
+    if (at == std::string::npos) return points;
+    std::istringstream in(splot.substr(at + 11));
+    std::string line;
+    while (std::getline(in, line) && !line.empty()) {
+        size_t comma = line.find(',');
+        points.emplace_back(std::stod(line.substr(0, comma)), std::stod(line.substr(comma + 1)));
+    }
+    return points;
+}
+
+// Relative agreement; a NaN or a missing number never agrees.
+static bool agrees(double got, double want, double tolerance)
+{
+    return std::isfinite(got) && std::fabs(got - want) <= tolerance * std::fabs(want);
+}
+
+// Three states in a line, 1 <-> 2 at rates 3 and 2e-20, 2 <-> 3 at rates 7 and 3: balance gives
+// pi = (2e-20, 3, 7) / (10 + 2e-20), so state 1, the only one where Level is 0, has 2e-21.
+TEST(FullPrecision, RareZeroValueKeepsItsProbabilityInEveryOutput)
+{
+    TempDir model, out;
+    model.write("line.arm", "1 3\n1 2 3 0\n2 1 2e-20 3 7 0\n3 2 3 0\n");
+    model.write("line.var", "Level\n1 0 0\n2 0 1\n3 0 2\n");
+    model.write("line.pvtype", "Version:1\nNumPV:1\nName:Level\nType:3\nNumTimes:0\n");
+    std::vector<std::string> args = {"-P", "p", "-S", "s", "-E", "line", "-G", model.dir(),
+                                     "-s", out.dir(), "-o", out.file("r.txt"),
+                                     "-O", out.file("states.txt"), "-f", "-a", "12"};
+#ifdef VELMAR_HAVE_JSON
+    args.insert(args.end(), {"-j", out.file("r.json")});
+#endif
+    ProgramResult r = run_program(DSS_BINARY, args);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const double z = 10.0 + 2e-20;
+    // by value 0, 1, 2, which are the states 1, 2, 3
+    const double want[] = {2e-20 / z, 3.0 / z, 7.0 / z};
+    const double cumulative[] = {want[0], want[0] + want[1], 1.0};
+
+    std::vector<std::pair<double, double>> pdf =
+        plot_points(slurp(out.file("line.dss.Level.pdf.splot")));
+    ASSERT_EQ(pdf.size(), 3u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(pdf[k].first, (double)k);
+        EXPECT_TRUE(agrees(pdf[k].second, want[k], 1e-12)) << k << ": " << pdf[k].second;
+    }
+
+    // the 17 digits of the CSV give back the very probability of the state file
+    std::istringstream states(slurp(out.file("states.txt")));
+    std::string line;
+    for (int k = 0; k < 3; ++k) std::getline(states, line);
+    double p[3] = {NAN, NAN, NAN};
+    for (int i = 0; i < 3; ++i) {
+        int state = -1;
+        char comma = 0;
+        ASSERT_TRUE(states >> state >> comma >> p[i]);
+    }
+    std::vector<double> csv = dist_numbers(slurp(out.file("r.csv")));
+    ASSERT_EQ(csv.size(), 9u);
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(csv[3 * k], (double)k);
+        EXPECT_EQ(csv[3 * k + 1], p[k]) << k;
+        EXPECT_TRUE(agrees(csv[3 * k + 1], want[k], 1e-12)) << k << ": " << csv[3 * k + 1];
+        EXPECT_TRUE(agrees(csv[3 * k + 2], cumulative[k], 1e-12)) << k << ": " << csv[3 * k + 2];
+    }
+#ifdef VELMAR_HAVE_JSON
+    nlohmann::json doc = nlohmann::json::parse(slurp(out.file("r.json")));
+    const nlohmann::json& dist = doc["performanceVariables"][0]["distribution"];
+    ASSERT_EQ(dist.size(), 3u);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(dist[k][1].get<double>(), csv[3 * k + 1]) << k;
+#endif
+}
+
 // The README's worked example: Up, Degraded and Down with rates 2 (Up to Degraded), 1 and 2
 // (Degraded to Down and back to Up) and 4 (Down to Up). Balance gives pi = (6, 4, 1) / 11.
 TEST(FullPrecision, ReadmeMachineExampleMatchesItsClosedForm)

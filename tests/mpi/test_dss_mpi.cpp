@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -373,5 +374,53 @@ TEST(DssMpi, NearlyDecomposableChainsAreSolvedAgainWithGth)
             for (size_t i = 0; i < pi.size(); ++i)
                 EXPECT_LE(std::fabs(pi[i] - want[i]), 1e-9 * want[i]) << where << " state " << i;
         }
+    }
+}
+
+TEST(DssMpi, NumbersNotWholeAndRatesThatUnderflowAreNamedAsDssNamesThem)
+{
+    std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
+    TempDir big;
+    // a ring of 400 states: record 300 lies in the second process's share
+    std::string arm = "1 400\n";
+    for (int s = 1; s <= 400; ++s)
+        arm += std::to_string(s) + " " + std::to_string(s % 400 + 1) + (s == 300 ? " 1e-320" : " 1.5") + " 0\n";
+    big.write("ring.arm", arm);
+    big.write("head.arm", "1 2x\n1 2 1.0 0\n2 1 1.0 0\n");
+    const std::pair<std::string, std::string> cases[] = {
+        {g, "arm_rate_underflow"}, {g, "arm_rate_subnormal"}, {g, "arm_rates_run_together"},
+        {g, "arm_state_with_fraction"}, {big.dir(), "ring"}, {big.dir(), "head"}};
+    for (const auto& [dir, name] : cases) {
+        TempDir out;
+        ProgramResult d = run_program(DSS_BINARY, options(dir, name, out.dir()));
+        ProgramResult m = runMpi(2, options(dir, name, out.dir()));
+        EXPECT_EQ(d.status, 1) << name;
+        EXPECT_EQ(m.status, 1) << name;
+        ASSERT_EQ(d.err.rfind("Error reading state space file " + dir + name + ".arm, line ", 0), 0u) << d.err;
+        std::string both = m.out + m.err;
+        EXPECT_EQ(both.rfind(d.err, 0), 0u) << name << ": " << both;
+        EXPECT_EQ(both.find(d.err, 1), std::string::npos) << name << ": said more than once";
+    }
+    TempDir out;
+    ProgramResult ring = run_program(DSS_BINARY, options(big.dir(), "ring", out.dir()));
+    EXPECT_NE(ring.err.find(", line 301, at \"1e-320\": "), std::string::npos) << ring.err;
+}
+
+TEST(DssMpi, AccuracyThatWouldPassAnyVectorIsRefusedAsByDss)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    for (const char* a : {"0", "-3", "x"}) {
+        TempDir out;
+        std::vector<std::string> args = options(g, "mm1k", out.dir());
+        args.insert(args.end(), {"-a", a});
+        ProgramResult d = run_program(DSS_BINARY, args);
+        ProgramResult m = runMpi(2, args);
+        EXPECT_EQ(d.status, 1) << a;
+        EXPECT_EQ(m.status, 1) << a;
+        EXPECT_EQ(d.err, std::string("Error: option -a: the value \"") + a +
+                             "\" is not an integer from 1 to 307 (the accuracy is 10 to the power minus it).\n");
+        EXPECT_EQ(m.err.rfind(d.err, 0), 0u) << a << ": " << m.err;
+        EXPECT_EQ(m.err.find(d.err, 1), std::string::npos) << a << ": said more than once";
+        EXPECT_TRUE(std::filesystem::is_empty(out.path)) << a;
     }
 }

@@ -40,21 +40,32 @@ TEST(Distribution, SingleGroupTakesTheWholeSum)
     EXPECT_EQ(points(PDF, {0, 0, 0}, P), (Points{{0, 0.875}}));
 }
 
-TEST(Distribution, ZeroGroupOfPdfIsOneMinusNonzeroMass)
+TEST(Distribution, ZeroGroupOfPdfIsTheSumOfItsOwnStates)
 {
+    // the probabilities sum to 0.9: the zero group is 0.2 + 0.2, not 1 - 0.5
     Points got = points(PDF, {0, 0, 1}, {0.2, 0.2, 0.5});
     ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0], (std::pair<double, double>{0, 0.5}));
+    EXPECT_EQ(got[0], (std::pair<double, double>{0, 0.2 + 0.2}));
     EXPECT_EQ(got[1], (std::pair<double, double>{1, 0.5}));
-    // a negative zero is written as zero
+    // a rare zero value keeps its probability beside values carrying nearly all of 1
+    got = points(PDF, {-0.0, 0, 1, 2}, {1e-20, 2e-20, 0.5, 0.5});
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[0].second, 1e-20 + 2e-20);
+    // a negative zero is written as zero, also as the last value
+    EXPECT_FALSE(std::signbit(got[0].first));
     EXPECT_FALSE(std::signbit(points(PDF, {-0.0, 1}, {0.5, 0.5})[0].first));
+    EXPECT_FALSE(std::signbit(points(PDF, {-1, -0.0}, {0.5, 0.5})[1].first));
 }
 
-TEST(Distribution, NanDiffersFromEverythingAndCountsAsNonzero)
+TEST(Distribution, NanDiffersFromEverythingAndKeepsItsOwnProbability)
 {
     double nan = std::nan("");
     std::vector<double> P = {0.25, 0.25, 0.5};
-    EXPECT_DOUBLE_EQ(nonzero_mass(3, P.data(), std::vector<double>{0, nan, nan}.data()), 0.75);
+    Points pdf = points(PDF, {0, nan, nan}, P);
+    ASSERT_EQ(pdf.size(), 3u);
+    EXPECT_EQ(pdf[0], (std::pair<double, double>{0, 0.25}));
+    EXPECT_EQ(pdf[1].second, 0.25);
+    EXPECT_EQ(pdf[2].second, 0.5);
     EXPECT_EQ(points(CDF, {1, nan, nan}, P).size(), 3u);
 }
 

@@ -41,8 +41,44 @@ TEST(FlatFileFaults, ArmFileShapeFaultsStopTheRun)
     for (const char* name :
          {"arm_word", "arm_eof", "arm_zero_n", "arm_negative_n", "arm_dest_high",
           "arm_dest_negative", "arm_row_overfull", "arm_negative_rate", "arm_nan_rate",
-          "arm_huge_rate", "arm_header_word", "arm_initial_high", "arm_initial_zero"})
+          "arm_huge_rate", "arm_header_word", "arm_initial_high", "arm_initial_zero",
+          "arm_negative_tiny_rate"})
         expectFault(name, "", ARM_CORRUPT);
+}
+
+// The message of a refused number: the file, the line and the whole word.
+static std::string placed(const char* name, int line, const std::string& word,
+                          const std::string& reason)
+{
+    return "Error reading state space file " + dataDir() + name + ".arm, line " +
+           std::to_string(line) + ", at \"" + word + "\": " + reason + ".\n";
+}
+
+TEST(FlatFileFaults, NumbersRunTogetherAreRefusedWithTheirWord)
+{
+    const std::string why = "the word is not one number: numbers are separated by blanks";
+    // the last three were read as other chains: 1.5 then state 3, state 2 with rate .5
+    const struct {
+        const char* name;
+        int line;
+        const char* word;
+    } cases[] = {{"arm_rates_run_together", 2, "2.02.0"},
+                 {"arm_exponent_twice", 2, "1e5e3"},
+                 {"arm_rate_into_state", 2, "3.0-1"},
+                 {"arm_rate_then_signed_state", 2, "1.5+3"},
+                 {"arm_state_with_fraction", 2, "2.5"}};
+    for (const auto& c : cases) expectFault(c.name, "", placed(c.name, c.line, c.word, why));
+}
+
+TEST(FlatFileFaults, PositiveRatesThatUnderflowAreRefusedWithTheirLine)
+{
+    const std::string why =
+        "a positive rate below 2.2250738585072014e-308, the smallest normal double, would be "
+        "read as ";
+    expectFault("arm_rate_underflow", "", placed("arm_rate_underflow", 2, "1e-330", why + "0"));
+    // the record of state 2 spreads over lines 3 and 4
+    expectFault("arm_rate_subnormal", "",
+                placed("arm_rate_subnormal", 4, "1e-310", why + "the subnormal 9.9999999999999694e-311"));
 }
 
 TEST(FlatFileFaults, VarFileShapeFaultsStopTheRun)

@@ -87,7 +87,9 @@ TEST(MalformedInput, EarlierFaultFilesLeaveNothingBehind)
           "arm_negative_n", "arm_dest_high", "arm_dest_negative", "arm_row_overfull",
           "arm_negative_rate", "arm_nan_rate", "arm_huge_rate", "arm_header_word", "arm_initial_high", "arm_initial_zero",
           "var_state_high", "var_state_zero", "var_word", "var_eof_in_record",
-          "var_first_not_number", "var_slash_name", "var_backslash_name", "var_long_name"}) {
+          "var_first_not_number", "var_slash_name", "var_backslash_name", "var_long_name",
+          "arm_rate_underflow", "arm_rate_subnormal", "arm_rates_run_together",
+          "arm_state_with_fraction", "arm_negative_tiny_rate"}) {
         TempDir dir;
         ProgramResult r = run_on(name, dir);
         EXPECT_EQ(r.status, 1) << name;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <map>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -241,4 +242,38 @@ TEST(OtherFormats, LongRunOfAChainWithTwoAbsorbingStatesStartsFromTheStateLabell
     expect_close(mean_of(r.out, "deadlock"), 1.0, "deadlock");
     expect_close(mean_of(r.out, "left"), 0.625, "left");
     expect_close(mean_of(r.out, "init"), 0.0, "init");
+}
+
+// A rate of 0 connects nothing and the smallest normal double is a rate like any other, in
+// every format: state 2 is entered by a zero rate only (transient), state 1 by the smallest
+// rate r, so the long run is 1/(1+r), r/(1+r), 0, which is 1, r, 0 in doubles.
+TEST(OtherFormats, RatesOfZeroAndOfTheSmallestNormalDoubleAreReadInEveryFormat)
+{
+    const std::string r = "2.2250738585072014e-308";
+    TempDir in;
+    in.write("z.arm", "1 3\n1 2 " + r + " 3 0 0\n2 1 1.0 0\n3 1 1.0 0\n");
+    in.write("z.tra", "3 4\n0 1 " + r + "\n0 2 0\n1 0 1.0\n2 0 1.0\n");
+    in.write("z.drn", "@type: CTMC\n@nr_states\n3\n@model\nstate 0\naction a\n1 : " + r +
+                          "\n2 : 0e-400\nstate 1\naction a\n0 : 1\nstate 2\naction a\n0 : 1\n");
+    const double want[] = {1.0, std::strtod(r.c_str(), nullptr), 0.0};
+    for (const char* format : {"flat", "prism", "drn"}) {
+        TempDir out;
+        ProgramResult run = run_dss(in.dir(), "z", out, {"-F", format, "-f", "-O", out.file("s")});
+        ASSERT_EQ(run.status, 0) << format << run.err;
+        std::istringstream states(slurp(out.file("s")));
+        std::string line;
+        for (int k = 0; k < 3; ++k) std::getline(states, line);  // the header
+        for (int s = 0; s < 3; ++s) {
+            int number = -1;
+            char comma = 0;
+            double p = NAN;
+            ASSERT_TRUE(states >> number >> comma >> p) << format << " state " << s;
+            EXPECT_EQ(number, s);
+            if (want[s] == 0.0) {
+                EXPECT_EQ(p, 0.0) << format << " state " << s;
+            } else {
+                EXPECT_LE(std::fabs(p - want[s]) / want[s], 1e-12) << format << " state " << s << ": " << p;
+            }
+        }
+    }
 }

@@ -1,0 +1,29 @@
+// The numbers of a .arm file as its readers (one process or many) take them: every number is
+// a whole word, and a rate is a finite number of at least zero that a double holds as written.
+#ifndef VELMAR_ARMNUMBERS_H
+#define VELMAR_ARMNUMBERS_H
+
+#include <string>
+
+#include "statelevel/Chain/chain_file_fault.h"
+
+class FlatTokenReader;
+
+enum class ArmNumber {
+    Read,         // read, and may be used
+    Corrupt,      // no number of the kind expected: the file's corruption message
+    RunTogether,  // a number with characters other than blanks right after it
+    Underflow     // a positive rate below the smallest normal double
+};
+
+// Reads an int: the initial state, the number of states, a record's number or a destination.
+ArmNumber read_arm_int(FlatTokenReader& in, int& v);
+// Reads a rate.
+ArmNumber read_arm_rate(FlatTokenReader& in, double& r);
+
+// Where and why the .arm file at path is refused for a number that was RunTogether or
+// Underflow: `end` is the reader's offset right after the number (tell()); the file is read
+// again up to there for the line, and the word is shown whole.
+ChainFault arm_number_fault(const std::string& path, long long end, ArmNumber fault);
+
+#endif
