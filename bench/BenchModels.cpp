@@ -20,8 +20,10 @@ std::vector<BenchModel> benchModels()
         {"random_2e5", {"random", "200000", "4", "15"}, 1},
         {"polling_4x12", {"polling", "4", "12", "0.2", "1", "5"}, 1},
         {"kanban_4", {"kanban", "4"}, 1},
+        {"ncd_1e5", {"ncd", "100000", "20", "1e-9", "17"}, 1},
         {"tandem_1e6", {"tandem", "999", "999", "1", "1.5", "2"}, 2},
         {"random_1e6", {"random", "1000000", "4", "16"}, 2},
+        {"ncd_1e6", {"ncd", "1000000", "50", "1e-9", "18"}, 2},
         {"kanban_5", {"kanban", "5"}, 2},
         {"kanban_6", {"kanban", "6"}, 2},
     };

@@ -107,7 +107,7 @@ void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
                  a.tolerance, (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);
     }
     note(line);
-    if (withCheck) note(checkReportLine(a.check));
+    if (withCheck && !a.gaveUp) note(checkReportLine(a.check));
 }
 
 void DSSSolver::solveWithMethod()
@@ -198,6 +198,7 @@ bool DSSSolver::continueWithGth(const std::string& why, double budget)
         a.note = "memory ran out";
     }
     a.method = "gth";
+    a.gaveUp = !produced;
     if (produced) {
         solutionVector.swap(pi);
         checkVector(a);

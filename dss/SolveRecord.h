@@ -26,6 +26,7 @@ struct SolveAttempt {
     int threads = 1;           // threads that shared the iterations
     double seconds = 0.0;      // processor time of this attempt
     bool outOfMemory = false;
+    bool gaveUp = false;       // the method produced no vector to check
     int64_t workBytes = 0;     // memory of the method's own matrices, factors and vectors
     std::string note;          // why the method gave up, or what auto picked and why
     SolutionCheck check;

@@ -21,6 +21,12 @@
 //   ssgen polling Q K lambda mu gamma B
 //       one server polling Q queues of capacity K (arrivals lambda at each, service mu,
 //       walks to the next queue at rate gamma, each queue served until empty).
+//   ssgen ncd N blocks coupling seed B
+//       a nearly decomposable chain: N states in `blocks` consecutive blocks, each a ring
+//       with three more transitions per state to states at most 8 places away within the
+//       block (rates in (0.1, 10)), each block joined to the next (cyclically) by one transition each way at
+//       rate coupling times a random factor in (0.1, 10). PVs Block (the block's number) and
+//       Flag (1 on the first half of the states).
 // Each PV value v is written as the pair (floor(v/2), v - floor(v/2)).
 #include <algorithm>
 #include <cstdio>
@@ -120,6 +126,40 @@ static int randomChain(long n, int d, long hubs, unsigned seed, const std::strin
     return 0;
 }
 
+static int nearlyDecomposable(long n, long blocks, double coupling, unsigned seed, const std::string& base)
+{
+    std::mt19937_64 gen(seed);
+    std::uniform_real_distribution<double> rate(0.1, 10.0);
+    const long size = n / blocks;
+    auto firstOf = [&](long b) { return b * size; };
+    auto sizeOf = [&](long b) { return b == blocks - 1 ? n - firstOf(b) : size; };
+    FILE* arm = create(base + ".arm");
+    fprintf(arm, "1 %ld\n", n);
+    for (long i = 0; i < n; ++i) {
+        const long b = std::min(i / size, blocks - 1), first = firstOf(b), m = sizeOf(b);
+        std::uniform_int_distribution<long> other(1, std::max(1L, std::min(8L, m - 1)));
+        fprintf(arm, "%ld %ld %.10g", i + 1, first + (i - first + 1) % m + 1, rate(gen));
+        for (int k = 0; k < 3 && m > 2; ++k) {
+            const long step = other(gen) * (k % 2 == 0 ? 1 : -1);
+            fprintf(arm, " %ld %.10g", first + ((i - first + step) % m + m) % m + 1, rate(gen));
+        }
+        // the block's last state leaves for the next block, its first for the one before
+        if (i == first + m - 1) fprintf(arm, " %ld %.10g", firstOf((b + 1) % blocks) + 1, coupling * rate(gen));
+        if (i == first) fprintf(arm, " %ld %.10g", firstOf((b + blocks - 1) % blocks) + sizeOf((b + blocks - 1) % blocks) / 2 + 1, coupling * rate(gen));
+        fprintf(arm, " 0\n");
+    }
+    fclose(arm);
+    FILE* var = create(base + ".var");
+    fprintf(var, "Block Flag\n");
+    for (long s = 1; s <= n; ++s) writeRecord(var, s, {std::min((s - 1) / size, blocks - 1), s - 1 < n / 2 ? 1 : 0});
+    fclose(var);
+    writePVType(base, {"Block", "Flag"});
+    FILE* parm = create(base + ".parm");
+    fprintf(parm, "N = %ld\nblocks = %ld\ncoupling = %g\nseed = %u\n", n, blocks, coupling, seed);
+    fclose(parm);
+    return 0;
+}
+
 static int kanban(int tokens, const std::string& base)
 {
     if (tokens < 1 || tokens > kanbanMaxTokens) {
@@ -162,6 +202,15 @@ int main(int argc, char** argv)
         return randomChain(n, d, h, (unsigned)strtoul(argv[5], nullptr, 10), argv[6]);
     }
     if (kind == "kanban" && argc == 4) return kanban(atoi(argv[2]), argv[3]);
+    if (kind == "ncd" && argc == 7) {
+        long n = atol(argv[2]), b = atol(argv[3]);
+        double c = atof(argv[4]);
+        if (n < 2 || n > 2147483647L || b < 1 || b > n / 2 || !(c > 0)) {
+            fprintf(stderr, "ssgen: ncd needs 2 <= N < 2^31, 1 <= blocks <= N/2 and a positive coupling\n");
+            return 1;
+        }
+        return nearlyDecomposable(n, b, c, (unsigned)strtoul(argv[5], nullptr, 10), argv[6]);
+    }
     if (kind == "polling" && argc == 8) {
         PollingModel m{atoi(argv[2]), atoi(argv[3]), atof(argv[4]), atof(argv[5]), atof(argv[6])};
         if (pollingStates(m) < 2 || !(m.arrival > 0 && m.service > 0 && m.walk > 0)) {
@@ -177,6 +226,7 @@ int main(int argc, char** argv)
                     "       ssgen random N D seed B\n"
                     "       ssgen hubs N D H seed B\n"
                     "       ssgen kanban T B\n"
-                    "       ssgen polling Q K lambda mu gamma B\n");
+                    "       ssgen polling Q K lambda mu gamma B\n"
+                    "       ssgen ncd N blocks coupling seed B\n");
     return 1;
 }

@@ -44,11 +44,11 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
                  "far too many for lu, so iterations that keep its pattern",
                  (long long)c.envelope, ratio, (double)c.envelope / ((double)q.n * q.n));
     } else {
-        c.order = {"gth-budget", "gs", "ilu", "gth"};
+        c.order = {"lu-budget", "gs", "ilu", "gth"};
         snprintf(text, sizeof text,
-                 "the factors could fill up to %lld entries, %.3g times the chain's: gth goes first but gives up "
+                 "the factors could fill up to %lld entries, %.3g times the chain's: lu goes first but gives up "
                  "past %g times, then iterations that keep its pattern",
-                 (long long)c.envelope, ratio, autoGthFillBudget);
+                 (long long)c.envelope, ratio, autoLuFillBudget);
     }
     c.reason = text;
     return c;
@@ -68,6 +68,7 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
         SolveAttempt a;
         bool ok = m->solve(q, candidate, a);
         a.method = shownName(name);
+        a.gaveUp = !ok;
         attempts.push_back(a);
         if (onAttempt) onAttempt(a);
         // keep the first vector, or a later one that passes
