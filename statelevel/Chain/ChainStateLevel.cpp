@@ -50,11 +50,19 @@ C::ChainStateLevel(ChainModel model)
 
     pv_values.resize(model.pv_values.size());
     for (size_t p = 0; p < model.pv_values.size(); ++p) {
-        pv_values[p].reserve(model.pv_values[p].size());
-        for (double v : model.pv_values[p]) pv_values[p].push_back(PVPair{v, 0.0});
+        const std::vector<double>& values = model.pv_values[p];
+        const std::vector<double>* rates =
+            p < model.pv_rate_parts.size() && !model.pv_rate_parts[p].empty()
+                ? &model.pv_rate_parts[p]
+                : nullptr;
+        pv_values[p].reserve(values.size());
+        for (size_t s = 0; s < values.size(); ++s)
+            pv_values[p].push_back(PVPair{values[s], rates ? (*rates)[s] : 0.0});
         std::vector<double>().swap(model.pv_values[p]);
+        if (rates) std::vector<double>().swap(model.pv_rate_parts[p]);
         setType((int)p, p < model.pv_kinds.size() ? model.pv_kinds[p] : 3);
     }
+    for (const std::string& line : model.warnings) inputWarning(line);
 }
 
 std::string C::getFilesRead()
