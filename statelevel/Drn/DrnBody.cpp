@@ -154,7 +154,7 @@ void DrnReader::readAction(LineWords& w)
     if (rest.empty()) return;
     if (unused_action_words++ == 0) {
         first_unused_line = in.number();
-        first_unused_words = rest;
+        first_unused_words = rest.size() > 40 ? rest.substr(0, 40) + "..." : rest;
     }
 }
 
