@@ -17,8 +17,9 @@
 void read_prism_tra(const std::string& path, ChainModel& model);
 // The rows of a row-form ".tra" whose first line the reader has read.
 void read_prism_tra_rows(ChainLineReader& in, ChainModel& model, int transitions);
-// Whether the first line after a file's header (after "#" lines) is in the
-// row form: its second word holds a ':'. False for a file without such a line.
+// Whether a file is in the row form: the first line after its header (and
+// after "#" lines) that has two words has a ':' in the second. False for a
+// file without such a line.
 bool prism_rows_form(const std::string& path);
 // ".sta": "(x,y,...)", then "state:(value,...)" per state in order; one PV per variable.
 void read_prism_sta(const std::string& path, ChainModel& model);

@@ -8,11 +8,14 @@
 bool prism_rows_form(const std::string& path)
 {
     ChainLineReader in(path);
-    if (!in.open()) return false;
-    if (!in.nextContent("#") || !in.nextContent("#")) return false;
-    LineWords w(in.text());
-    std::string first, second;
-    return w.next(first) && w.next(second) && second.find(':') != std::string::npos;
+    if (!in.open() || !in.nextContent("#")) return false;
+    // a row of a source without transitions is one word: the next line tells
+    while (in.nextContent("#")) {
+        LineWords w(in.text());
+        std::string first, second;
+        if (w.next(first) && w.next(second)) return second.find(':') != std::string::npos;
+    }
+    return false;
 }
 
 // Reads a state number of a row.

@@ -230,6 +230,18 @@ TEST(ChainRewards, TheReportNamesTheTransitionRewardFilesAndOrdersStructuresByNu
     EXPECT_LT(csv.find(",births,"), csv.find(",cost,"));
 }
 
+TEST(ChainRewards, ARowFormFileMayStartWithSourcesThatHaveNoTransitions)
+{
+    // 3 (init) -> 0 and 3 -> 1 at rate 1; 0 -> 1 at rate 1, 0 -> 2 at rate 3;
+    // the absorbing states 1 and 2 come first, as rows of one word
+    TempDir out;
+    ProgramResult r = run_dss(DATA + "prism/", "absorb_rows", out);
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::map<std::string, double> m = csv_means(out);
+    EXPECT_TRUE(relatively_close(m["left"], 0.625, 1e-12));
+    EXPECT_TRUE(relatively_close(m["deadlock"], 1.0, 1e-12));
+}
+
 TEST(ChainRewards, RandomChainsWithStateAndTransitionRewardsMatchADenseSolve)
 {
     std::mt19937 gen(20261209);
