@@ -22,6 +22,8 @@ struct ChainModel {
     // A state's value is pv_values + pv_rate_parts.
     std::vector<std::vector<double>> pv_rate_parts;
     std::vector<std::string> files_read;        // in the order they were read
+    // how rewards on transitions became PV values, for the report's files line ("": none were read)
+    std::string rewards_note;
     // "Warning: ..." lines about parts of the files that are not used
     std::vector<std::string> warnings;
 

@@ -32,7 +32,8 @@ static void fillGroup(C::Grouped& g, const std::vector<int64_t>& grouped,
 
 C::ChainStateLevel(ChainModel model)
     : num_states(model.num_states), initial_state(model.initial_state),
-      pv_names(std::move(model.pv_names)), files_read(std::move(model.files_read))
+      pv_names(std::move(model.pv_names)), files_read(std::move(model.files_read)),
+      rewards_note(std::move(model.rewards_note))
 {
     std::vector<int64_t> fileOrder(model.source.size());
     for (size_t k = 0; k < fileOrder.size(); ++k) fileOrder[k] = (int64_t)k;
@@ -69,6 +70,7 @@ std::string C::getFilesRead()
 {
     std::string list;
     for (const std::string& f : files_read) list += (list.empty() ? "" : ", ") + f;
+    if (!rewards_note.empty()) list += "; " + rewards_note;
     return list;
 }
 

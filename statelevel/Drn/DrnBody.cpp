@@ -217,6 +217,9 @@ void DrnReader::finishModel()
                                  std::to_string(first_unused_line) + ": \"" + first_unused_words +
                                  "\" after the action is not used (nor what follows the action on " +
                                  std::to_string(unused_action_words - 1) + " later line(s)).");
+    if (any_action_rewards && !reward_names.empty())
+        model.rewards_note = "action rewards in the rate form: a reward PV's value is the state "
+                             "reward + the sum of the state's rates x the action's reward";
     for (size_t r = 0; r < reward_names.size(); ++r) {
         if (rewards[r].empty()) rewards[r].assign(n, 0.0);
         if (any_action_rewards)

@@ -33,8 +33,8 @@ static int readHeader(ChainLineReader& in, const ChainModel& model, std::string&
     return entries;
 }
 
-// Reads "state reward" into values.
-static void readEntry(ChainLineReader& in, std::vector<double>& values)
+// Reads "state reward" into values; returns the state.
+static int readEntry(ChainLineReader& in, std::vector<double>& values)
 {
     LineWords w(in.text());
     std::string st, r, extra;
@@ -49,6 +49,7 @@ static void readEntry(ChainLineReader& in, std::vector<double>& values)
     if (!parse_real(r, v)) in.fault(r, "a reward is a finite number");
     if (w.next(extra)) in.fault(extra, "an entry holds a state and a reward only");
     values[s] = v;
+    return s;
 }
 
 bool read_prism_srew(const std::string& path, ChainModel& model, std::string& name,
@@ -59,11 +60,14 @@ bool read_prism_srew(const std::string& path, ChainModel& model, std::string& na
     model.files_read.push_back(path);
     int entries = readHeader(in, model, name);
     values.assign(model.num_states, 0.0);
+    std::vector<bool> given(values.size(), false);
     for (int k = 0; k < entries; ++k) {
         if (!in.nextContent("#"))
             in.faultAtEnd("the file ends after " + std::to_string(k) + " of its " +
                           std::to_string(entries) + " entries");
-        readEntry(in, values);
+        int s = readEntry(in, values);
+        if (given[s]) in.fault(std::to_string(s), "a second reward for the state");
+        given[s] = true;
     }
     if (in.nextContent("#")) in.fault(trim(in.text()), "more entries than the header announces");
     return true;

@@ -201,6 +201,9 @@ bool read_prism_reward(const std::string& srew, const std::string& trew,
     bool haveTransitions = read_prism_trew(trew, model, name, named ? srew : "", ratePart);
     if (!haveStates && !haveTransitions) return false;
     if (statePart.empty()) statePart.assign(model.num_states, 0.0);
+    if (haveTransitions)
+        model.rewards_note = "transition rewards in the rate form: a reward PV's value is the "
+                             "state reward + the sum of rate x reward over the state's transitions";
     model.addRewardPV(name, std::move(statePart), std::move(ratePart));
     return true;
 }

@@ -76,6 +76,7 @@ TEST(ChainFileFaults, PrismStateLabelAndRewardFiles)
         {"srew_cut", ".srew", ", line 3: the file ends after 1 of its 2 entries"},
         {"srew_extra", ".srew", ", line 3, at \"1 1\": more entries than the header announces"},
         {"srew_value", ".srew", ", line 2, at \"inf\": a reward is a finite number"},
+        {"srew_twice", ".srew", ", line 5, at \"1\": a second reward for the state"},
         {"srew_state_high", ".srew", ", line 2, at \"2\": the state is not below the number of states, 2"},
         {"srew_bad_name", ".srew", ", line 2, at \"time spent\": a PV name must be 1 to 103 characters without blanks or path separators"},
     };

@@ -215,7 +215,7 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
     }
 }
 
-TEST(ChainRewards, TheReportNamesTheTransitionRewardFilesAndOrdersStructuresByNumber)
+TEST(ChainRewards, TheReportNamesTheRewardFilesAndTheRateFormAndOrdersStructuresByNumber)
 {
     TempDir out;
     ProgramResult r = run_dss(DATA + "prism/", "bd", out);
@@ -224,10 +224,23 @@ TEST(ChainRewards, TheReportNamesTheTransitionRewardFilesAndOrdersStructuresByNu
     EXPECT_NE(slurp(out.file("r.txt"))
                   .find("\nState space files: " + dir + "bd.tra, " + dir + "bd.lab, " + dir +
                         "bd1.srew, " + dir + "bd1.trew, " + dir + "bd2.srew, " + dir +
-                        "bd2.trew\n"),
+                        "bd2.trew; transition rewards in the rate form: a reward PV's value is "
+                        "the state reward + the sum of rate x reward over the state's "
+                        "transitions\n"),
               std::string::npos);
     std::string csv = slurp(out.file("r.csv"));
     EXPECT_LT(csv.find(",births,"), csv.find(",cost,"));
+    ProgramResult drn = run_dss(DATA + "drn/", "bd", out);
+    ASSERT_EQ(drn.status, 0) << drn.err;
+    EXPECT_NE(slurp(out.file("r.txt"))
+                  .find("\nState space files: " + DATA + "drn/bd.drn; action rewards in the rate "
+                        "form: a reward PV's value is the state reward + the sum of the state's "
+                        "rates x the action's reward\n"),
+              std::string::npos);
+    // without rewards on transitions the line names the files only
+    ProgramResult plain = run_dss(DATA + "prism/", "mm1k", out);
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(slurp(out.file("r.txt")).find(".srew\n\nVerbosity: "), std::string::npos);
 }
 
 TEST(ChainRewards, ARowFormFileMayStartWithSourcesThatHaveNoTransitions)
