@@ -53,7 +53,7 @@ static void readLabelledState(ChainLineReader& in, int n, std::vector<std::vecto
     }
 }
 
-void read_prism_lab(const std::string& path, ChainModel& model)
+void read_prism_lab(const FileLines& path, ChainModel& model)
 {
     ChainLineReader in(path);
     if (!in.openIfPresent()) return;
@@ -69,7 +69,7 @@ void read_prism_lab(const std::string& path, ChainModel& model)
             if (marks[l][s] != 0.0 && count++ == 0) first = s;
         if (first >= 0) model.initial_state = first;
         if (count > 1)
-            model.warnings.push_back("Warning: " + path + ": " + std::to_string(count) +
+            model.warnings.push_back("Warning: " + path.path + ": " + std::to_string(count) +
                                      " states are labelled init; the first, state " +
                                      std::to_string(first) + ", is the initial state.");
     }

@@ -52,7 +52,7 @@ static int readEntry(ChainLineReader& in, std::vector<double>& values)
     return s;
 }
 
-bool read_prism_srew(const std::string& path, ChainModel& model, std::string& name,
+bool read_prism_srew(const FileLines& path, ChainModel& model, std::string& name,
                      std::vector<double>& values)
 {
     ChainLineReader in(path);

@@ -41,8 +41,12 @@ static void warnPastTheGap(const std::string& base, int next, ChainModel& model)
 
 ChainModel read_prism_model(const std::string& base)
 {
+    if (!exists(base + ".tra") && exists(base + ".pexp")) return read_prism_pexp(base + ".pexp");
     ChainModel model;
     read_prism_tra(base + ".tra", model);
+    if (exists(base + ".pexp"))
+        model.warnings.push_back("Warning: " + base + ".pexp is not read: " + base +
+                                 ".tra and the files beside it are.");
     read_prism_sta(base + ".sta", model);
     read_prism_lab(base + ".lab", model);
     read_prism_reward(base + ".srew", base + ".trew", "reward", model);

@@ -68,7 +68,7 @@ static bool readTransition(ChainLineReader& in, ChainModel& model)
     return !action.empty();
 }
 
-void read_prism_tra(const std::string& path, ChainModel& model)
+void read_prism_tra(const FileLines& path, ChainModel& model)
 {
     ChainLineReader in(path);
     in.openOrFault();
@@ -93,7 +93,7 @@ void read_prism_tra(const std::string& path, ChainModel& model)
     if (in.nextContent("#"))
         in.fault(trim(in.text()), "more transitions than the first line announces");
     if (named > 0)
-        model.warnings.push_back("Warning: " + path + ": the action names of " +
+        model.warnings.push_back("Warning: " + path.path + ": the action names of " +
                                  std::to_string(named) +
                                  " transition(s) are not used (a chain needs none).");
 }

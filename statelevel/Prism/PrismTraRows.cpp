@@ -5,7 +5,7 @@
 #include "statelevel/Chain/ChainLineReader.h"
 #include "statelevel/Prism/PrismReaders.h"
 
-bool prism_rows_form(const std::string& path)
+bool prism_rows_form(const FileLines& path)
 {
     ChainLineReader in(path);
     if (!in.open() || !in.nextContent("#")) return false;

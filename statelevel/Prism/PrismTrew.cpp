@@ -117,7 +117,7 @@ void reward(ChainLineReader& in, const std::string& t, int s, int j, double r,
 {
     long k = index.find(s, j);
     if (k < 0)
-        in.fault(t, "the transition file has no transition from state " + std::to_string(s) +
+        in.fault(t, "the chain has no transition from state " + std::to_string(s) +
                         " to state " + std::to_string(j));
     if (index.rewarded[k])
         in.fault(t, "a second reward for the transition from state " + std::to_string(s) +
@@ -171,7 +171,7 @@ int readRow(ChainLineReader& in, int left, TransitionIndex& index, std::vector<d
 
 }  // namespace
 
-bool read_prism_trew(const std::string& path, ChainModel& model, std::string& name,
+bool read_prism_trew(const FileLines& path, ChainModel& model, std::string& name,
                      const std::string& named_in, std::vector<double>& rate_part)
 {
     bool rows = prism_rows_form(path);
@@ -191,14 +191,14 @@ bool read_prism_trew(const std::string& path, ChainModel& model, std::string& na
     return true;
 }
 
-bool read_prism_reward(const std::string& srew, const std::string& trew,
+bool read_prism_reward(const FileLines& srew, const FileLines& trew,
                        const std::string& fallback, ChainModel& model)
 {
     std::string name = fallback;
     std::vector<double> statePart, ratePart;
     bool haveStates = read_prism_srew(srew, model, name, statePart);
     bool named = haveStates && name != fallback;
-    bool haveTransitions = read_prism_trew(trew, model, name, named ? srew : "", ratePart);
+    bool haveTransitions = read_prism_trew(trew, model, name, named ? srew.path : std::string(), ratePart);
     if (!haveStates && !haveTransitions) return false;
     if (statePart.empty()) statePart.assign(model.num_states, 0.0);
     if (haveTransitions)

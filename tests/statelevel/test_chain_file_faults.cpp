@@ -89,11 +89,23 @@ TEST(ChainFileFaults, PrismRowFormAndTransitionRewardFiles)
         {"tra_rows_entry", ".tra", ", line 3, at \"2\": a row's transitions read rate:destination"},
         {"tra_rows_rate", ".tra", ", line 3, at \"-2\": a rate is a finite number of at least zero"},
         {"tra_rows_extra", ".tra", ", line 3, at \"1 1:0\": more transitions than the first line announces"},
-        {"trew_missing", ".trew", ", line 5, at \"2\": the transition file has no transition from state 0 to state 2"},
-        {"trew_rows", ".trew", ", line 3, at \"1:0\": the transition file has no transition from state 1 to state 0"},
+        {"trew_missing", ".trew", ", line 5, at \"2\": the chain has no transition from state 0 to state 2"},
+        {"trew_rows", ".trew", ", line 3, at \"1:0\": the chain has no transition from state 1 to state 0"},
         {"trew_twice", ".trew", ", line 3, at \"2\": a second reward for the transition from state 1 to state 2"},
         {"trew_name", ".trew", ", line 1, at \"served\": the reward structure is named \"cost\" in " +
              std::string(VELMAR_TEST_DATA) + "/prism/trew_name.srew"},
+    };
+    for (const Fault& f : faults) expect_fault("prism", f);
+}
+
+TEST(ChainFileFaults, PrismSingleFile)
+{
+    const std::vector<Fault> faults = {
+        {"pexp_dtmc", ".pexp", ", line 1, at \"Transitions (DTMC)\": the model is not a continuous-time Markov chain (# Transitions (CTMC))"},
+        {"pexp_missing", ".pexp", ", line 7, at \"0\": the chain has no transition from state 1 to state 0"},
+        {"pexp_no_transitions", ".pexp", ", line 5: the file has no \"# Transitions (CTMC)\" section"},
+        {"pexp_stray", ".pexp", ", line 1, at \"2 2\": the lines of a .pexp file follow a section title such as \"# Transitions (CTMC)\""},
+        {"pexp_part", ".pexp", ", line 5, at \"State rewards\": a reward part outside a \"# Reward structure\" section"},
     };
     for (const Fault& f : faults) expect_fault("prism", f);
 }

@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -163,6 +164,22 @@ void write_prism(const RewardedChain& c, const TempDir& dir, const std::string& 
                                    std::to_string(rewarded) + "\n" + trew);
 }
 
+// PRISM's separate files of base `from` as one single file B.pexp.
+void write_pexp(const TempDir& dir, const std::string& from, const std::string& base)
+{
+    auto body = [&](const std::string& name) {
+        std::string text = slurp(dir.file(name)), kept;
+        std::istringstream lines(text);
+        for (std::string line; std::getline(lines, line);)
+            if (line.compare(0, 1, "#") != 0) kept += line + "\n";
+        return kept;
+    };
+    dir.write(base + ".pexp", "# Transitions (CTMC)\n" + body(from + ".tra") +
+                                  "# Reward structure \"gain\"\n# Transition rewards\n" +
+                                  body(from + "1.trew") + "# State rewards\n" +
+                                  body(from + "1.srew"));
+}
+
 // The chain as a DRN file: the action's reward is the mean of the
 // transitions' rewards over the branch probabilities.
 void write_drn(const RewardedChain& c, const TempDir& dir, const std::string& base)
@@ -186,7 +203,8 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
 {
     // M/M/1/4, births 2, services 3: pi_i proportional to (2/3)^i. "births"
     // rewards each birth with 1: rate 2 P(not full). "cost" is the queue
-    // length plus 0.5 per service: E[n] + 0.5 * 3 * P(busy).
+    // length plus 0.5 per service: E[n] + 0.5 * 3 * P(busy). The same chain
+    // in PRISM's separate files, their row form, DRN and PRISM's single file.
     double norm = 0.0, length = 0.0;
     for (int i = 0; i <= 4; ++i) {
         norm += std::pow(2.0 / 3.0, i);
@@ -198,7 +216,8 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
         std::string dir, name;
     };
     std::vector<std::map<std::string, double>> seen;
-    for (const Form& f : {Form{"prism/", "bd"}, Form{"prism/", "bd_rows"}, Form{"drn/", "bd"}}) {
+    for (const Form& f : {Form{"prism/", "bd"}, Form{"prism/", "bd_rows"}, Form{"drn/", "bd"},
+                          Form{"prism/", "bd_single"}}) {
         TempDir out;
         ProgramResult r = run_dss(DATA + f.dir, f.name, out);
         ASSERT_EQ(r.status, 0) << f.dir << f.name << r.err;
@@ -212,6 +231,7 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
     for (const char* pv : {"births", "cost"}) {
         EXPECT_TRUE(relatively_close(seen[1][pv], seen[0][pv], 1e-12)) << "row form " << pv;
         EXPECT_TRUE(relatively_close(seen[2][pv], seen[0][pv], 1e-12)) << "DRN " << pv;
+        EXPECT_TRUE(relatively_close(seen[3][pv], seen[0][pv], 1e-12)) << "single file " << pv;
     }
 }
 
@@ -265,7 +285,8 @@ TEST(ChainRewards, RandomChainsWithStateAndTransitionRewardsMatchADenseSolve)
         write_prism(c, dir, "col", false);
         write_prism(c, dir, "row", true);
         write_drn(c, dir, "act");
-        for (const char* base : {"col", "row", "act"}) {
+        write_pexp(dir, "row", "one");
+        for (const char* base : {"col", "row", "act", "one"}) {
             TempDir out;
             ProgramResult r = run_dss(dir.dir(), base, out);
             ASSERT_EQ(r.status, 0) << base << " trial " << trial << ": " << r.err;
@@ -306,6 +327,9 @@ TEST(ChainRewards, PartsOfAFileThatAreNotUsedAreNamedOnStandardErrorAndInTheRepo
     dir.write("w1.srew", "2 1\n1 1\n");
     dir.write("w3.trew", "2 1\n1 0 1\n");
     dir.write("w12.srew", "2 1\n1 1\n");
+    dir.write("p.pexp", "# Transitions (CTMC)\n2 2\n0 1 1\n1 0 3\n# Observations\n0 1\n"
+                        "# Reward structure \"none\"\n");
+    dir.write("w.pexp", "# Transitions (CTMC)\n2 2\n0 1 1\n1 0 3\n");
     dir.write("d.drn", "@type: CTMC\n@nr_states\n2\n@nr_choices\n2\n@valuations\nx\n@model\n"
                        "state 0 init\naction a {arrive}\n1 : 1\nstate 1 init\naction a {serve}\n"
                        "0 : 3\n");
@@ -313,12 +337,17 @@ TEST(ChainRewards, PartsOfAFileThatAreNotUsedAreNamedOnStandardErrorAndInTheRepo
     const std::map<std::string, std::string> warned = {
         {"w", "Warning: " + p + "w.tra: the action names of 2 transition(s) are not used (a chain "
               "needs none).\n"
+              "Warning: " + p + "w.pexp is not read: " + p + "w.tra and the files beside it "
+              "are.\n"
               "Warning: " + p + "w.lab: 2 states are labelled init; the first, state 0, is the "
               "initial state.\n"
               "Warning: " + p + "w12.srew is not read: there is no " + p + "w2.srew or " + p +
               "w2.trew, where the numbered reward files stop.\n"
               "Warning: " + p + "w3.trew is not read: there is no " + p + "w2.srew or " + p +
               "w2.trew, where the numbered reward files stop.\n"},
+        {"p", "Warning: " + p + "p.pexp, line 5: the section \"# Observations\" is not used.\n"
+              "Warning: " + p + "p.pexp, line 7: the reward structure \"none\" has neither "
+              "state nor transition rewards; it is not a PV.\n"},
         {"d", "Warning: " + p + "d.drn, line 6: the section @valuations is not used.\n"
               "Warning: " + p + "d.drn: 2 states are labelled init; the first, state 0, is the "
               "initial state.\n"
