@@ -1,4 +1,4 @@
-// The PRISM companions of the fuzzed ".sta", ".lab" and ".srew" files: a
+// The PRISM companions of the fuzzed ".sta", ".lab", ".srew" and ".trew" files: a
 // fixed three-state ".tra", and no other companion file.
 #ifndef VELMAR_FUZZ_PRISM_COMPANION_H
 #define VELMAR_FUZZ_PRISM_COMPANION_H

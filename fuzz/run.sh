@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the harnesses with clang and runs each for the given number of
-# seconds: fuzz/run.sh <seconds> [arm|var|pvtype|cmdline|tra|sta|lab|srew|drn ...]
+# seconds: fuzz/run.sh <seconds> [arm|var|pvtype|cmdline|tra|sta|lab|srew|trew|pexp|drn ...]
 # (default: all, one after the other). Findings land in build-fuzz/findings/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 secs=${1:?usage: fuzz/run.sh <seconds> [harness ...]}
 shift
 harnesses=("$@")
-[ ${#harnesses[@]} -gt 0 ] || harnesses=(arm var pvtype cmdline tra sta lab srew drn)
+[ ${#harnesses[@]} -gt 0 ] || harnesses=(arm var pvtype cmdline tra sta lab srew trew pexp drn)
 
 cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build build-fuzz -j2 >/dev/null
@@ -17,7 +17,7 @@ seed() {
     local h=$1 dir=build-fuzz/corpus/$1
     mkdir -p "$dir"
     case $h in
-    arm | var | pvtype | tra | sta | lab | srew | drn)
+    arm | var | pvtype | tra | sta | lab | srew | trew | pexp | drn)
         find examples tests/data -name "*.$h" -exec cp {} "$dir" \; ;;
     cmdline)
         cp fuzz/seeds/cmdline/* "$dir" ;;

@@ -21,7 +21,7 @@ static bool exists(const std::string& path) { return access(path.c_str(), F_OK) 
 StateSpaceFormat state_space_format_found(const std::string& base)
 {
     if (exists(base + ".arm")) return StateSpaceFormat::Flat;
-    if (exists(base + ".tra")) return StateSpaceFormat::Prism;
+    if (exists(base + ".tra") || exists(base + ".pexp")) return StateSpaceFormat::Prism;
     if (exists(base + ".drn")) return StateSpaceFormat::Drn;
     return StateSpaceFormat::Flat;
 }

@@ -11,7 +11,7 @@ enum class StateSpaceFormat { Flat, Prism, Drn };
 
 // The format of a -F value ("flat", "prism" or "drn"); false for any other word.
 bool state_space_format_named(const std::string& word, StateSpaceFormat& format);
-// The flat files when B.arm exists; otherwise PRISM's when B.tra exists,
+// The flat files when B.arm exists; otherwise PRISM's when B.tra or B.pexp exists,
 // Storm's when B.drn exists; the flat files (whose absence is then reported) else.
 StateSpaceFormat state_space_format_found(const std::string& base);
 // The loaded state level of base name B in that format; a malformed file ends the run.

@@ -27,6 +27,8 @@ bool ChainLineReader::open()
     if (file == nullptr) return false;
     struct stat st;
     if (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) size = (long long)st.st_size;
+    while (line_number + 1 < first_line && next()) {
+    }
     return true;
 }
 
@@ -46,7 +48,7 @@ bool ChainLineReader::openIfPresent()
 bool ChainLineReader::next()
 {
     line.clear();
-    if (file == nullptr) return false;
+    if (file == nullptr || (last_line >= 0 && line_number >= last_line)) return false;
     int c;
     bool any = false;
     while ((c = getc_unlocked(file)) != EOF) {

@@ -6,10 +6,27 @@
 #include <cstdio>
 #include <string>
 
+// A file, or the lines first..last of it (a section of a file that holds
+// several): a reader of one sees only those lines, numbered as in the file.
+struct FileLines {
+    std::string path;
+    long first = 1;
+    long last = -1; // -1: to the end of the file
+
+    FileLines(std::string p) : path(std::move(p)) {}
+    FileLines(const char* p) : path(p) {}
+    FileLines(std::string p, long from, long to) : path(std::move(p)), first(from), last(to) {}
+    operator const std::string&() const { return path; }
+};
+
 class ChainLineReader
 {
 public:
     explicit ChainLineReader(std::string path) : name(std::move(path)) {}
+    explicit ChainLineReader(const FileLines& lines)
+        : name(lines.path), first_line(lines.first), last_line(lines.last)
+    {
+    }
     ChainLineReader(const ChainLineReader&) = delete;
     ChainLineReader& operator=(const ChainLineReader&) = delete;
     ~ChainLineReader();
@@ -43,6 +60,8 @@ private:
     FILE* file = nullptr;
     std::string line;
     long line_number = 0;
+    long first_line = 1;
+    long last_line = -1;
     long long size = -1;
     long long consumed = 0;
 };

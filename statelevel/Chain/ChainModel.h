@@ -17,7 +17,15 @@ struct ChainModel {
     std::vector<std::string> pv_names;
     std::vector<std::vector<double>> pv_values; // [pv][state]
     std::vector<int> pv_kinds;                  // 3: steady state
+    // [pv][state]: the part of a reward PV earned on transitions, the sum over
+    // the state's transitions of rate x reward; empty for PVs without one.
+    // A state's value is pv_values + pv_rate_parts.
+    std::vector<std::vector<double>> pv_rate_parts;
     std::vector<std::string> files_read;        // in the order they were read
+    // how rewards on transitions became PV values, for the report's files line ("": none were read)
+    std::string rewards_note;
+    // "Warning: ..." lines about parts of the files that are not used
+    std::vector<std::string> warnings;
 
     // Appends a transition.
     void addEdge(int from, int to, double r)
@@ -32,6 +40,14 @@ struct ChainModel {
         pv_names.push_back(name);
         pv_values.push_back(std::move(values));
         pv_kinds.push_back(kind);
+        pv_rate_parts.emplace_back();
+    }
+    // Appends a reward PV: per state its state reward and its transitions' rate x reward.
+    void addRewardPV(const std::string& name, std::vector<double> state_part,
+                     std::vector<double> rate_part)
+    {
+        addPV(name, std::move(state_part));
+        pv_rate_parts.back() = std::move(rate_part);
     }
     // Index of the PV of that name, or -1.
     int findPV(const std::string& name) const;

@@ -32,7 +32,8 @@ static void fillGroup(C::Grouped& g, const std::vector<int64_t>& grouped,
 
 C::ChainStateLevel(ChainModel model)
     : num_states(model.num_states), initial_state(model.initial_state),
-      pv_names(std::move(model.pv_names)), files_read(std::move(model.files_read))
+      pv_names(std::move(model.pv_names)), files_read(std::move(model.files_read)),
+      rewards_note(std::move(model.rewards_note))
 {
     std::vector<int64_t> fileOrder(model.source.size());
     for (size_t k = 0; k < fileOrder.size(); ++k) fileOrder[k] = (int64_t)k;
@@ -50,17 +51,26 @@ C::ChainStateLevel(ChainModel model)
 
     pv_values.resize(model.pv_values.size());
     for (size_t p = 0; p < model.pv_values.size(); ++p) {
-        pv_values[p].reserve(model.pv_values[p].size());
-        for (double v : model.pv_values[p]) pv_values[p].push_back(PVPair{v, 0.0});
+        const std::vector<double>& values = model.pv_values[p];
+        const std::vector<double>* rates =
+            p < model.pv_rate_parts.size() && !model.pv_rate_parts[p].empty()
+                ? &model.pv_rate_parts[p]
+                : nullptr;
+        pv_values[p].reserve(values.size());
+        for (size_t s = 0; s < values.size(); ++s)
+            pv_values[p].push_back(PVPair{values[s], rates ? (*rates)[s] : 0.0});
         std::vector<double>().swap(model.pv_values[p]);
+        if (rates) std::vector<double>().swap(model.pv_rate_parts[p]);
         setType((int)p, p < model.pv_kinds.size() ? model.pv_kinds[p] : 3);
     }
+    for (const std::string& line : model.warnings) inputWarning(line);
 }
 
 std::string C::getFilesRead()
 {
     std::string list;
     for (const std::string& f : files_read) list += (list.empty() ? "" : ", ") + f;
+    if (!rewards_note.empty()) list += "; " + rewards_note;
     return list;
 }
 

@@ -150,6 +150,7 @@ public:
     std::vector<std::string> pv_names;
     std::vector<std::vector<PVPair>> pv_values;
     std::vector<std::string> files_read;
+    std::string rewards_note; // appended to the list of files read
 };
 
 #endif

@@ -20,7 +20,11 @@ static bool closeTo(double a, double b)
 
 void DrnReader::finishState()
 {
-    if (current < 0 || !has_exit) return;
+    if (current < 0) return;
+    // the action's reward is the mean over its branches, taken at the rate the state is left
+    for (size_t k = 0; k < action_rates.size(); ++k)
+        action_rates[k].push_back(k < action_rewards.size() ? rate_sum * action_rewards[k] : 0.0);
+    if (!has_exit) return;
     if (closeTo(exit_rate, rate_sum) || closeTo(exit_rate, rate_sum - loop_sum)) return;
     char sum[64];
     snprintf(sum, sizeof sum, "%g", rate_sum);
@@ -36,6 +40,12 @@ void DrnReader::readRewards(std::string& rest)
         in.fault(rest.empty() ? trim(in.text()) : rest,
                  "the state lacks its rewards, [r1, r2, ...], one per reward model");
     }
+    std::vector<double> values = readRewardList(rest);
+    for (size_t k = 0; k < values.size(); ++k) rewards[k].push_back(values[k]);
+}
+
+std::vector<double> DrnReader::readRewardList(std::string& rest)
+{
     size_t close = rest.find(']');
     if (close == std::string::npos) in.fault(rest, "the rewards' list lacks its closing ]");
     std::string inner = rest.substr(1, close - 1);
@@ -55,7 +65,7 @@ void DrnReader::readRewards(std::string& rest)
         in.fault("[" + inner + "]", "the line gives " + std::to_string(values.size()) +
                                         " reward(s) for " + std::to_string(reward_names.size()) +
                                         " reward models");
-    for (size_t k = 0; k < values.size(); ++k) rewards[k].push_back(values[k]);
+    return values;
 }
 
 void DrnReader::addLabel(const std::string& name)
@@ -109,6 +119,7 @@ void DrnReader::readStateLine(LineWords& w)
     model.num_states = s + 1;
     state_line = in.number();
     state_actions = 0;
+    action_rewards.clear();
     rate_sum = loop_sum = 0.0;
     std::string rest = w.rest();
     has_exit = !rest.empty() && rest[0] == '!';
@@ -127,13 +138,29 @@ void DrnReader::readStateLine(LineWords& w)
     readLabels(rest);
 }
 
-void DrnReader::readAction(const std::string& word)
+void DrnReader::readAction(LineWords& w)
 {
-    if (current < 0) in.fault(word, "an action before the first state");
+    if (current < 0) in.fault("action", "an action before the first state");
     if (state_actions > 0)
         in.fault(trim(in.text()), "a second action in one state: the model is not a chain");
     ++state_actions;
     ++actions;
+    std::string rest = w.rest();
+    if (!rest.empty() && rest[0] != '[') {
+        LineWords name(rest);
+        std::string word;
+        name.next(word);
+        rest = name.rest();
+    }
+    if (!rest.empty() && rest[0] == '[') {
+        action_rewards = readRewardList(rest);
+        any_action_rewards = true;
+    }
+    if (rest.empty()) return;
+    if (unused_action_words++ == 0) {
+        first_unused_line = in.number();
+        first_unused_words = rest.size() > 40 ? rest.substr(0, 40) + "..." : rest;
+    }
 }
 
 void DrnReader::readTransition(const std::string& line)
@@ -164,7 +191,7 @@ void DrnReader::readBody()
         std::string word;
         if (!w.next(word)) continue;
         if (word == "state") readStateLine(w);
-        else if (word == "action") readAction(word);
+        else if (word == "action") readAction(w);
         else if (line.find(':') != std::string::npos) readTransition(line);
         else in.fault(word, "a state, action or transition line was expected");
     }
@@ -184,10 +211,28 @@ void DrnReader::finishModel()
         std::vector<double> marks(n, 0.0);
         for (int s : labelled[l]) marks[s] = 1.0;
         if (labels[l] == "init" && !labelled[l].empty()) model.initial_state = labelled[l][0];
+        if (labels[l] == "init" && labelled[l].size() > 1)
+            model.warnings.push_back("Warning: " + in.path() + ": " +
+                                     std::to_string(labelled[l].size()) +
+                                     " states are labelled init; the first, state " +
+                                     std::to_string(labelled[l][0]) + ", is the initial state.");
         model.addPV(labels[l], std::move(marks));
     }
-    for (size_t r = 0; r < reward_names.size(); ++r)
-        model.addPV(reward_names[r], std::move(rewards[r]));
+    if (unused_action_words > 0)
+        model.warnings.push_back("Warning: " + in.path() + ", line " +
+                                 std::to_string(first_unused_line) + ": \"" + first_unused_words +
+                                 "\" after the action is not used (nor what follows the action on " +
+                                 std::to_string(unused_action_words - 1) + " later line(s)).");
+    if (any_action_rewards && !reward_names.empty())
+        model.rewards_note = "action rewards in the rate form: a reward PV's value is the state "
+                             "reward + the sum of the state's rates x the action's reward";
+    for (size_t r = 0; r < reward_names.size(); ++r) {
+        if (rewards[r].empty()) rewards[r].assign(n, 0.0);
+        if (any_action_rewards)
+            model.addRewardPV(reward_names[r], std::move(rewards[r]), std::move(action_rates[r]));
+        else
+            model.addPV(reward_names[r], std::move(rewards[r]));
+    }
 }
 
 ChainModel DrnReader::read()

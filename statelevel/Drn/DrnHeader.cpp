@@ -54,6 +54,7 @@ void DrnReader::readSection(const std::string& line)
             reward_names.push_back(name);
         }
         rewards.resize(reward_names.size());
+        action_rates.resize(reward_names.size());
     } else if (line == "@nr_states" || line == "@nr_choices") {
         std::string value = sectionValue();
         int n = -1;
@@ -61,8 +62,19 @@ void DrnReader::readSection(const std::string& line)
             in.fault(value.empty() ? line : value, "a count follows " + line);
         if (line == "@nr_states" && n < 1) in.fault(value, "a chain has at least one state");
         (line == "@nr_states" ? declared_states : declared_choices) = n;
+    } else if (line.compare(0, 12, "@value_type:") == 0) {
+        std::string type = trim(line.substr(12));
+        if (!sameWord(type, "double"))
+            in.fault(type.empty() ? line : type,
+                     "only numbers can be solved (@value_type: double), not intervals or "
+                     "parametric values");
+    } else if (line == "@placeholders") {
+        std::string value = sectionValue();
+        if (!value.empty()) in.fault(value, "values given by placeholders cannot be solved");
     } else {
-        // a section we do not use: its lines are passed over
+        // a section we do not use: its lines are passed over, and the run says so
+        model.warnings.push_back("Warning: " + in.path() + ", line " + std::to_string(in.number()) +
+                                 ": the section " + line + " is not used.");
         while (fetch())
             if (trim(in.text()).compare(0, 1, "@") == 0) {
                 put_back = true;

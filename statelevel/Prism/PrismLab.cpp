@@ -53,7 +53,7 @@ static void readLabelledState(ChainLineReader& in, int n, std::vector<std::vecto
     }
 }
 
-void read_prism_lab(const std::string& path, ChainModel& model)
+void read_prism_lab(const FileLines& path, ChainModel& model)
 {
     ChainLineReader in(path);
     if (!in.openIfPresent()) return;
@@ -64,11 +64,14 @@ void read_prism_lab(const std::string& path, ChainModel& model)
     while (in.nextContent("#")) readLabelledState(in, model.num_states, marks);
     for (size_t l = 0; l < names.size(); ++l) {
         if (names[l] != "init") continue;
+        int first = -1, count = 0;
         for (int s = 0; s < model.num_states; ++s)
-            if (marks[l][s] != 0.0) {
-                model.initial_state = s;
-                break;
-            }
+            if (marks[l][s] != 0.0 && count++ == 0) first = s;
+        if (first >= 0) model.initial_state = first;
+        if (count > 1)
+            model.warnings.push_back("Warning: " + path.path + ": " + std::to_string(count) +
+                                     " states are labelled init; the first, state " +
+                                     std::to_string(first) + ", is the initial state.");
     }
     for (size_t l = 0; l < names.size(); ++l) model.addPV(names[l], std::move(marks[l]));
 }

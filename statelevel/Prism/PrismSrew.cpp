@@ -6,17 +6,6 @@
 #include "statelevel/Chain/PVNameCheck.h"
 #include "statelevel/Prism/PrismReaders.h"
 
-// The first quoted text of a comment line that speaks of a reward structure, or "".
-static std::string structureName(const std::string& line)
-{
-    if (line.find("Reward structure") == std::string::npos) return "";
-    size_t open = line.find('"');
-    if (open == std::string::npos) return "";
-    size_t close = line.find('"', open + 1);
-    if (close == std::string::npos) return "";
-    return line.substr(open + 1, close - open - 1);
-}
-
 // Reads the comment lines and the line "states entries"; returns the entry count.
 static int readHeader(ChainLineReader& in, const ChainModel& model, std::string& name)
 {
@@ -25,7 +14,7 @@ static int readHeader(ChainLineReader& in, const ChainModel& model, std::string&
             in.faultAtEnd("the file ends before the line with the numbers of states and entries");
         std::string t = trim(in.text());
         if (t[0] != '#') break;
-        std::string named = structureName(t);
+        std::string named = prism_structure_name(t);
         if (!named.empty()) name = named;
     }
     require_pv_name(in, model, name);
@@ -44,8 +33,8 @@ static int readHeader(ChainLineReader& in, const ChainModel& model, std::string&
     return entries;
 }
 
-// Reads "state reward" into values.
-static void readEntry(ChainLineReader& in, std::vector<double>& values)
+// Reads "state reward" into values; returns the state.
+static int readEntry(ChainLineReader& in, std::vector<double>& values)
 {
     LineWords w(in.text());
     std::string st, r, extra;
@@ -60,22 +49,26 @@ static void readEntry(ChainLineReader& in, std::vector<double>& values)
     if (!parse_real(r, v)) in.fault(r, "a reward is a finite number");
     if (w.next(extra)) in.fault(extra, "an entry holds a state and a reward only");
     values[s] = v;
+    return s;
 }
 
-void read_prism_srew(const std::string& path, const std::string& fallback, ChainModel& model)
+bool read_prism_srew(const FileLines& path, ChainModel& model, std::string& name,
+                     std::vector<double>& values)
 {
     ChainLineReader in(path);
-    if (!in.openIfPresent()) return;
+    if (!in.openIfPresent()) return false;
     model.files_read.push_back(path);
-    std::string name = fallback;
     int entries = readHeader(in, model, name);
-    std::vector<double> values(model.num_states, 0.0);
+    values.assign(model.num_states, 0.0);
+    std::vector<bool> given(values.size(), false);
     for (int k = 0; k < entries; ++k) {
         if (!in.nextContent("#"))
             in.faultAtEnd("the file ends after " + std::to_string(k) + " of its " +
                           std::to_string(entries) + " entries");
-        readEntry(in, values);
+        int s = readEntry(in, values);
+        if (given[s]) in.fault(std::to_string(s), "a second reward for the state");
+        given[s] = true;
     }
     if (in.nextContent("#")) in.fault(trim(in.text()), "more entries than the header announces");
-    model.addPV(name, std::move(values));
+    return true;
 }

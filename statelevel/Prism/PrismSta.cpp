@@ -73,7 +73,7 @@ static void readState(ChainLineReader& in, int s, std::vector<std::vector<double
             in.fault(items[v], "a value is a finite number, true or false");
 }
 
-void read_prism_sta(const std::string& path, ChainModel& model)
+void read_prism_sta(const FileLines& path, ChainModel& model)
 {
     ChainLineReader in(path);
     if (!in.openIfPresent()) return;

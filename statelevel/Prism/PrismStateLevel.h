@@ -1,5 +1,6 @@
 // The state level over the explicit files PRISM writes for a chain: B.tra,
-// and when present B.sta, B.lab and the state rewards B.srew or B1.srew, B2.srew, ...
+// and when present B.sta, B.lab and the reward structures: B.srew and B.trew,
+// or B1.srew and B1.trew, B2.srew and B2.trew, ... (either file of a pair may be absent).
 #ifndef VELMAR_PRISMSTATELEVEL_H
 #define VELMAR_PRISMSTATELEVEL_H
 

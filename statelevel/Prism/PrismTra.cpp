@@ -7,9 +7,12 @@
 
 // Shortest line of one transition: "i j x" and a line break.
 static const long long SHORTEST_TRANSITION = 6;
+// Shortest transition of a row: " x:j".
+static const long long SHORTEST_ROW_ENTRY = 4;
 
 // Reads the first line: the numbers of states and transitions.
-static void readSizes(ChainLineReader& in, ChainModel& model, int& transitions)
+static void readSizes(ChainLineReader& in, ChainModel& model, int& transitions,
+                      long long shortest)
 {
     if (!in.nextContent("#"))
         in.faultAtEnd(
@@ -30,7 +33,7 @@ static void readSizes(ChainLineReader& in, ChainModel& model, int& transitions)
     if ((long long)model.num_states > (long long)transitions + 1)
         in.fault(states, "more states than the transitions can reach");
     long long left = in.bytesLeft();
-    if (left >= 0 && (long long)transitions > (left + 1) / SHORTEST_TRANSITION)
+    if (left >= 0 && (long long)transitions > (left + 1) / shortest)
         in.fault(count, "the file is too short for that many transitions");
 }
 
@@ -48,8 +51,8 @@ static int readState(ChainLineReader& in, LineWords& w, int n, const char* what)
     return s;
 }
 
-// Reads "source destination rate [action]".
-static void readTransition(ChainLineReader& in, ChainModel& model)
+// Reads "source destination rate [action]"; true when it names an action.
+static bool readTransition(ChainLineReader& in, ChainModel& model)
 {
     LineWords w(in.text());
     int from = readState(in, w, model.num_states, "source");
@@ -64,24 +67,35 @@ static void readTransition(ChainLineReader& in, ChainModel& model)
     if (w.next(extra))
         in.fault(extra, "a transition line holds source, destination, rate and at most an action");
     model.addEdge(from, to, rate);
+    return !action.empty();
 }
 
-void read_prism_tra(const std::string& path, ChainModel& model)
+void read_prism_tra(const FileLines& path, ChainModel& model)
 {
     ChainLineReader in(path);
     in.openOrFault();
     model.files_read.push_back(path);
     int transitions = 0;
-    readSizes(in, model, transitions);
+    bool rows = prism_rows_form(path);
+    readSizes(in, model, transitions, rows ? SHORTEST_ROW_ENTRY : SHORTEST_TRANSITION);
     model.source.reserve(transitions);
     model.target.reserve(transitions);
     model.rate.reserve(transitions);
+    if (rows) {
+        read_prism_tra_rows(in, model, transitions);
+        return;
+    }
+    long named = 0;
     for (int k = 0; k < transitions; ++k) {
         if (!in.nextContent("#"))
             in.faultAtEnd("the file ends after " + std::to_string(k) + " of its " +
                           std::to_string(transitions) + " transitions");
-        readTransition(in, model);
+        named += readTransition(in, model);
     }
     if (in.nextContent("#"))
         in.fault(trim(in.text()), "more transitions than the first line announces");
+    if (named > 0)
+        model.warnings.push_back("Warning: " + path.path + ": the action names of " +
+                                 std::to_string(named) +
+                                 " transition(s) are not used (a chain needs none).");
 }

@@ -14,7 +14,7 @@ namespace {
 struct Fault {
     const char* name;  // the experiment, and the file's stem
     const char* ext;   // the file the message names
-    const char* where; // what follows the file's name in the message
+    std::string where; // what follows the file's name in the message
 };
 
 // Runs the experiment with a report file asked for and checks the message.
@@ -80,8 +80,36 @@ TEST(ChainFileFaults, PrismStateLabelAndRewardFiles)
         {"srew_cut", ".srew", ", line 3: the file ends after 1 of its 2 entries"},
         {"srew_extra", ".srew", ", line 3, at \"1 1\": more entries than the header announces"},
         {"srew_value", ".srew", ", line 2, at \"inf\": a reward is a finite number"},
+        {"srew_twice", ".srew", ", line 5, at \"1\": a second reward for the state"},
         {"srew_state_high", ".srew", ", line 2, at \"2\": the state is not below the number of states, 2"},
         {"srew_bad_name", ".srew", ", line 2, at \"time spent\": a PV name must be 1 to 103 characters without blanks or path separators"},
+    };
+    for (const Fault& f : faults) expect_fault("prism", f);
+}
+
+TEST(ChainFileFaults, PrismRowFormAndTransitionRewardFiles)
+{
+    const std::vector<Fault> faults = {
+        {"tra_rows_entry", ".tra", ", line 3, at \"2\": a row's transitions read rate:destination"},
+        {"tra_rows_rate", ".tra", ", line 3, at \"-2\": a rate is a finite number of at least zero"},
+        {"tra_rows_extra", ".tra", ", line 3, at \"1 1:0\": more transitions than the first line announces"},
+        {"trew_missing", ".trew", ", line 5, at \"2\": the chain has no transition from state 0 to state 2"},
+        {"trew_rows", ".trew", ", line 3, at \"1:0\": the chain has no transition from state 1 to state 0"},
+        {"trew_twice", ".trew", ", line 3, at \"2\": a second reward for the transition from state 1 to state 2"},
+        {"trew_name", ".trew", ", line 1, at \"served\": the reward structure is named \"cost\" in " +
+             std::string(VELMAR_TEST_DATA) + "/prism/trew_name.srew"},
+    };
+    for (const Fault& f : faults) expect_fault("prism", f);
+}
+
+TEST(ChainFileFaults, PrismSingleFile)
+{
+    const std::vector<Fault> faults = {
+        {"pexp_dtmc", ".pexp", ", line 1, at \"Transitions (DTMC)\": the model is not a continuous-time Markov chain (# Transitions (CTMC))"},
+        {"pexp_missing", ".pexp", ", line 7, at \"0\": the chain has no transition from state 1 to state 0"},
+        {"pexp_no_transitions", ".pexp", ", line 5: the file has no \"# Transitions (CTMC)\" section"},
+        {"pexp_stray", ".pexp", ", line 1, at \"2 2\": the lines of a .pexp file follow a section title such as \"# Transitions (CTMC)\""},
+        {"pexp_part", ".pexp", ", line 5, at \"State rewards\": a reward part outside a \"# Reward structure\" section"},
     };
     for (const Fault& f : faults) expect_fault("prism", f);
 }
@@ -96,6 +124,8 @@ TEST(ChainFileFaults, DrnHeader)
         {"drn_no_nr_states", ".drn", ", line 2, at \"@model\": no @nr_states section before @model"},
         {"drn_nr_states_word", ".drn", ", line 3, at \"two\": a count follows @nr_states"},
         {"drn_header_line", ".drn", ", line 2, at \"states 2\": a header line starts with @ (the states follow @model)"},
+        {"drn_value_type", ".drn", ", line 2, at \"interval\": only numbers can be solved (@value_type: double), not intervals or parametric values"},
+        {"drn_placeholders", ".drn", ", line 3, at \"$0 : p\": values given by placeholders cannot be solved"},
     };
     for (const Fault& f : faults) expect_fault("drn", f);
 }
@@ -127,6 +157,9 @@ TEST(ChainFileFaults, DrnStatesActionsAndTransitions)
         {"drn_label_taken", ".drn", ", line 10, at \"busy\": this PV name is taken already (plot files would collide)"},
         {"drn_choices", ".drn", ", line 13: the file holds 2 action(s) where @nr_choices says 3"},
         {"drn_junk", ".drn", ", line 11, at \"go\": a state, action or transition line was expected"},
+        {"drn_action_open", ".drn", ", line 8, at \"[1\": the rewards' list lacks its closing ]"},
+        {"drn_action_count", ".drn", ", line 11, at \"[0.5, 1]\": the line gives 2 reward(s) for 1 reward models"},
+        {"drn_action_no_models", ".drn", ", line 6, at \"[1]\": the line gives 1 reward(s) for 0 reward models"},
     };
     for (const Fault& f : faults) expect_fault("drn", f);
 }

@@ -187,8 +187,9 @@ TEST(ChainStateLevel, InitialStateComesFromTheInitLabelOrIsStateZero)
 
 TEST(ChainStateLevel, DrnPassesOverWhatItDoesNotUse)
 {
-    // comments anywhere, an unknown section, line ends with carriage returns,
-    // an exit rate that leaves out the self-loop, rewards on an action line
+    // comments anywhere, @value_type, line ends with carriage returns, an exit
+    // rate that leaves out the self-loop, rewards on an action line: 7 per
+    // firing at the sum of the state's rates, 1 + 4, added to the state reward
     TempDir dir;
     dir.write("a.drn", "// made by hand\r\n@type: CTMC\r\n@value_type: double\r\n@parameters\r\n"
                        "@reward_models\r\nr\r\n@nr_states\r\n2\r\n@nr_choices\r\n2\r\n@model\r\n"
@@ -201,7 +202,8 @@ TEST(ChainStateLevel, DrnPassesOverWhatItDoesNotUse)
     EXPECT_STREQ(level.getPVName(0), "init");
     EXPECT_STREQ(level.getPVName(1), "done");
     EXPECT_STREQ(level.getPVName(2), "r");
-    EXPECT_EQ(pvValues(level), (std::vector<std::vector<double>>{{1, 0}, {0, 1}, {2.5, 0.5}}));
+    EXPECT_EQ(pvValues(level), (std::vector<std::vector<double>>{{1, 0}, {0, 1}, {37.5, 0.5}}));
+    EXPECT_TRUE(level.input_warnings.empty());
 }
 
 TEST(ChainStateLevel, PrismReadsCommentsActionsBooleansAndNumberedRewards)
@@ -219,4 +221,9 @@ TEST(ChainStateLevel, PrismReadsCommentsActionsBooleansAndNumberedRewards)
     EXPECT_EQ(names, (std::vector<std::string>{"x", "up", "cost", "reward2"}));
     EXPECT_EQ(pvValues(level),
               (std::vector<std::vector<double>>{{-1, 0, 2.5}, {0, 1, 1}, {0, 0, 4}, {1, 1, 0}}));
+    // a chain needs no action names, and the run says they are not used
+    EXPECT_EQ(level.input_warnings,
+              (std::vector<std::string>{"Warning: " + dir.file("a.tra") +
+                                        ": the action names of 2 transition(s) are not used (a "
+                                        "chain needs none)."}));
 }
