@@ -4,6 +4,7 @@
 
 #include "statelevel/Chain/ChainLineReader.h"
 #include "statelevel/Prism/PrismReaders.h"
+#include "statelevel/RateText.h"
 
 bool prism_rows_form(const FileLines& path)
 {
@@ -43,8 +44,9 @@ static int readRow(ChainLineReader& in, ChainModel& model, int left)
         double rate = 0.0;
         if (colon == std::string::npos) in.fault(item, "a row's transitions read rate:destination");
         std::string r = item.substr(0, colon);
-        if (!parse_real(r, rate) || rate < 0.0)
-            in.fault(r.empty() ? item : r, "a rate is a finite number of at least zero");
+        RateText form = parse_real(r, rate) ? classify_rate(r, rate) : RateText::NotRate;
+        if (form == RateText::NotRate) in.fault(r.empty() ? item : r, "a rate is a finite number of at least zero");
+        if (form == RateText::Underflow) in.fault(r, rate_underflow_reason(rate));
         int j = readState(in, item.substr(colon + 1), model.num_states, "destination");
         if (read == left) in.fault(item, "more transitions than the first line announces");
         model.addEdge(s, j, rate);

@@ -92,6 +92,7 @@ TEST(ChainFileFaults, PrismRowFormAndTransitionRewardFiles)
     const std::vector<Fault> faults = {
         {"tra_rows_entry", ".tra", ", line 3, at \"2\": a row's transitions read rate:destination"},
         {"tra_rows_rate", ".tra", ", line 3, at \"-2\": a rate is a finite number of at least zero"},
+        {"tra_rows_underflow", ".tra", ", line 3, at \"1e-330\": a positive rate below 2.2250738585072014e-308, the smallest normal double, would be read as 0"},
         {"tra_rows_extra", ".tra", ", line 3, at \"1 1:0\": more transitions than the first line announces"},
         {"trew_missing", ".trew", ", line 5, at \"2\": the chain has no transition from state 0 to state 2"},
         {"trew_rows", ".trew", ", line 3, at \"1:0\": the chain has no transition from state 1 to state 0"},
