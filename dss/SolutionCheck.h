@@ -47,6 +47,12 @@ double residualBound(double accuracy);
 // smallest and largest of the n entries): passed, or the first reason it fails.
 void judgeSolution(SolutionCheck& c, double sum, double smallest, double largest, double n);
 
+struct BlockBalance;
+
+// Adds the balance of the blocks to a check that passed every other test: the verdict fails
+// when a block is off by more than the bound.
+void judgeBlocks(SolutionCheck& c, const BlockBalance& b);
+
 // Checks pi against q: residual, sum and sign of every entry, balance of every state and of
 // every block of blocks (found from q when not given).
 SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy,

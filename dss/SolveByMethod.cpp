@@ -8,6 +8,7 @@
 
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
+#include "dss/MethodLine.h"
 #include "dss/methods/Methods.h"
 
 bool knownMethod(const std::string& name)
@@ -71,42 +72,13 @@ private:
     double budget;
 };
 
-// "converged" or why not.
-std::string outcome(const SolveAttempt& a)
-{
-    if (a.converged) return "converged";
-    return a.note.empty() ? "did not converge" : "did not converge (" + a.note + ")";
-}
-
 }  // namespace
 
 // The method line of an attempt, and its check line when it is not the factorisation's (which
 // writes its own).
 void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
 {
-    char line[600];
-    if (a.method == "ilu") {
-        std::string gmres = a.gmresUsed ? ", then GMRES " + std::to_string(a.gmresIterations) + " iterations" : "";
-        snprintf(line, sizeof line,
-                 "Method ilu: BiCGStab preconditioned by ILU(0), ordering %s: %d iterations%s, %lld factor "
-                 "entries, %s, %.2f s.\n",
-                 a.ordering.c_str(), a.iterations, gmres.c_str(), (long long)a.factorEntries, outcome(a).c_str(),
-                 a.seconds);
-    } else if (a.method == "gs") {
-        // with threads, the seconds are those of all of them
-        std::string threads = a.threads > 1 ? " in " + std::to_string(a.threads) + " threads" : "";
-        snprintf(line, sizeof line, "Method gs: Gauss-Seidel, %d sweeps%s, %s, %.2f s.\n", a.iterations,
-                 threads.c_str(), outcome(a).c_str(), a.seconds);
-    } else if (a.method == "gth") {
-        snprintf(line, sizeof line,
-                 "Method gth: elimination with sums for pivots, ordering %s, %lld factor entries%s%s, %.2f s.\n",
-                 a.ordering.c_str(), (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(),
-                 a.seconds);
-    } else {
-        snprintf(line, sizeof line, "Method lu: factorisation with drop tolerance %le, %lld factor entries%s%s, %.2f s.\n",
-                 a.tolerance, (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);
-    }
-    note(line);
+    note(methodLine(a));
     if (withCheck && !a.gaveUp) note(checkReportLine(a.check));
 }
 

@@ -8,6 +8,7 @@
 
 #include "dss/BlockBalance.h"
 #include "dss/Generator.h"
+#include "dss/MethodLine.h"
 #include "dss/methods/Methods.h"
 
 namespace {
@@ -112,14 +113,7 @@ void certify(const Generator& q, std::vector<double>& pi, double accuracy, Solut
 {
     BlockLevels levels = findBlockLevels(q);
     if (check.passed) {
-        BlockBalance b = blockBalance(q, levels, pi);
-        check.blockImbalance = b.imbalance;
-        check.coupling = b.coupling;
-        check.blocks = b.blocks;
-        if (!(b.imbalance <= check.bound)) {
-            check.passed = false;
-            check.failure = "the balance of a block of states is off by more than the bound";
-        }
+        judgeBlocks(check, blockBalance(q, levels, pi));
         if (levels.split()) lines.push_back(checkReportLine(check));
         if (check.passed) return;
     }
@@ -136,10 +130,8 @@ void certify(const Generator& q, std::vector<double>& pi, double accuracy, Solut
     } catch (std::bad_alloc&) {
         a.note = "memory ran out";
     }
-    char line[400];
-    snprintf(line, sizeof line, "Method gth: elimination with sums for pivots, ordering %s, %lld factor entries%s%s, %.2f s.\n",
-             a.ordering.c_str(), (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);
-    lines.push_back(line);
+    a.method = "gth";
+    lines.push_back(methodLine(a));
     if (!produced) return;
     lines.push_back(checkReportLine(a.check));
     if (!a.check.passed) return;

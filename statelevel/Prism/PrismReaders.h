@@ -26,6 +26,13 @@ void read_prism_sta(const FileLines& path, ChainModel& model);
 // ".lab": '0="init" 1="full" ...', then "state: label label ..."; one 0/1 PV per
 // label; the first state labelled "init" becomes the initial state.
 void read_prism_lab(const FileLines& path, ChainModel& model);
+// The state number in word t, below n; what names it in a refusal ("source state").
+int prism_state(ChainLineReader& in, const std::string& t, int n, const std::string& what);
+// The "#" lines and the line "states entries" of a reward file; the name from a comment
+// naming the structure (when named_in is not empty, a comment naming it otherwise than
+// `name` is refused). Returns the entries; count is their word, for the caller's own limit.
+int prism_reward_header(ChainLineReader& in, const ChainModel& model, std::string& name,
+                        const std::string& named_in, std::string& count);
 // The name in quotes of a comment line '# Reward structure "name"', or "".
 std::string prism_structure_name(const std::string& line);
 // ".srew": optional "#" comment lines (one may name the reward structure in

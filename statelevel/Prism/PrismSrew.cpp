@@ -6,8 +6,8 @@
 #include "statelevel/Chain/PVNameCheck.h"
 #include "statelevel/Prism/PrismReaders.h"
 
-// Reads the comment lines and the line "states entries"; returns the entry count.
-static int readHeader(ChainLineReader& in, const ChainModel& model, std::string& name)
+int prism_reward_header(ChainLineReader& in, const ChainModel& model, std::string& name,
+                        const std::string& named_in, std::string& count)
 {
     for (;;) {
         if (!in.nextContent())
@@ -15,11 +15,13 @@ static int readHeader(ChainLineReader& in, const ChainModel& model, std::string&
         std::string t = trim(in.text());
         if (t[0] != '#') break;
         std::string named = prism_structure_name(t);
+        if (!named_in.empty() && !named.empty() && named != name)
+            in.fault(named, "the reward structure is named \"" + name + "\" in " + named_in);
         if (!named.empty()) name = named;
     }
     require_pv_name(in, model, name);
     LineWords w(in.text());
-    std::string states, count, extra;
+    std::string states, extra;
     int n = -1, entries = -1;
     w.next(states);
     if (!parse_index(states, n)) in.fault(states, "the number of states is not a count");
@@ -27,9 +29,17 @@ static int readHeader(ChainLineReader& in, const ChainModel& model, std::string&
         in.fault(states, "the transition file has " + std::to_string(model.num_states) + " states");
     if (!w.next(count) || !parse_index(count, entries))
         in.fault(count, "the number of entries is not a count");
-    if (entries > n) in.fault(count, "more entries than states");
     if (w.next(extra))
         in.fault(extra, "the line holds more than the numbers of states and entries");
+    return entries;
+}
+
+// Reads the comment lines and the line "states entries"; returns the entry count.
+static int readHeader(ChainLineReader& in, const ChainModel& model, std::string& name)
+{
+    std::string count;
+    int entries = prism_reward_header(in, model, name, "", count);
+    if (entries > model.num_states) in.fault(count, "more entries than states");
     return entries;
 }
 

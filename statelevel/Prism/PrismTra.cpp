@@ -41,13 +41,15 @@ static void readSizes(ChainLineReader& in, ChainModel& model, int& transitions,
 static int readState(ChainLineReader& in, LineWords& w, int n, const char* what)
 {
     std::string t;
-    int s = 0;
     if (!w.next(t)) in.fault(in.text(), std::string("the ") + what + " state is missing");
-    if (!parse_index(t, s))
-        in.fault(t, std::string("the ") + what + " state is not a state number");
-    if (s >= n)
-        in.fault(t, std::string("the ") + what + " state is not below the number of states, " +
-                        std::to_string(n));
+    return prism_state(in, t, n, std::string(what) + " state");
+}
+
+int prism_state(ChainLineReader& in, const std::string& t, int n, const std::string& what)
+{
+    int s = -1;
+    if (!parse_index(t, s)) in.fault(t, "the " + what + " is not a state number");
+    if (s >= n) in.fault(t, "the " + what + " is not below the number of states, " + std::to_string(n));
     return s;
 }
 

@@ -19,25 +19,13 @@ bool prism_rows_form(const FileLines& path)
     return false;
 }
 
-// Reads a state number of a row.
-static int readState(ChainLineReader& in, const std::string& t, int n, const char* what)
-{
-    int s = -1;
-    if (!parse_index(t, s))
-        in.fault(t, std::string("the ") + what + " state is not a state number");
-    if (s >= n)
-        in.fault(t, std::string("the ") + what + " state is not below the number of states, " +
-                        std::to_string(n));
-    return s;
-}
-
 // Reads one row; returns its transitions, refusing any past `left`.
 static int readRow(ChainLineReader& in, ChainModel& model, int left)
 {
     LineWords w(in.text());
     std::string from, item;
     w.next(from);
-    int s = readState(in, from, model.num_states, "source");
+    int s = prism_state(in, from, model.num_states, "source state");
     int read = 0;
     while (w.next(item)) {
         size_t colon = item.find(':');
@@ -47,7 +35,7 @@ static int readRow(ChainLineReader& in, ChainModel& model, int left)
         RateText form = parse_real(r, rate) ? classify_rate(r, rate) : RateText::NotRate;
         if (form == RateText::NotRate) in.fault(r.empty() ? item : r, "a rate is a finite number of at least zero");
         if (form == RateText::Underflow) in.fault(r, rate_underflow_reason(rate));
-        int j = readState(in, item.substr(colon + 1), model.num_states, "destination");
+        int j = prism_state(in, item.substr(colon + 1), model.num_states, "destination state");
         if (read == left) in.fault(item, "more transitions than the first line announces");
         model.addEdge(s, j, rate);
         ++read;

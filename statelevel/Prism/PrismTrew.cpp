@@ -72,43 +72,11 @@ public:
 int readHeader(ChainLineReader& in, const ChainModel& model, const TransitionIndex& index,
                std::string& name, const std::string& named_in)
 {
-    for (;;) {
-        if (!in.nextContent())
-            in.faultAtEnd("the file ends before the line with the numbers of states and entries");
-        std::string t = trim(in.text());
-        if (t[0] != '#') break;
-        std::string named = prism_structure_name(t);
-        if (!named_in.empty() && !named.empty() && named != name)
-            in.fault(named, "the reward structure is named \"" + name + "\" in " + named_in);
-        if (!named.empty()) name = named;
-    }
-    require_pv_name(in, model, name);
-    LineWords w(in.text());
-    std::string states, count, extra;
-    int n = -1, entries = -1;
-    w.next(states);
-    if (!parse_index(states, n)) in.fault(states, "the number of states is not a count");
-    if (n != model.num_states)
-        in.fault(states, "the transition file has " + std::to_string(model.num_states) + " states");
-    if (!w.next(count) || !parse_index(count, entries))
-        in.fault(count, "the number of entries is not a count");
+    std::string count;
+    int entries = prism_reward_header(in, model, name, named_in, count);
     if ((size_t)entries > index.size())
-        in.fault(count, "more entries than the chain has transitions, " +
-                            std::to_string(index.size()));
-    if (w.next(extra))
-        in.fault(extra, "the line holds more than the numbers of states and entries");
+        in.fault(count, "more entries than the chain has transitions, " + std::to_string(index.size()));
     return entries;
-}
-
-// Reads a state number of an entry.
-int readState(ChainLineReader& in, const std::string& t, int n, const char* what)
-{
-    int s = -1;
-    if (!parse_index(t, s)) in.fault(t, std::string("the ") + what + " is not a state number");
-    if (s >= n)
-        in.fault(t, std::string("the ") + what + " is not below the number of states, " +
-                        std::to_string(n));
-    return s;
 }
 
 // Adds the reward r of transition s -> j, at token t, to the rate part.
@@ -134,9 +102,9 @@ int readEntry(ChainLineReader& in, TransitionIndex& index, std::vector<double>& 
     std::string from, to, value, extra;
     double r = 0.0;
     w.next(from);
-    int s = readState(in, from, n, "source");
+    int s = prism_state(in, from, n, "source");
     if (!w.next(to)) in.fault(from, "the destination is missing after the source");
-    int j = readState(in, to, n, "destination");
+    int j = prism_state(in, to, n, "destination");
     if (!w.next(value)) in.fault(to, "the reward is missing after the destination");
     if (!parse_real(value, r)) in.fault(value, "a reward is a finite number");
     if (w.next(extra))
@@ -153,7 +121,7 @@ int readRow(ChainLineReader& in, int left, TransitionIndex& index, std::vector<d
     LineWords w(in.text());
     std::string from, item;
     w.next(from);
-    int s = readState(in, from, n, "source");
+    int s = prism_state(in, from, n, "source");
     int read = 0;
     while (w.next(item)) {
         size_t colon = item.find(':');
@@ -161,7 +129,7 @@ int readRow(ChainLineReader& in, int left, TransitionIndex& index, std::vector<d
         if (colon == std::string::npos)
             in.fault(item, "a row's entries read reward:destination");
         if (!parse_real(item.substr(0, colon), r)) in.fault(item, "a reward is a finite number");
-        int j = readState(in, item.substr(colon + 1), n, "destination");
+        int j = prism_state(in, item.substr(colon + 1), n, "destination");
         if (read == left) in.fault(item, "more entries than the header announces");
         reward(in, item, s, j, r, index, rate_part);
         ++read;

@@ -1,0 +1,12 @@
+// The report's line on what one attempt at the stationary vector did.
+#ifndef VELMAR_DSS_METHODLINE_H
+#define VELMAR_DSS_METHODLINE_H
+
+#include <string>
+
+#include "dss/SolveRecord.h"
+
+// "Method <name>: ..., <seconds> s.\n", from the attempt's record.
+std::string methodLine(const SolveAttempt& a);
+
+#endif
