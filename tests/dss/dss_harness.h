@@ -16,6 +16,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
 #include "tests/support/MemoryStateLevel.h"
+#include "tests/support/Oracle.h"
 
 using Edges = std::vector<MemoryStateLevel::Entry>;
 
@@ -76,27 +77,6 @@ inline std::vector<std::vector<double>> generator(int n, const Edges& edges)
         Q[e.row][e.row] -= e.rate;
     }
     return Q;
-}
-
-// Stationary vector of an irreducible chain by the Grassmann-Taksar-Heyman elimination.
-inline std::vector<double> gthSolve(std::vector<std::vector<double>> Q)
-{
-    int n = (int)Q.size();
-    for (int k = n - 1; k > 0; --k) {
-        double s = 0.0;
-        for (int j = 0; j < k; ++j) s += Q[k][j];
-        for (int i = 0; i < k; ++i) Q[i][k] /= s;
-        for (int i = 0; i < k; ++i)
-            for (int j = 0; j < k; ++j) Q[i][j] += Q[i][k] * Q[k][j];
-    }
-    std::vector<double> pi(n, 0.0);
-    pi[0] = 1.0;
-    for (int k = 1; k < n; ++k)
-        for (int i = 0; i < k; ++i) pi[k] += pi[i] * Q[i][k];
-    double total = 0.0;
-    for (double p : pi) total += p;
-    for (double& p : pi) p /= total;
-    return pi;
 }
 
 // ||pi Q|| / (||Q|| ||pi||) in the max norm.

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Oracle.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -51,28 +52,6 @@ std::map<std::string, double> csv_means(const TempDir& out)
     return ::testing::AssertionFailure() << text;
 }
 
-// The stationary vector of a small irreducible generator (diagonal ignored) by GTH.
-std::vector<double> gth(std::vector<std::vector<double>> q)
-{
-    const size_t n = q.size();
-    for (size_t k = n - 1; k > 0; --k) {
-        double s = 0.0;
-        for (size_t j = 0; j < k; ++j) s += q[k][j];
-        for (size_t i = 0; i < k; ++i)
-            for (size_t j = 0; j < k; ++j)
-                if (i != j) q[i][j] += q[i][k] * q[k][j] / s;
-        for (size_t i = 0; i < k; ++i) q[i][k] /= s;
-    }
-    std::vector<double> pi(n, 0.0);
-    pi[0] = 1.0;
-    for (size_t j = 1; j < n; ++j)
-        for (size_t i = 0; i < j; ++i) pi[j] += pi[i] * q[i][j];
-    double total = 0.0;
-    for (double p : pi) total += p;
-    for (double& p : pi) p /= total;
-    return pi;
-}
-
 // A chain with one reward structure on states and transitions.
 struct RewardedChain {
     int n = 0;
@@ -89,7 +68,7 @@ struct RewardedChain {
     // sum over states of pi(s) * (state reward + sum_j q(s,j) r(s,j))
     double long_run_rate() const
     {
-        std::vector<double> pi = gth(rate);
+        std::vector<double> pi = gthSolve(rate);
         double total = 0.0;
         for (int s = 0; s < n; ++s) {
             double v = state_reward[s];

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Oracle.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -52,28 +53,6 @@ double mean_of(const std::string& report, const std::string& pv)
         if (m.first == pv) return m.second;
     ADD_FAILURE() << "no PV " << pv;
     return NAN;
-}
-
-// The stationary vector of a small generator by the GTH elimination.
-std::vector<double> gth(std::vector<std::vector<double>> q)
-{
-    const size_t n = q.size();
-    for (size_t k = n - 1; k > 0; --k) {
-        double s = 0.0;
-        for (size_t j = 0; j < k; ++j) s += q[k][j];
-        for (size_t i = 0; i < k; ++i)
-            for (size_t j = 0; j < k; ++j)
-                if (i != j) q[i][j] += q[i][k] * q[k][j] / s;
-        for (size_t i = 0; i < k; ++i) q[i][k] /= s;
-    }
-    std::vector<double> pi(n, 0.0);
-    pi[0] = 1.0;
-    for (size_t j = 1; j < n; ++j)
-        for (size_t i = 0; i < j; ++i) pi[j] += pi[i] * q[i][j];
-    double total = 0.0;
-    for (double p : pi) total += p;
-    for (double& p : pi) p /= total;
-    return pi;
 }
 
 // Relative agreement to the 7 digits a report's mean carries.
@@ -127,7 +106,7 @@ TEST(OtherFormats, TandemMeansMatchADenseSolveAndTheFlowBalance)
             if (a > 0 && b < 2) q[s][s - 3 + 1] += 2.0;
             if (b > 0) q[s][s - 1] += 3.0;
         }
-    std::vector<double> pi = gth(q);
+    std::vector<double> pi = gthSolve(q);
     std::map<std::string, double> want;
     for (int s = 0; s < 9; ++s) {
         int a = s / 3, b = s % 3;
