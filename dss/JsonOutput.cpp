@@ -54,6 +54,9 @@ void DSSSolver::writeJsonFile()
                  {"checkResidual", record.check.residual},
                  {"checkImbalance", record.check.imbalance},
                  {"checkBound", record.check.bound},
+                 {"checkBlocks", (double)record.check.blocks, JsonField::Integer},
+                 {"checkBlockImbalance", record.check.blockImbalance},
+                 {"checkCoupling", record.check.coupling},
                  {"checkPassed", record.check.passed ? 1.0 : 0.0, JsonField::Flag}};
     run.valid = !runFailed;
     run.pvs.swap(pvResults);
