@@ -130,8 +130,10 @@ public:
     int64_t droppedEntries = 0;
     int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;
-    // The chain's blocks for the solution check, found once by prepareLoad.
+    // The chain's blocks for the solution check, found once by prepareLoad, and its transient
+    // states when it has one closed class (empty otherwise).
     BlockLevels blockLevels;
+    std::vector<char> transientState;
 
     // Chains with several closed classes (SolveClasses.cpp): the structure prepareLoad found,
     // and the long-run distribution from the initial state into solutionVector.

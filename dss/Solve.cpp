@@ -60,6 +60,11 @@ void DSSSolver::prepareLoad()
     record.readSeconds = (double)(clock() - start) / CLOCKS_PER_SEC;
     const clock_t blocksFound = clock();
     blockLevels = findBlockLevels(chain, &classes);
+    transientState.clear();
+    if (classes.count() == 1 && classes.transient > 0) {
+        transientState.assign(chain.n, 0);
+        for (int i = 0; i < chain.n; ++i) transientState[i] = classes.classOf[i] < 0;
+    }
     record.checkSeconds += (double)(clock() - blocksFound) / CLOCKS_PER_SEC;
     positionOf.clear();
     const int n = chain.n;
@@ -115,12 +120,15 @@ void DSSSolver::normaliseAndCheck(SolveAttempt& attempt)
     attempt.check.mostNegative = *std::min_element(solutionVector.begin(), solutionVector.end());
 }
 
-// x in load order to solutionVector in state order.
+// x in load order to solutionVector in state order; a transient state of a chain with one
+// closed class has probability 0, not the rounding noise the substitutions leave on it.
 void DSSSolver::toStateOrder(const std::vector<double>& x)
 {
     solutionVector.assign(x.size(), 0.0);
     for (size_t i = 0; i < x.size(); ++i)
         solutionVector[i] = positionOf.empty() ? x[i] : x[positionOf[i]];
+    for (size_t i = 0; i < transientState.size() && i < x.size(); ++i)
+        if (transientState[i]) solutionVector[i] = 0.0;
 }
 
 // One factorisation with drop tolerance tol, substitutions, refinement, the check and, when the
@@ -178,6 +186,8 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
             clock_t began = clock();
             trial.assign(v, v + n);
             for (int i = 0; i < n; ++i) trial[i] = positionOf.empty() ? v[i] : v[positionOf[i]];
+            for (size_t i = 0; i < transientState.size(); ++i)
+                if (transientState[i]) trial[i] = 0.0;
             bool ok = normaliseProbabilities(trial) && checkSolution(chain, trial, accuracy, &blockLevels).passed;
             record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
             return ok;
