@@ -45,11 +45,21 @@ GthOutcome gthFactorise(int m, const std::vector<int64_t>& start, const std::vec
             const double into = w[j];
             f.lowerCol.push_back(j);
             f.lowerRate.push_back(into);
-            for (int64_t p = f.upperStart[j]; p < f.upperStart[j + 1]; ++p) {
-                const int c = f.upperCol[p];
+            // row j's factors stay where they are while row k is formed
+            const int* to = f.upperCol.data();
+            const double* share = f.upperShare.data();
+            double* wk = w.data();
+            char* seen = present.data();
+            for (int64_t p = f.upperStart[j], end = f.upperStart[j + 1]; p < end; ++p) {
+                const int c = to[p];
                 if (c == k) continue;  // a return to k itself is no transition of the censored chain
-                touch(c);
-                w[c] += into * f.upperShare[p];
+                if (!seen[c]) {
+                    seen[c] = 1;
+                    wk[c] = 0.0;
+                    pattern.push_back(c);
+                    if (c < k) before.push(c);
+                }
+                wk[c] += into * share[p];
             }
         }
         double sum = 0.0;
