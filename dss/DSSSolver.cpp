@@ -38,6 +38,7 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
     searchRows = o.searchRows;
     stability = o.stability;
     method = o.method;
+    methodGiven = o.methodGiven;
 }
 
 DSSSolver::~DSSSolver()

@@ -78,6 +78,9 @@ public:
     // The default method: loads, factorises, substitutes, refines and checks, again with
     // smaller drop tolerances while the check fails (Solve.cpp).
     void solveWithLu();
+    // Without -m, on chains of 2,000 states or more: the factorisation within auto's fill
+    // budget, and when it would outgrow it, what -m auto does instead; false in that case.
+    bool solveWithinBudget();
     // Any other method, through the method interface (SolveByMethod.cpp).
     void solveWithMethod();
     // Solves the chain again with gth after an answer that could not be certified (why says
@@ -89,6 +92,11 @@ public:
     void hintAtFill(int64_t factorEntries);
 
     std::string method = "lu";  // -m: lu, gth, ilu, gs or auto
+    bool methodGiven = false;   // with no -m, the factorisation works within auto's fill budget
+    // the factors' entries a factorisation that gave up on its budget was heading for
+    int64_t projectedFill = 0;
+    // auto leaves out the budgeted factorisation (the default path has tried it already)
+    bool budgetedLuTried = false;
     bool fillHinted = false;
     // When positive, the factorisation gives up (FillBudgetExceeded) once the fill of 64
     // columns comes at a rate that would make this many times the loaded entries in all, or

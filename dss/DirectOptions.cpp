@@ -23,7 +23,10 @@ void parseDirectOptions(int argc, char** argv, DirectOptions& o)
         case 'g':
             if (sscanf(value, "%hd", &s) == 1) o.stability = s;
             break;
-        case 'm': o.method = value; break;
+        case 'm':
+            o.method = value;
+            o.methodGiven = true;
+            break;
         default: break;
         }
     });

@@ -12,6 +12,7 @@ struct DirectOptions {
     int16_t stability = 0;
     int32_t searchRows = 0;
     std::string method = "lu";
+    bool methodGiven = false;  // -m was on the command line
 };
 
 // Reads -a, -t, -c, -r, -g and -m into o; a value that is not a number leaves its setting as it was.

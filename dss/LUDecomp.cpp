@@ -206,8 +206,10 @@ void DSSSolver::performLUDecomp()
         if (fillBudget > 0.0 && k % fillWindow == 0) {
             const double rate = (double)(appendedEntries - windowStart) / fillWindow;
             const double budget = fillBudget * (double)loaded;
-            if (rate * n > budget || (double)appendedEntries + rate * (n - k) > budget)
+            if (rate * n > budget || (double)appendedEntries + rate * (n - k) > budget) {
+                projectedFill = (int64_t)std::max(rate * n, (double)appendedEntries + rate * (n - k)) + loaded;
                 throw FillBudgetExceeded();
+            }
             windowStart = appendedEntries;
         }
         if (k > 0 && k % hintStep == 0 && !fillHinted) hintAtFill(loaded + appendedEntries);

@@ -12,6 +12,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Gmres.h"
 #include "dss/Matrix.h"
+#include "dss/methods/AutoMethod.h"
 #include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/perfcdb.h"
@@ -219,7 +220,11 @@ void DSSSolver::solveSystem()
         solveWithMethod();
         return;
     }
-    solveWithLu();
+    if (!methodGiven && numStates >= 2000) {
+        if (!solveWithinBudget()) return;
+    } else {
+        solveWithLu();
+    }
     if (!record.check.passed && numStates > 0) continueWithGth(std::string("lu: ") + record.check.failure, 0.0);
 }
 
@@ -256,6 +261,35 @@ void DSSSolver::solveWithLu()
         note(line);
     }
     record.check = record.attempts.back().check;
+}
+
+bool DSSSolver::solveWithinBudget()
+{
+    fillBudget = autoLuFillBudget;
+    struct Reset {
+        DSSSolver& s;
+        ~Reset() { s.fillBudget = 0.0; }
+    } reset{*this};
+    try {
+        solveWithLu();
+        return true;
+    } catch (FillBudgetExceeded&) {
+        delete[] A;
+        A = nullptr;
+        record.attempts.clear();
+    }
+    fillBudget = 0.0;
+    const double chainEntries = (double)numStates + (double)record.transitions;
+    char line[300];
+    snprintf(line, sizeof line,
+             "the factorisation would fill about %lld entries, %.0f times the chain's %.0f; continued as -m auto does",
+             (long long)projectedFill, (double)projectedFill / chainEntries, chainEntries);
+    note(std::string("The") + (line + 3) + ".\n");
+    fprintf(stderr, "dss: %s\n", line);
+    method = "auto";
+    budgetedLuTried = true;
+    solveWithMethod();
+    return false;
 }
 
 // Says on the report and on standard error why the results are not valid.

@@ -96,7 +96,7 @@ void DSSSolver::solveWithMethod()
     settings.blocks = &blockLevels;
     MethodMaker lu = [this](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
-        if (name == "lu-budget") return std::make_unique<LuMethod>(*this, autoLuFillBudget);
+        if (name == "lu-budget" && !budgetedLuTried) return std::make_unique<LuMethod>(*this, autoLuFillBudget);
         return nullptr;
     };
     std::unique_ptr<SolutionMethod> m = makeMethod(method, settings, lu);
