@@ -60,6 +60,10 @@ public:
     int pivotMatrix(unsigned k);
     void calcRowCost(unsigned k);
     void calcColCost(unsigned k);
+    // The cost of row j at step k, as calcRowCost counts it.
+    int activeRowCost(int j, unsigned k) const;
+    // Entries of each column of A while a factorisation with pivoting runs (empty otherwise).
+    std::vector<int> columnEntries;
 
     // Substitution and refinement (Substitution.cpp).
     void forwardSub(double* y, const double* b, Matrix* factors);

@@ -188,6 +188,18 @@ void DSSSolver::performLUDecomp()
     ColumnIndex index(A, n, !pivoting);
     StepRows rows(n);
     colPosition.assign(n, -1);
+    // with pivoting, the entries of every column, kept up to date as fill comes and columns
+    // are exchanged, so that a pivot search reads them instead of counting them again
+    columnEntries.clear();
+    if (pivoting) {
+        columnEntries.assign(n, 0);
+        for (int r = 0; r < n; ++r)
+            for (int c : A[r].columns) ++columnEntries[c];
+    }
+    struct Stop {
+        std::vector<int>& counts;
+        ~Stop() { counts.clear(); }
+    } stop{columnEntries};
     const int hintStep = std::max(1024, n / 64);
     int64_t loaded = 0;
     for (int i = 0; i < n; ++i) loaded += A[i].numEntries();
@@ -299,18 +311,19 @@ void DSSSolver::storeLower(int j, int k, int p, double sum, double pivot)
 // Entries of row j with a column above 0: the Markowitz row count.
 void DSSSolver::calcRowCost(unsigned k)
 {
-    const int n = numStates;
+    for (int j = (int)k; j < numStates; ++j) rowCost[j] = activeRowCost(j, k);
+}
+
+int DSSSolver::activeRowCost(int j, unsigned k) const
+{
     // Without dropping, every column before k of every row holds a factor entry,
     // stored or an exact zero left out; count them all.
     const bool dense = !(dropThreshold > 0.0);
     const int from = dense ? ((int)k > 1 ? (int)k : 1) : 1;
-    const int implied = dense && k > 1 ? (int)k - 1 : 0;
-    for (int j = (int)k; j < n; ++j) {
-        int count = implied;
-        for (int c : A[j].columns)
-            if (c >= from) ++count;
-        rowCost[j] = count;
-    }
+    int count = dense && k > 1 ? (int)k - 1 : 0;
+    for (int c : A[j].columns)
+        if (c >= from) ++count;
+    return count;
 }
 
 // Entries per active column k..n-1, over all rows; stored zeros count.
@@ -350,15 +363,18 @@ double DSSSolver::pivotBound(unsigned k, int* end)
 // exchanged with row k (k itself when none was).
 int DSSSolver::pivotMatrix(unsigned k)
 {
-    calcRowCost(k);
-    calcColCost(k);
     int end = 0;
     double M = pivotBound(k, &end);
     if (!(M > 1e-11)) return (int)k;
+    // the costs of the rows searched and of the active columns: counted here only without the
+    // factorisation's own count of each column's entries
+    if (columnEntries.empty()) calcColCost(k);
+    const std::vector<int>& entriesOf = columnEntries.empty() ? colCost : columnEntries;
 
     int pivotRow = -1, pivotCol = 0;
     double pivotValue = 0.0;
     for (int j = (int)k; j < end; ++j) {
+        rowCost[j] = activeRowCost(j, k);
         int col = 0;
         int32_t cost = 1000000000;
         double value = 0.0;
@@ -367,8 +383,8 @@ int DSSSolver::pivotMatrix(unsigned k)
             double v = std::fabs(A[j].values[q]);  // stability compares magnitudes
             if (c < (int)k || !(stability * v >= M)) continue;
             int32_t d = 0;
-            if (colCost[c] != 0 && rowCost[j] != 0)
-                d = (int32_t)((uint32_t)(colCost[c] - 1) * (uint32_t)(rowCost[j] - 1));
+            if (entriesOf[c] != 0 && rowCost[j] != 0)
+                d = (int32_t)((uint32_t)(entriesOf[c] - 1) * (uint32_t)(rowCost[j] - 1));
             if (d < cost || (d == cost && v > value)) {
                 col = c;
                 cost = d;
@@ -388,6 +404,7 @@ int DSSSolver::pivotMatrix(unsigned k)
     }
     if (pivotCol != (int)k) {
         for (int r = 0; r < numStates; ++r) swapCols(r, (int)k, pivotCol);
+        if (!columnEntries.empty()) std::swap(columnEntries[k], columnEntries[pivotCol]);
         std::swap(colSwap[k], colSwap[pivotCol]);
     }
     return pivotRow;

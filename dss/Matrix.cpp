@@ -16,6 +16,7 @@ int DSSSolver::setVal(Matrix* matrix, int row, int col, double value)
     }
     r.append(col, value);
     ++appendedEntries;
+    if (matrix == A && !columnEntries.empty()) ++columnEntries[col];
     return r.numEntries() - 1;
 }
 
