@@ -74,9 +74,10 @@ bool rootReachesAll(const Generator& q, double share, const std::vector<char>& r
     seen[root] = 1;
     for (size_t h = 0; h < queue.size(); ++h) {
         const int v = queue[h];
+        const double least = share * q.exitRate[v];
         for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p) {
             const int w = q.target[p];
-            if (seen[w] || removed[w] || !fastEdge(q, v, p, share)) continue;
+            if (seen[w] || removed[w] || !(q.rate[p] > 0.0 && q.rate[p] >= least)) continue;
             seen[w] = 1;
             queue.push_back(w);
         }
@@ -95,8 +96,9 @@ bool allReachRoot(const Generator& q, double share, const std::vector<char>& rem
     int count = 1;
     auto mark = [&](int v) {
         if (marked[v] || removed[v]) return false;
+        const double least = share * q.exitRate[v];
         for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
-            if (marked[q.target[p]] && fastEdge(q, v, p, share)) {
+            if (marked[q.target[p]] && q.rate[p] > 0.0 && q.rate[p] >= least) {
                 marked[v] = 1;
                 ++count;
                 return true;
