@@ -8,6 +8,8 @@
 #include <new>
 #include <queue>
 
+#include <unistd.h>
+
 #include "dss/Generator.h"
 #include "dss/methods/FillOrdering.h"
 #include "dss/methods/Finish.h"
@@ -106,6 +108,15 @@ std::vector<double> gthSolve(const GthFactors& f)
 
 namespace {
 
+// Factor entries (12 bytes each, stored in vectors that may double) in half the physical
+// memory; 0 when the system does not say.
+int64_t entriesInMemory()
+{
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || size <= 0) return 0;
+    return (int64_t)((double)pages * (double)size / 2.0 / 24.0);
+}
+
 // The rows of g in the elimination order o, columns renumbered.
 void orderedRows(const Generator& g, const Ordering& o, std::vector<int64_t>& start, std::vector<int>& col,
                  std::vector<double>& rate)
@@ -138,14 +149,22 @@ bool GthMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt&
     std::vector<double> rate;
     orderedRows(q, o, start, col, rate);
     const int64_t chainEntries = (int64_t)q.n + q.transitions();
-    const int64_t maxEntries = budget > 0.0 ? (int64_t)(budget * (double)chainEntries) : 0;
+    int64_t maxEntries = budget > 0.0 ? (int64_t)(budget * (double)chainEntries) : 0;
+    // never more than half the machine's memory holds (12 bytes an entry, and room to grow):
+    // a process the system kills for its memory says nothing
+    const int64_t fits = entriesInMemory();
+    const bool byMemory = fits > 0 && (maxEntries == 0 || fits < maxEntries);
+    if (byMemory) maxEntries = fits;
     GthFactors f;
     const GthOutcome outcome = gthFactorise(q.n, start, col, rate, maxEntries, f);
     attempt.factorEntries = f.entries();
     attempt.workBytes = f.entries() * 12 + (int64_t)q.n * 40;
     if (outcome != GthOutcome::done) {
         char text[160];
-        if (outcome == GthOutcome::overBudget)
+        if (outcome == GthOutcome::overBudget && byMemory)
+            snprintf(text, sizeof text, "its factors would outgrow half of the memory (%lld entries)",
+                     (long long)maxEntries);
+        else if (outcome == GthOutcome::overBudget)
             snprintf(text, sizeof text, "its factors would outgrow %g times the chain's entries", budget);
         else
             snprintf(text, sizeof text, "a state could not leave the states eliminated after it (several closed classes)");
