@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "dss/Matrix.h"
+#include "framework/PendingOutputs.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "pv/perfcdb.h"
@@ -42,7 +43,10 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
 
 DSSSolver::~DSSSolver()
 {
-    if (jsonOut != nullptr) fclose(jsonOut);
+    if (jsonOut != nullptr) {  // opened but never written: no file
+        finish_output(jsonOut, &jsonSink);
+        if (!jsonSink.temporary.empty()) discard_pending(jsonSink.temporary);
+    }
     delete[] A;
 }
 

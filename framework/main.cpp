@@ -8,10 +8,12 @@
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/InputError.h"
 #include "framework/CommandLine.h"
+#include "framework/PendingOutputs.h"
 #include "statelevel/BaseStateLevel.h"
 
 int main(int argc, char** argv)
 {
+    install_output_guards();
     int settled = settleCommandLine(argc, argv);
     if (settled >= 0) return settled;
     bool failed = false;

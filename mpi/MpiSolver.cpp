@@ -132,10 +132,11 @@ bool MpiSolver::openOutputs()
     const char* fault = nullptr;
     if (first()) {
         if (!commentsFileName.empty()) commentsFileName = std::string(solverPath) + commentsFileName;
-        if (debugFlag && (debugOut = fopen(debugFileName, "w")) == nullptr) fault = "can't open debug file";
+        if (debugFlag && (debugOut = open_output(debugFileName, &debugSink)) == nullptr)
+            fault = "can't open debug file";
         if (!fault && outputFlag) {
-            if ((out = fopen(outputFileName, "w")) == nullptr) fault = "can't open output file";
-            else if ((csvOut = fopen(csvFileName, "w")) == nullptr) fault = "can't open csv file";
+            if ((out = open_output(outputFileName, &outSink)) == nullptr) fault = "can't open output file";
+            else if ((csvOut = open_output(csvFileName, &csvSink)) == nullptr) fault = "can't open csv file";
         } else if (!fault) {
             out = stdout;
         }
@@ -143,7 +144,8 @@ bool MpiSolver::openOutputs()
             initializeDatabaseData();
             displayBanners();
         }
-        if (!fault && stateOccupancyFlag && (stateOut = fopen(stateOccupancyFileName, "w")) == nullptr)
+        if (!fault && stateOccupancyFlag &&
+            (stateOut = open_output(stateOccupancyFileName, &stateSink)) == nullptr)
             fault = "can't open state occupancy file";
         if (fault) {
             printf("%s\nfatal_error: program is being terminated\n", fault);
