@@ -8,6 +8,7 @@
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/InputError.h"
 #include "framework/CommandLine.h"
+#include "framework/OutputPlaces.h"
 #include "framework/PendingOutputs.h"
 #include "statelevel/BaseStateLevel.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char** argv)
     if (settled >= 0) return settled;
     bool failed = false;
     try {
+        check_output_places(argc, argv);  // before any state-space file is read
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
         optind = 0;
         BaseStateLevelSolver* solver =

@@ -11,6 +11,8 @@
 
 #include "dss/DSSSolver.h"
 #include "framework/CommandLine.h"
+#include "framework/InputError.h"
+#include "framework/OutputPlaces.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "framework/velmar_getopt.h"
@@ -395,6 +397,18 @@ int MpiSolver::runSteps(int argc, char** argv)
     }
     bool refused = false;
     std::string base = baseName(argc, argv, refused);
+    if (!refused) {  // the outputs' places, as dss checks them, before anything is read
+        bool unusable = false;
+        if (first()) {
+            try {
+                check_output_places(argc, argv);
+            } catch (const InputError& e) {
+                e.report();
+                unusable = true;
+            }
+        }
+        if (anywhere(unusable)) return 1;
+    }
     if (!refused && !readModel(base)) return 1;
     bool missing = !(projectName && studyName && experimentName && ssgPath && solverPath);
     if (missing && first()) ShowCmdLineOptions();

@@ -37,38 +37,36 @@ size_t files_in(const std::string& dir)
 
 }  // namespace
 
-TEST(ProgramLimits, UncreatablePlotFileEndsTheReportWithStatusOne)
+// Outputs that cannot be made are found before the chain is read: the option, the path and
+// the reason on standard error, status 1, and nothing written.
+TEST(ProgramLimits, UnusableSolverDirectoryIsNamedBeforeTheSolve)
 {
     // a solver directory that does not exist, and one whose parent is a regular file
-    for (std::string sub : {"missing/", "plain/"}) {
+    struct Case {
+        std::string sub, reason;
+    };
+    for (const Case& c : {Case{"missing/", "the directory {}missing: No such file or directory"},
+                          Case{"plain/", "{}plain is not a directory"}}) {
         TempDir model, out;
         write_two_state_model(model);
         out.write("plain", "");
-        std::vector<std::string> args = args_for(model, out.path + "/" + sub);
+        std::string reason = c.reason;
+        reason.replace(reason.find("{}"), 2, out.path + "/");
+        std::vector<std::string> args = args_for(model, out.path + "/" + c.sub);
         args.push_back("-o");
         args.push_back(out.file("r.txt"));
         ProgramResult r = run_program(DSS_BINARY, args);
-        EXPECT_EQ(r.status, 1) << sub;
-        EXPECT_EQ(r.out, "") << sub;
-        // the report is not kept: its last lines are on standard error
-        EXPECT_EQ(r.err, PLOT_FAULT) << sub;
-        EXPECT_EQ(files_in(out.path), 1u) << sub;  // plain alone
+        EXPECT_EQ(r.status, 1) << c.sub;
+        EXPECT_EQ(r.out, "") << c.sub;
+        EXPECT_EQ(r.err, "Error: -s " + out.path + "/" + c.sub +
+                             ": the plot files cannot be written there: " + reason +
+                             "; nothing was written.\n")
+            << c.sub;
+        EXPECT_EQ(files_in(out.path), 1u) << c.sub;  // plain alone
     }
 }
 
-TEST(ProgramLimits, UncreatablePlotFileWithoutReportFileGoesToStandardOutput)
-{
-    TempDir model;
-    write_two_state_model(model);
-    ProgramResult r = run_program(DSS_BINARY, args_for(model, model.path + "/none/"));
-    EXPECT_EQ(r.status, 1);
-    ASSERT_GE(r.out.size(), PLOT_FAULT.size());
-    EXPECT_EQ(r.out.substr(r.out.size() - PLOT_FAULT.size()), PLOT_FAULT);
-    EXPECT_EQ(r.out.find("Finished: "), std::string::npos);
-    EXPECT_EQ(files_in(model.path), 3u);  // the model's own files only
-}
-
-TEST(ProgramLimits, UncreatableCsvFileLeavesAnEmptyReport)
+TEST(ProgramLimits, UncreatableCsvFileIsNamedBeforeTheSolve)
 {
     TempDir model, out;
     write_two_state_model(model);
@@ -78,22 +76,26 @@ TEST(ProgramLimits, UncreatableCsvFileLeavesAnEmptyReport)
     args.push_back(out.file("r.txt"));
     ProgramResult r = run_program(DSS_BINARY, args);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "can't open csv file\nfatal_error: program is being terminated\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Error: -o " + out.file("r.csv") +
+                         ": the CSV file cannot be written: Is a directory; nothing was written.\n");
     EXPECT_EQ(files_in(out.path), 1u);  // the directory in the CSV's place
 }
 
-TEST(ProgramLimits, UncreatableStateFileStopsBeforeAnyResult)
+// A plot file that cannot be created after the check (its name is taken by a directory)
+// still ends the run, with the report's last lines on standard output.
+TEST(ProgramLimits, UncreatablePlotFileWithoutReportFileGoesToStandardOutput)
 {
-    TempDir model, out;
+    TempDir model;
     write_two_state_model(model);
-    std::vector<std::string> args = args_for(model, out.path + "/");
-    for (std::string a : {std::string("-o"), out.file("r.txt"), std::string("-O"),
-                          out.file("none/states.txt")})
-        args.push_back(a);
-    ProgramResult r = run_program(DSS_BINARY, args);
+    std::filesystem::create_directory(model.file("two.dss.Up.pdf.splot"));
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, model.path + "/"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "can't open state occupancy file\nfatal_error: program is being terminated\n");
-    EXPECT_EQ(files_in(out.path), 0u);  // no report, CSV or plot file
+    ASSERT_GE(r.out.size(), PLOT_FAULT.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - PLOT_FAULT.size()), PLOT_FAULT);
+    EXPECT_EQ(r.out.find("Finished: "), std::string::npos);
+    for (const auto& e : std::filesystem::directory_iterator(model.path))  // no temporary file
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
 }
 
 TEST(ProgramLimits, ModelLargerThanTheAddressSpaceGivesTheMemoryLines)

@@ -276,7 +276,13 @@ TEST(DssMpi, OutputThatCannotBeCreatedAndMissingOptionsEndWithStatusOne)
     args.back() = out.file("no/such/dir/r.txt");
     ProgramResult m = runMpi(2, args);
     EXPECT_EQ(m.status, 1);
-    EXPECT_EQ(m.out.rfind("can't open output file\nfatal_error: program is being terminated\n", 0), 0u) << m.out;
+    EXPECT_EQ(m.err.rfind("Error: -o " + out.file("no/such/dir/r.txt") +
+                              ": the report file cannot be written: the directory " + out.file("no/such/dir") +
+                              ": No such file or directory; nothing was written.\n",
+                          0),
+              0u)
+        << m.err;
+    EXPECT_EQ(m.out, "");
     ProgramResult u = runMpi(2, {"-G", g, "-E", "mm1k"});
     EXPECT_EQ(u.status, 1);
     EXPECT_EQ(u.err.rfind("Options:\n-P <project name>\n", 0), 0u) << u.err;
