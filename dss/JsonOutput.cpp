@@ -1,5 +1,6 @@
 // The direct solver's JSON results file: model, settings, solve figures and every PV.
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "dss/DSSSolver.h"
@@ -66,5 +67,7 @@ void DSSSolver::writeJsonFile()
     if (error == 0) return;
     fprintf(stderr, "Error: could not write the JSON results file %s: %s\n", jsonFileName.c_str(),
             strerror(error));
-    runFailed = true;
+    fflush(stderr);
+    // the run's results are not all written: none takes its name (the exit removes them)
+    exit(1);
 }

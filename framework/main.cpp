@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <unistd.h>
 
 #include "framework/BaseStateLevelSolver.h"
@@ -28,6 +29,16 @@ int main(int argc, char** argv)
         if (level != nullptr) {
             solver->solve();
             failed = solver->runFailed;
+            // results that could not be evaluated are a failure, after the report said which
+            std::string missing = !level->var_failure.empty() ? "Error: no PV was evaluated: " + level->var_failure
+                                  : !level->pvtype_failure.empty()
+                                      ? "Error: PVs were not evaluated: " + level->pvtype_failure
+                                      : "";
+            if (!missing.empty()) {
+                fprintf(stderr, "%s\n", missing.c_str());
+                fflush(stderr);
+                failed = true;
+            }
             delete solver;
             delete level;
         }

@@ -1,4 +1,5 @@
 // Reading of the PV names and per-state value pairs from B.var.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +53,7 @@ void FlatStateLevel::readVarFile()
     require_regular_file(name);
     FlatTokenReader in;
     if (!in.open(name.c_str())) {
+        var_failure = "cannot open " + name + ": " + strerror(errno);
         inputWarning("Warning: cannot open " + name + "; the state space has no PV values.");
         return;
     }

@@ -302,3 +302,21 @@ TEST(OutputFailures, InterruptMidWriteLeavesThePreviousResults)
         EXPECT_EQ(contents(out), before) << signal;
     }
 }
+
+#ifdef VELMAR_HAVE_JSON
+// A JSON results file that cannot be written fails the run: no report claims it finished,
+// and the previous report and CSV file stay.
+TEST(OutputFailures, JsonFileOnAFullDiskLeavesThePreviousReport)
+{
+    TempDir model, out;
+    write_chain(model, 2);
+    std::string full = full_device(out);
+    if (full.empty()) GTEST_SKIP() << "no full device";
+    write_previous(out, {"r.txt", "r.csv"});
+    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), "-j", full}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: could not write the JSON results file " + full + NO_SPACE);
+    EXPECT_EQ(slurp(out.file("r.txt")), "previous r.txt\n");
+    EXPECT_EQ(slurp(out.file("r.csv")), "previous r.csv\n");
+}
+#endif

@@ -97,12 +97,16 @@ TEST(FlatFileFaults, PVNamesThatCouldLeaveTheSolverDirectoryAreRefused)
     expectFault("var_long_name", "", head + "Q" + std::string(103, 'x') + tail);
 }
 
+// A missing .var file: the run goes on and its report is written, but no PV has a value,
+// and the run ends with the file and the reason on standard error and status 1.
 TEST(FlatFileFaults, MissingOrRecordlessVarFileWarnsAndTheRunGoesOn)
 {
     DssRun missing = runDss(dataDir(), "var_missing");
-    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Warning: cannot open " + dataDir() +
-                               "var_missing.var; the state space has no PV values.\n");
+                               "var_missing.var; the state space has no PV values.\n"
+                               "Error: no PV was evaluated: cannot open " + dataDir() +
+                               "var_missing.var: No such file or directory\n");
     EXPECT_NE(missing.out.find("DSSSolver done"), std::string::npos);
 
     DssRun header = runDss(dataDir(), "var_header_only");
