@@ -67,7 +67,10 @@ void FlatStateLevel::readVarFile()
         ++num_pvs;
         more = in.readWord(word);
     }
-    pv_values.assign(num_pvs, std::vector<PVPair>(num_states, PVPair{0.0, 0.0}));
+    var_record.assign(num_states > 0 ? (size_t)num_states : 0, -1);
+    var_store.clear();
+    pv_column.clear();
+    pv_column_index = -1;
     if (!more) {
         inputWarning("Warning: " + name + " holds no state records; every PV value is 0.");
         return;
@@ -84,23 +87,31 @@ void FlatStateLevel::readVarFile()
 // the pair's second value. Returns the number of states without a record.
 int FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& first)
 {
-    std::vector<bool> recorded(num_states, false);
-    int missing = num_states;
+    int missing = num_states, records = 0;
     unsigned long s = 0;
     if (sscanf(first.c_str(), "%lu", &s) != 1) varCorrupt();
+    const size_t width = (size_t)num_pvs;
     for (;;) {
         if (s < 1 || s > (unsigned long)num_states) varCorrupt();
-        for (int p = 0; p < num_pvs; ++p) {
-            PVPair& pair = pv_values[p][s - 1];
-            if (!in.readDouble(pair.second) || !in.readDouble(pair.first)) varCorrupt();
-        }
-        if (!recorded[s - 1]) {
-            recorded[s - 1] = true;
+        int& at = var_record[s - 1];
+        if (at < 0) {  // the store grows with the records read
+            at = records++;
+            var_store.resize(var_store.size() + width, PVPair{0.0, 0.0});
             --missing;
+        }
+        for (size_t p = 0; p < width; ++p) {
+            PVPair& pair = var_store[(size_t)at * width + p];
+            if (!in.readDouble(pair.second) || !in.readDouble(pair.first)) varCorrupt();
         }
         if (in.atEnd()) return missing;
         int next = 0;
         if (!in.readInt(next) || next < 1) varCorrupt();
         s = (unsigned long)next;
     }
+}
+
+BaseStateLevel::PVPair FlatStateLevel::pvValue(int pv, int s) const
+{
+    if (s < 0 || (size_t)s >= var_record.size() || var_record[s] < 0) return PVPair{0.0, 0.0};
+    return var_store[(size_t)var_record[s] * (size_t)num_pvs + (size_t)pv];
 }
