@@ -90,6 +90,14 @@ void check_output_places(int argc, char** argv)
             later = outputs[k].role == outputs[i].role;
         if (!later) kept.push_back(outputs[i]);
     }
+    // a value with a control character would start a line of the report or of a plot file,
+    // or move the terminal's cursor when shown
+    velmar_parse(argc, argv, "P:S:E:G:s:o:d:O:j:K:", [&](int c, const char* value) {
+        if (value == nullptr || !has_control_character(value)) return;
+        throw InputError(std::string("Error: -") + (char)c + " \"" + shown_escaped(value) +
+                             "\": the value holds a control character; nothing was written.\n",
+                         InputError::STANDARD_ERROR);
+    });
     if (haveExperiment) {
         std::string why = experiment_name_problem(experiment);
         if (!why.empty()) refuse("-E", experiment, why);

@@ -30,6 +30,10 @@ static bool startsWithLetter(const std::string& w)
 // Refuses a name that could steer a plot file out of the solver directory.
 static void checkPVName(const std::string& w)
 {
+    if (has_control_character(w))
+        throw InputError("Error reading performance variable file (.var file): the PV name " +
+                             shown_escaped(w) + " holds a control character.\n",
+                         InputError::STANDARD_ERROR);
     if (w.size() <= MAX_PV_NAME && w.find_first_of("/\\") == std::string::npos) return;
     throw InputError("Error reading performance variable file (.var file): the PV name " + w +
                          " holds a path separator or is longer than " +

@@ -253,3 +253,33 @@ TEST(FileNames, ExperimentNameThatLeavesTheSolverDirectoryIsRefused)
         EXPECT_TRUE(files_in(top.file("out")).empty());
     }
 }
+
+// A control character in a name would start a line of the report or a plot file (a
+// "Finished:" line the run never wrote) or move the terminal's cursor: the value is
+// refused, shown escaped, before anything is read or written.
+TEST(FileNames, ControlCharactersInNamesAreRefusedAndShownEscaped)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    struct Case {
+        std::string option, value, shown;
+    };
+    for (const Case& c : {Case{"-P", "p\nFinished: fake", "p\\nFinished: fake"},
+                          Case{"-S", "s\rx", "s\\rx"},
+                          Case{"-o", out.file("r\x1b[2J.txt"), out.file("r\\x1b[2J.txt")}}) {
+        std::vector<std::string> args = args_for(model, out.dir(), {c.option, c.value});
+        ProgramResult r = run_program(DSS_BINARY, args);
+        EXPECT_EQ(r.status, 1) << c.shown;
+        EXPECT_EQ(r.out, "") << c.shown;
+        EXPECT_EQ(r.err, "Error: " + c.option + " \"" + c.shown +
+                             "\": the value holds a control character; nothing was written.\n");
+        EXPECT_TRUE(files_in(out.path).empty()) << c.shown;
+    }
+    // a PV name with an escape sequence
+    model.write("two.var", "U\x1b[2Jp\n1 0 1\n2 0 0\n");
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, out.dir(), {}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error reading performance variable file (.var file): the PV name U\\x1b[2Jp holds a "
+                     "control character.\n");
+    EXPECT_TRUE(files_in(out.path).empty());
+}
