@@ -21,6 +21,33 @@ static const size_t MAX_PV_NAME = 103;
         InputError::STANDARD_ERROR);
 }
 
+// The corruption message with, on the next line, which record number was refused and why.
+[[noreturn]] static void varCorruptAt(const std::string& word, int states)
+{
+    throw InputError(
+        "Error reading performance variable file (.var file) possibly due to corruption.\n"
+        "The record number " + shown_escaped(word) + " is not a whole number from 1 to " +
+            std::to_string(states) + ".\n",
+        InputError::STANDARD_ERROR);
+}
+
+// Takes the state number of a record: a word of digits alone from 1 to `states`. A word that
+// begins as a number and goes on ("1.9", "1x", "+1") is refused with the reason; any other,
+// with the corruption message alone.
+static void recordNumber(const std::string& w, int states, unsigned long& s)
+{
+    bool digits = !w.empty();
+    for (char c : w) digits = digits && c >= '0' && c <= '9';
+    if (!digits) {
+        bool numberLike = !w.empty() && ((w[0] >= '0' && w[0] <= '9') || w[0] == '+');
+        if (numberLike) varCorruptAt(w, states);
+        varCorrupt();
+    }
+    if (w.size() > 10) varCorrupt();
+    s = std::strtoul(w.c_str(), nullptr, 10);
+    if (s < 1 || s > (unsigned long)states) varCorrupt();
+}
+
 static bool startsWithLetter(const std::string& w)
 {
     char c = w.empty() ? '\0' : w[0];
@@ -93,10 +120,9 @@ int FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& first
 {
     int missing = num_states, records = 0;
     unsigned long s = 0;
-    if (sscanf(first.c_str(), "%lu", &s) != 1) varCorrupt();
+    recordNumber(first, num_states, s);
     const size_t width = (size_t)num_pvs;
     for (;;) {
-        if (s < 1 || s > (unsigned long)num_states) varCorrupt();
         int& at = var_record[s - 1];
         if (at < 0) {  // the store grows with the records read
             at = records++;
@@ -108,9 +134,10 @@ int FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& first
             if (!in.readDouble(pair.second) || !in.readDouble(pair.first)) varCorrupt();
         }
         if (in.atEnd()) return missing;
-        int next = 0;
-        if (!in.readInt(next) || next < 1) varCorrupt();
-        s = (unsigned long)next;
+        // the next record number is a whole word: "1.9" or "1x" is not state 1
+        std::string word;
+        if (!in.readWord(word)) varCorrupt();
+        recordNumber(word, num_states, s);
     }
 }
 

@@ -121,3 +121,39 @@ TEST(FlatFileFaults, ZeroRatesAreLegal)
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
 }
+
+// A record number of a .var file is a whole word of digits: "1.9" and "1x" are not state 1
+// (they were read as 1, the rest taken for the values), and neither is a state past N.
+TEST(FlatFileFaults, VarRecordNumbersThatAreNotWholeNumbersAreRefused)
+{
+    const std::string head = "Error reading performance variable file (.var file) possibly due to corruption.\n";
+    for (std::string number : {"1.9", "1x", "+1", "3", "4294967297"}) {
+        for (bool firstRecord : {true, false}) {
+            TempDir dir;
+            dir.write("v.arm", "1 2\n1 2 1.0 0\n2 1 3.0 0\n");
+            dir.write("v.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+            std::string records = firstRecord ? number + " 0 1\n2 0 0\n" : "2 0 0\n" + number + " 0 1\n";
+            dir.write("v.var", "Up\n" + records);
+            DssRun r = runDss(dir.dir(), "v");
+            EXPECT_EQ(r.status, 1) << number;
+            bool whole = number.find_first_not_of("0123456789") == std::string::npos;
+            EXPECT_EQ(r.err, whole ? head : head + "The record number " + number +
+                                                " is not a whole number from 1 to 2.\n")
+                << number;
+        }
+    }
+}
+
+// The smallest int as the initial state is refused as any other state out of range (its
+// state number minus one overflowed).
+TEST(FlatFileFaults, InitialStateOfTheSmallestIntIsOutOfRange)
+{
+    TempDir dir;
+    dir.write("i.arm", "-2147483648 2\n1 2 1.0 0\n2 1 3.0 0\n");
+    dir.write("i.var", "Up\n1 0 1\n2 0 0\n");
+    dir.write("i.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+    DssRun r = runDss(dir.dir(), "i");
+    EXPECT_EQ(r.status, 1);
+    // the sanitizer build catches the overflow this once was
+    EXPECT_EQ(r.err, "Error reading state space file (.arm file) possibly due to corruption.\n");
+}
