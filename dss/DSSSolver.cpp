@@ -76,7 +76,10 @@ void DSSSolver::initialize()
     DisplayBanners();
     if (stateOccupancyFlag) {
         stateOut = open_output(stateOccupancyFileName, &stateSink);
-        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
+        if (stateOut == nullptr) {
+            open_failed(stateOccupancyFileName);
+            fatal_error(stdout, "can't open state occupancy file");
+        }
     }
     if (!jsonFileName.empty()) openJsonFile();
     checkOutputs();  // a report that cannot be written is found before the solve

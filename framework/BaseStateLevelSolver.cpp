@@ -137,13 +137,22 @@ void BaseStateLevelSolver::initialize()
     checkFileNames();
     if (debugFlag) {
         debugOut = open_output(debugFileName, &debugSink);
-        if (debugOut == nullptr) fatal_error(stdout, "can't open debug file");
+        if (debugOut == nullptr) {
+            open_failed(debugFileName);
+            fatal_error(stdout, "can't open debug file");
+        }
     }
     if (outputFlag) {
         out = open_output(outputFileName, &outSink);
-        if (out == nullptr) fatal_error(stdout, "can't open output file");
+        if (out == nullptr) {
+            open_failed(outputFileName);
+            fatal_error(stdout, "can't open output file");
+        }
         csvOut = open_output(csvFileName, &csvSink);
-        if (csvOut == nullptr) fatal_error(stdout, "can't open csv file");
+        if (csvOut == nullptr) {
+            open_failed(csvFileName);
+            fatal_error(stdout, "can't open csv file");
+        }
     } else {
         out = stdout;
         csvOut = nullptr;

@@ -125,6 +125,14 @@ bool output_intact(FILE* f, const OutputSink* failure)
     return false;
 }
 
+void open_failed(const char* name)
+{
+    int reason = errno != 0 ? errno : EIO;
+    fprintf(stderr, "Error: cannot create %s: %s\n", name, strerror(reason));
+    fflush(stderr);
+    errno = reason;
+}
+
 void write_failed(const char* name, int reason)
 {
     fprintf(stderr, "Error writing file %s: %s\n", name, strerror(reason));

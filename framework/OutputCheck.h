@@ -36,6 +36,10 @@ int finish_output(FILE* f, OutputSink* sink);
 // then removed).
 int commit_output(OutputSink* sink);
 
+// Writes "Error: cannot create NAME: REASON" (errno's words) to standard error, the
+// place and the reason of an output that could not be opened.
+void open_failed(const char* name);
+
 // Flushes the stream; false when it or any earlier write to it failed, with
 // the reason in errno (the noted one when the stream keeps it).
 bool output_intact(FILE* f, const OutputSink* failure = nullptr);

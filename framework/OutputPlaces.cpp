@@ -22,6 +22,10 @@ std::string output_place_problem(const std::string& path)
     if (path.empty() || path.back() == '/') return strerror(EISDIR);
     if (stat(dir.c_str(), &st) != 0) return "the directory " + dir + ": " + strerror(errno);
     if (!S_ISDIR(st.st_mode)) return dir + " is not a directory";
+    // a name the directory cannot hold would be found only when the finished file is renamed
+    long longest = pathconf(dir.c_str(), _PC_NAME_MAX);
+    if (longest > 0 && path.size() - (slash == std::string::npos ? 0 : slash + 1) > (size_t)longest)
+        return strerror(ENAMETOOLONG);
     if (stat(path.c_str(), &st) == 0) {
         if (S_ISDIR(st.st_mode)) return strerror(EISDIR);
         if (!S_ISREG(st.st_mode)) return "";  // a device or a pipe

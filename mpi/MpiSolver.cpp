@@ -132,13 +132,16 @@ bool MpiSolver::readModel(const std::string& base)
 bool MpiSolver::openOutputs()
 {
     const char* fault = nullptr;
+    const char* faultName = "";
     if (first()) {
         if (!commentsFileName.empty()) commentsFileName = std::string(solverPath) + commentsFileName;
         if (debugFlag && (debugOut = open_output(debugFileName, &debugSink)) == nullptr)
-            fault = "can't open debug file";
+            fault = "can't open debug file", faultName = debugFileName;
         if (!fault && outputFlag) {
-            if ((out = open_output(outputFileName, &outSink)) == nullptr) fault = "can't open output file";
-            else if ((csvOut = open_output(csvFileName, &csvSink)) == nullptr) fault = "can't open csv file";
+            if ((out = open_output(outputFileName, &outSink)) == nullptr)
+                fault = "can't open output file", faultName = outputFileName;
+            else if ((csvOut = open_output(csvFileName, &csvSink)) == nullptr)
+                fault = "can't open csv file", faultName = csvFileName;
         } else if (!fault) {
             out = stdout;
         }
@@ -148,8 +151,9 @@ bool MpiSolver::openOutputs()
         }
         if (!fault && stateOccupancyFlag &&
             (stateOut = open_output(stateOccupancyFileName, &stateSink)) == nullptr)
-            fault = "can't open state occupancy file";
+            fault = "can't open state occupancy file", faultName = stateOccupancyFileName;
         if (fault) {
+            open_failed(faultName);
             printf("%s\nfatal_error: program is being terminated\n", fault);
             fflush(stdout);
         }

@@ -34,7 +34,10 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
 {
     OutputSink sink;
     FILE* f = open_output(path, &sink);
-    if (f == nullptr) fatal_error(report, "plot_pdf: cannot open plot file");
+    if (f == nullptr) {
+        open_failed(path);
+        fatal_error(report, "plot_pdf: cannot open plot file");
+    }
     double xl = n > 0 ? x[n - 1] : 0.0;
     double xmin = n > 0 ? x[0] : 0.0;
     fprintf(f, ";%s  pdf\n", name);

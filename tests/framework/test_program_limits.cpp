@@ -192,3 +192,26 @@ TEST(ProgramLimits, MemoryRunningOutAtAnyPointOfTheArmLoadGivesTheMemoryLines)
     }
 #endif
 }
+
+// A name longer than a directory entry may be is refused before the chain is read (the
+// temporary file, whose name is cut to fit, would have been written and only the final
+// rename refused, after the whole solve).
+TEST(ProgramLimits, OutputNameTooLongForItsDirectoryIsRefusedBeforeTheSolve)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::string name = out.file(std::string(300, 'x') + ".txt");
+    std::vector<std::string> args = args_for(model, out.path + "/");
+    for (std::string option : {"-o", "-O"}) {
+        std::vector<std::string> run = args;
+        run.insert(run.end(), {option, name});
+        ProgramResult r = run_program(DSS_BINARY, run);
+        EXPECT_EQ(r.status, 1) << option;
+        EXPECT_EQ(r.err, "Error: " + option + " " + name + ": the " +
+                             (option == "-o" ? "report file" : "state probability file") +
+                             " cannot be written: File name too long; nothing was written.\n")
+            << option;
+        EXPECT_EQ(r.out, "") << option;
+        EXPECT_EQ(files_in(out.path), 0u) << option;
+    }
+}
