@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "dss/Matrix.h"
+#include "framework/PendingOutputs.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "pv/perfcdb.h"
@@ -43,7 +44,10 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
 
 DSSSolver::~DSSSolver()
 {
-    if (jsonOut != nullptr) fclose(jsonOut);
+    if (jsonOut != nullptr) {  // opened but never written: no file
+        finish_output(jsonOut, &jsonSink);
+        if (!jsonSink.temporary.empty()) discard_pending(jsonSink.temporary);
+    }
     delete[] A;
 }
 
@@ -73,7 +77,10 @@ void DSSSolver::initialize()
     DisplayBanners();
     if (stateOccupancyFlag) {
         stateOut = open_output(stateOccupancyFileName, &stateSink);
-        if (stateOut == nullptr) fatal_error(stdout, "can't open state occupancy file");
+        if (stateOut == nullptr) {
+            open_failed(stateOccupancyFileName);
+            fatal_error(stdout, "can't open state occupancy file");
+        }
     }
     if (!jsonFileName.empty()) openJsonFile();
     checkOutputs();  // a report that cannot be written is found before the solve

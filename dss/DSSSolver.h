@@ -130,6 +130,7 @@ public:
     long peakKiB = 0;
     // The JSON results file (-j), opened by initialize, written and closed at the end of solve.
     FILE* jsonOut = nullptr;
+    OutputSink jsonSink;
     void openJsonFile();
     // Writes the run's JSON document; a failed write makes the run fail.
     void writeJsonFile();

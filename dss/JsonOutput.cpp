@@ -1,15 +1,17 @@
 // The direct solver's JSON results file: model, settings, solve figures and every PV.
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 #include "dss/DSSSolver.h"
 #include "framework/JsonResults.h"
+#include "framework/OutputCheck.h"
 #include "framework/report_functions.h"
 
 // Opens the file before anything is solved, so an unwritable name costs no solve.
 void DSSSolver::openJsonFile()
 {
-    jsonOut = fopen(jsonFileName.c_str(), "w");
+    jsonOut = open_output(jsonFileName.c_str(), &jsonSink);
     if (jsonOut != nullptr) return;
     std::string message = "can't open JSON results file " + jsonFileName + ": " + strerror(errno);
     fatal_error(stdout, message.c_str());
@@ -61,13 +63,14 @@ void DSSSolver::writeJsonFile()
     run.valid = !runFailed;
     run.pvs.swap(pvResults);
     std::string text = jsonResultsText(run);
-    bool written = fputs(text.c_str(), jsonOut) >= 0;
-    int error = errno;
-    bool closed = fclose(jsonOut) == 0;
-    if (!closed && written) error = errno;
+    fputs(text.c_str(), jsonOut);
+    int error = finish_output(jsonOut, &jsonSink);
     jsonOut = nullptr;
-    if (written && closed) return;
+    if (error == 0) error = commit_output(&jsonSink);
+    if (error == 0) return;
     fprintf(stderr, "Error: could not write the JSON results file %s: %s\n", jsonFileName.c_str(),
             strerror(error));
-    runFailed = true;
+    fflush(stderr);
+    // the run's results are not all written: none takes its name (the exit removes them)
+    exit(1);
 }

@@ -137,13 +137,22 @@ void BaseStateLevelSolver::initialize()
     checkFileNames();
     if (debugFlag) {
         debugOut = open_output(debugFileName, &debugSink);
-        if (debugOut == nullptr) fatal_error(stdout, "can't open debug file");
+        if (debugOut == nullptr) {
+            open_failed(debugFileName);
+            fatal_error(stdout, "can't open debug file");
+        }
     }
     if (outputFlag) {
         out = open_output(outputFileName, &outSink);
-        if (out == nullptr) fatal_error(stdout, "can't open output file");
+        if (out == nullptr) {
+            open_failed(outputFileName);
+            fatal_error(stdout, "can't open output file");
+        }
         csvOut = open_output(csvFileName, &csvSink);
-        if (csvOut == nullptr) fatal_error(stdout, "can't open csv file");
+        if (csvOut == nullptr) {
+            open_failed(csvFileName);
+            fatal_error(stdout, "can't open csv file");
+        }
     } else {
         out = stdout;
         csvOut = nullptr;
@@ -169,20 +178,34 @@ void BaseStateLevelSolver::checkOutputs()
 }
 
 // Every output is checked before the "Finished:" line claims the results
-// complete, and each close is checked too.
+// complete, and each close is checked too. Every file is finished before any
+// takes its name, so that a failure leaves all the previous results in place.
 BaseStateLevelSolver::~BaseStateLevelSolver()
 {
     checkOutputs();
     if (out != nullptr) fprintf(out, "Finished: %s\n", getAsciiTime());
-    if (debugFlag && debugOut) close_output(debugOut, debugFileName, &debugSink);
+    struct Output {
+        FILE* stream;
+        const char* name;
+        OutputSink* sink;
+    };
+    std::vector<Output> files;
+    if (debugFlag && debugOut) files.push_back({debugOut, debugFileName, &debugSink});
     if (outputFlag) {
-        if (out) close_output(out, outputFileName, &outSink);
-        if (csvOut) close_output(csvOut, csvFileName, &csvSink);
+        if (out) files.push_back({out, outputFileName, &outSink});
+        if (csvOut) files.push_back({csvOut, csvFileName, &csvSink});
     } else if (out) {
         check_output(out, reportName(), &outSink);
     }
-    if (stateOccupancyFlag && stateOut)
-        close_output(stateOut, stateOccupancyFileName, &stateSink);
+    if (stateOccupancyFlag && stateOut) files.push_back({stateOut, stateOccupancyFileName, &stateSink});
+    for (const Output& o : files) {
+        int reason = finish_output(o.stream, o.sink);
+        if (reason != 0) write_failed(o.name, reason);
+    }
+    for (const Output& o : files) {
+        int reason = commit_output(o.sink);
+        if (reason != 0) write_failed(o.name, reason);
+    }
     for (char* s : {ssgPath, solverPath, projectName, studyName, experimentName, debugFileName,
                     outputFileName, csvFileName, stateOccupancyFileName})
         delete[] s;

@@ -8,6 +8,13 @@
 #include <exception>
 #include <string>
 
+// True when the text holds a control character (below 32, or 127).
+bool has_control_character(const std::string& text);
+
+// The text with its control characters written as \n, \t, \r or \xHH, so that a
+// name shown in a message cannot start a line or move the terminal's cursor.
+std::string shown_escaped(const std::string& text);
+
 class InputError : public std::exception {
 public:
     enum Stream { STANDARD_OUTPUT, STANDARD_ERROR };

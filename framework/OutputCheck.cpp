@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include "framework/PendingOutputs.h"
 
 namespace {
 
@@ -41,20 +44,75 @@ int sink_close(void* cookie)
 
 }  // namespace
 
+// Opens the file the output goes to, noting in *sink the temporary file when there is one.
+static int open_target(const char* name, OutputSink* sink)
+{
+    std::string target = name;
+    struct stat st;
+    if (lstat(name, &st) == 0 && S_ISLNK(st.st_mode)) {
+        char* real = realpath(name, nullptr);  // the result replaces the link's target
+        if (real != nullptr) target = real;
+        free(real);
+    }
+    bool exists = stat(target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return -1;
+    }
+    if (exists && !S_ISREG(st.st_mode))  // a device or a pipe takes the data as it comes
+        return open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (exists && access(target.c_str(), W_OK) != 0) return -1;
+    sink->path = target;
+    int fd = create_pending(target, sink->temporary);
+    if (fd >= 0 || errno != EACCES || !exists) return fd;
+    // a file the user may write in a directory he may not: written in place, as ever
+    sink->path = name;
+    return open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
 FILE* open_output(const char* name, OutputSink* sink)
 {
-    int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    sink->path = name;
+    sink->temporary.clear();
+    sink->reason = 0;
+    sink->fd = -1;
+    int fd = open_target(name, sink);
     if (fd < 0) return nullptr;
     sink->fd = fd;
-    sink->reason = 0;
     cookie_io_functions_t io = {nullptr, sink_write, nullptr, sink_close};
     FILE* f = fopencookie(sink, "w", io);
     if (f != nullptr) return f;
     int reason = errno;
     close(fd);
     sink->fd = -1;
+    if (!sink->temporary.empty()) discard_pending(sink->temporary);
+    sink->temporary.clear();
     errno = reason;
     return nullptr;
+}
+
+int finish_output(FILE* f, OutputSink* sink)
+{
+    int reason = 0;
+    if (!output_intact(f, sink)) reason = errno;
+    errno = 0;
+    if (fclose(f) != 0 && reason == 0) {
+        reason = sink != nullptr && sink->reason != 0 ? sink->reason : errno;
+        if (reason == 0) reason = EIO;
+    }
+    if (reason != 0 && sink != nullptr && !sink->temporary.empty()) {
+        discard_pending(sink->temporary);
+        sink->temporary.clear();
+    }
+    return reason;
+}
+
+int commit_output(OutputSink* sink)
+{
+    if (sink == nullptr || sink->temporary.empty()) return 0;
+    std::string temporary;
+    temporary.swap(sink->temporary);
+    return commit_pending(temporary, sink->path) ? 0 : errno;
 }
 
 bool output_intact(FILE* f, const OutputSink* failure)
@@ -65,6 +123,14 @@ bool output_intact(FILE* f, const OutputSink* failure)
     if (failure != nullptr && failure->reason != 0) errno = failure->reason;
     if (errno == 0) errno = EIO;  // an earlier write failed and its reason is gone
     return false;
+}
+
+void open_failed(const char* name)
+{
+    int reason = errno != 0 ? errno : EIO;
+    fprintf(stderr, "Error: cannot create %s: %s\n", name, strerror(reason));
+    fflush(stderr);
+    errno = reason;
 }
 
 void write_failed(const char* name, int reason)
@@ -79,11 +145,9 @@ void check_output(FILE* f, const char* name, const OutputSink* failure)
     if (!output_intact(f, failure)) write_failed(name, errno);
 }
 
-void close_output(FILE* f, const char* name, const OutputSink* failure)
+void close_output(FILE* f, const char* name, OutputSink* sink)
 {
-    check_output(f, name, failure);
-    errno = 0;
-    if (fclose(f) == 0) return;
-    int reason = failure != nullptr && failure->reason != 0 ? failure->reason : errno;
-    write_failed(name, reason != 0 ? reason : EIO);
+    int reason = finish_output(f, sink);
+    if (reason == 0) reason = commit_output(sink);
+    if (reason != 0) write_failed(name, reason);
 }

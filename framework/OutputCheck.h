@@ -1,21 +1,44 @@
 // Every result must reach its file: a write, flush or close that fails ends
-// the run with a message naming the file and the system's reason.
+// the run with a message naming the file and the system's reason. A result
+// file is written under a temporary name beside it and takes its own name
+// only when it is complete, so a run that fails or is interrupted leaves the
+// previous file as it was (framework/PendingOutputs.h).
 #ifndef VELMAR_OUTPUTCHECK_H
 #define VELMAR_OUTPUTCHECK_H
 
 #include <cstdio>
+#include <string>
 
 // The file descriptor behind a stream made by open_output, and the reason
 // (an errno value) of the stream's first failed write; 0 while none has.
+// `path` is the file the result is to become (a symbolic link's target) and
+// `temporary` the file being written, empty when the output is written in place
+// (a device, a pipe, or a writable file in a directory that is not).
 struct OutputSink {
     int fd = -1;
     int reason = 0;
+    std::string path;
+    std::string temporary;
 };
 
-// Opens `name` for writing as fopen(name, "w") does; the stream writes through
-// *sink, which must outlive it, and notes there the reason of its first failed
-// write. Null, with errno set, when the file cannot be opened.
+// Opens `name` for writing: a new temporary file beside it, or, for a device
+// or a pipe, the name itself. The stream writes through *sink, which must
+// outlive it, and notes there the reason of its first failed write. Null, with
+// errno set, when the file cannot be created (a directory gives EISDIR, an
+// existing file the user may not write EACCES, as opening it would).
 FILE* open_output(const char* name, OutputSink* sink);
+
+// Flushes and closes the stream; 0, or the reason it failed, in which case the
+// temporary file is removed.
+int finish_output(FILE* f, OutputSink* sink);
+
+// Gives the finished output its name; 0, or the reason (the temporary file is
+// then removed).
+int commit_output(OutputSink* sink);
+
+// Writes "Error: cannot create NAME: REASON" (errno's words) to standard error, the
+// place and the reason of an output that could not be opened.
+void open_failed(const char* name);
 
 // Flushes the stream; false when it or any earlier write to it failed, with
 // the reason in errno (the noted one when the stream keeps it).
@@ -27,8 +50,8 @@ bool output_intact(FILE* f, const OutputSink* failure = nullptr);
 // Ends the run as write_failed does unless every write to the stream succeeded.
 void check_output(FILE* f, const char* name, const OutputSink* failure = nullptr);
 
-// Flushes and closes the stream, ending the run as write_failed does when a
-// write, the flush or the close failed.
-void close_output(FILE* f, const char* name, const OutputSink* failure = nullptr);
+// Flushes and closes the stream and gives the file its name, ending the run as
+// write_failed does when a write, the flush, the close or the rename failed.
+void close_output(FILE* f, const char* name, OutputSink* sink = nullptr);
 
 #endif

@@ -3,19 +3,24 @@
 #include <cstdio>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <unistd.h>
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/InputError.h"
 #include "framework/CommandLine.h"
+#include "framework/OutputPlaces.h"
+#include "framework/PendingOutputs.h"
 #include "statelevel/BaseStateLevel.h"
 
 int main(int argc, char** argv)
 {
+    install_output_guards();
     int settled = settleCommandLine(argc, argv);
     if (settled >= 0) return settled;
     bool failed = false;
     try {
+        check_output_places(argc, argv);  // before any state-space file is read
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
         optind = 0;
         BaseStateLevelSolver* solver =
@@ -24,6 +29,16 @@ int main(int argc, char** argv)
         if (level != nullptr) {
             solver->solve();
             failed = solver->runFailed;
+            // results that could not be evaluated are a failure, after the report said which
+            std::string missing = !level->var_failure.empty() ? "Error: no PV was evaluated: " + level->var_failure
+                                  : !level->pvtype_failure.empty()
+                                      ? "Error: PVs were not evaluated: " + level->pvtype_failure
+                                      : "";
+            if (!missing.empty()) {
+                fprintf(stderr, "%s\n", missing.c_str());
+                fflush(stderr);
+                failed = true;
+            }
             delete solver;
             delete level;
         }

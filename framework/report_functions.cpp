@@ -126,5 +126,10 @@ void fatal_error(FILE* out, const char* message)
     fprintf(out, "fatal_error: program is being terminated\n");
     fflush(out);
     fclose(out);
+    // a report file is not complete and is not kept: the lines go to standard error too
+    if (out != stdout && out != stderr) {
+        fprintf(stderr, "%s\nfatal_error: program is being terminated\n", message);
+        fflush(stderr);
+    }
     exit(1);
 }

@@ -11,6 +11,8 @@
 
 #include "dss/DSSSolver.h"
 #include "framework/CommandLine.h"
+#include "framework/InputError.h"
+#include "framework/OutputPlaces.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "framework/velmar_getopt.h"
@@ -130,12 +132,16 @@ bool MpiSolver::readModel(const std::string& base)
 bool MpiSolver::openOutputs()
 {
     const char* fault = nullptr;
+    const char* faultName = "";
     if (first()) {
         if (!commentsFileName.empty()) commentsFileName = std::string(solverPath) + commentsFileName;
-        if (debugFlag && (debugOut = fopen(debugFileName, "w")) == nullptr) fault = "can't open debug file";
+        if (debugFlag && (debugOut = open_output(debugFileName, &debugSink)) == nullptr)
+            fault = "can't open debug file", faultName = debugFileName;
         if (!fault && outputFlag) {
-            if ((out = fopen(outputFileName, "w")) == nullptr) fault = "can't open output file";
-            else if ((csvOut = fopen(csvFileName, "w")) == nullptr) fault = "can't open csv file";
+            if ((out = open_output(outputFileName, &outSink)) == nullptr)
+                fault = "can't open output file", faultName = outputFileName;
+            else if ((csvOut = open_output(csvFileName, &csvSink)) == nullptr)
+                fault = "can't open csv file", faultName = csvFileName;
         } else if (!fault) {
             out = stdout;
         }
@@ -143,9 +149,11 @@ bool MpiSolver::openOutputs()
             initializeDatabaseData();
             displayBanners();
         }
-        if (!fault && stateOccupancyFlag && (stateOut = fopen(stateOccupancyFileName, "w")) == nullptr)
-            fault = "can't open state occupancy file";
+        if (!fault && stateOccupancyFlag &&
+            (stateOut = open_output(stateOccupancyFileName, &stateSink)) == nullptr)
+            fault = "can't open state occupancy file", faultName = stateOccupancyFileName;
         if (fault) {
+            open_failed(faultName);
             printf("%s\nfatal_error: program is being terminated\n", fault);
             fflush(stdout);
         }
@@ -393,6 +401,18 @@ int MpiSolver::runSteps(int argc, char** argv)
     }
     bool refused = false;
     std::string base = baseName(argc, argv, refused);
+    if (!refused) {  // the outputs' places, as dss checks them, before anything is read
+        bool unusable = false;
+        if (first()) {
+            try {
+                check_output_places(argc, argv);
+            } catch (const InputError& e) {
+                e.report();
+                unusable = true;
+            }
+        }
+        if (anywhere(unusable)) return 1;
+    }
     if (!refused && !readModel(base)) return 1;
     bool missing = !(projectName && studyName && experimentName && ssgPath && solverPath);
     if (missing && first()) ShowCmdLineOptions();

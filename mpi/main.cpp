@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/PendingOutputs.h"
 #include "mpi/MpiSolver.h"
 #include "statelevel/BaseStateLevel.h"
 
@@ -43,6 +44,7 @@ int main(int argc, char** argv)
         fprintf(stderr, "PETSc could not be started.\n");
         MPI_Abort(MPI_COMM_WORLD, 1);
     }
+    install_output_guards();  // after PETSc, whose own handlers these replace
     int status = 1;
     if (PetscOptionsInsertString(nullptr, petscWords.c_str()) != 0) {
         int rank = 0;
@@ -54,9 +56,11 @@ int main(int argc, char** argv)
         } catch (std::bad_alloc&) {
             fprintf(stderr, "The solver's memory requirement is more than the available RAM.\n");
             fprintf(stderr, "Either reduce the size of the state space or install more RAM.\n");
+            discard_all_pending();  // MPI_Abort runs no exit handlers
             MPI_Abort(MPI_COMM_WORLD, 1);
         } catch (AccessException&) {
             fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
+            discard_all_pending();
             MPI_Abort(MPI_COMM_WORLD, 1);
         }
     }
@@ -67,6 +71,7 @@ int main(int argc, char** argv)
         int rank = 0;
         MPI_Comm_rank(MPI_COMM_WORLD, &rank);
         if (rank != 0) sleep(2);
+        discard_all_pending();
         MPI_Abort(MPI_COMM_WORLD, 1);
     }
     PetscFinalize();

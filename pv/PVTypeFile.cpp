@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <initializer_list>
@@ -109,7 +110,12 @@ bool BaseStateLevel::readPVTypeFile(const char* name)
     pvtype_failure.clear();
     require_regular_file(name);
     std::ifstream in(name);
-    if (!in) return stopReading(*this, {std::string("Error opening file ") + name});
+    if (!in) {
+        int reason = errno;
+        stopReading(*this, {std::string("Error opening file ") + name});
+        errorLine(std::string(strerror(reason)) + ".");  // the report's reason line stays as it was
+        return false;
+    }
     char key[LINE_MAX_CHARS + 1], value[LINE_MAX_CHARS + 1];
     if (!readLine(*this, in, name, "Version", key, value)) return false;
     if (std::strcmp(value, "1") != 0)

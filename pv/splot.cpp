@@ -32,8 +32,12 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
                     double time, double mean, double variance, int n, double* x, double* y,
                     FILE* report)
 {
-    FILE* f = fopen(path, "w");
-    if (f == nullptr) fatal_error(report, "plot_pdf: cannot open plot file");
+    OutputSink sink;
+    FILE* f = open_output(path, &sink);
+    if (f == nullptr) {
+        open_failed(path);
+        fatal_error(report, "plot_pdf: cannot open plot file");
+    }
     double xl = n > 0 ? x[n - 1] : 0.0;
     double xmin = n > 0 ? x[0] : 0.0;
     fprintf(f, ";%s  pdf\n", name);
@@ -75,16 +79,13 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
     fprintf(f, "Y Minimum 0.00\n");
     fprintf(f, "Y Interval 0.1\n");
     fprintf(f, "Y numberstyle floating 2\n\n");
-    bool intact = output_intact(f);
-    int reason = errno;
+    bool inPlace = sink.temporary.empty();
     struct stat st;
-    bool regular = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
-    if (fclose(f) != 0 && intact) {
-        intact = false;
-        reason = errno != 0 ? errno : EIO;
-    }
-    if (intact) return;
-    // a plot cut short is removed rather than left looking complete (a device stays)
+    bool regular = inPlace && fstat(sink.fd, &st) == 0 && S_ISREG(st.st_mode);
+    int reason = finish_output(f, &sink);  // a temporary file cut short is removed
+    if (reason == 0) reason = commit_output(&sink);
+    if (reason == 0) return;
+    // a plot written in place and cut short is removed rather than left looking complete
     if (regular) remove(path);
     fprintf(stderr, "Error writing file %s: %s\n", path, strerror(reason));
     fflush(stderr);

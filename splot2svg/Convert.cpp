@@ -4,10 +4,12 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <fstream>
 #include <sstream>
 #include <sys/stat.h>
 
+#include "framework/FileNames.h"
 #include "splot2svg/AtomicFile.h"
 #include "splot2svg/Figure.h"
 #include "splot2svg/PngRender.h"
@@ -85,6 +87,32 @@ int drawPicture(std::vector<Series> series, const DrawOptions& options, bool png
     return why.empty() ? 0 : fail(messages, target, why);
 }
 
+// Says why the pictures cannot be written, before any is: a picture that is one of
+// the inputs, or two inputs whose pictures are one file. Empty when none.
+std::string sharedPictures(const std::vector<std::string>& inputs, const std::vector<std::string>& pictures,
+                           std::ostream& messages)
+{
+    std::map<std::string, std::string> read, drawn;
+    for (const std::string& in : inputs) read.emplace(file_identity(in), in);
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        std::string id = file_identity(pictures[i]);
+        auto input = read.find(id);
+        if (input != read.end()) {
+            fail(messages, pictures[i], "the picture would replace the input " + input->second +
+                                            "; nothing was written");
+            return "shared";
+        }
+        std::string from = pictures.size() == inputs.size() ? inputs[i] : "";
+        auto placed = drawn.emplace(id, from);
+        if (!placed.second) {
+            fail(messages, pictures[i], "the pictures of " + placed.first->second + " and " + from +
+                                            " would be one file; nothing was written");
+            return "shared";
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 // The picture beside a plot file.
@@ -103,6 +131,11 @@ int convertEach(const std::vector<std::string>& files, const DrawOptions& option
                 std::ostream& messages)
 {
     int status = 0;
+    if (!toStream) {
+        std::vector<std::string> pictures;
+        for (const std::string& path : files) pictures.push_back(picturePathFor(path, png ? ".png" : ".svg"));
+        if (!sharedPictures(files, pictures, messages).empty()) return 1;
+    }
     for (const std::string& path : files) {
         Series s;
         if (readSeries(path, messages, s) != 0) {
@@ -121,6 +154,7 @@ int drawTogether(const std::vector<std::string>& files, const std::string& outpu
 {
     bool png = endsWith(output, ".png");
     if (!png && !endsWith(output, ".svg")) return fail(messages, output, "a picture's name ends in .svg or .png");
+    if (!sharedPictures(files, {output}, messages).empty()) return 1;
     std::vector<Series> series;
     int status = 0;
     for (const std::string& path : files) {

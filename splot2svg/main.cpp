@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/PendingOutputs.h"
 #include "splot2svg/Convert.h"
 #include "splot2svg/Options.h"
 
@@ -22,6 +23,7 @@ extern "C" const char* __lsan_default_options()
 // Draws the files named; status 1 when any of them failed.
 int main(int argc, char** argv)
 {
+    install_output_guards();
     CommandLine c = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     switch (c.action) {
     case CommandLine::Action::Help: return std::cout << USAGE, 0;

@@ -194,6 +194,8 @@ public:
     // Why reading the PV type file stopped early (empty when it did not): the
     // PVs it gave no type are not evaluated, and the report names them.
     std::string pvtype_failure;
+    // Why the PV value file could not be read (empty when it was): no PV has a value.
+    std::string var_failure;
 };
 
 #endif

@@ -150,7 +150,9 @@ bool usable_pv_name(const std::string& name)
 {
     if (name.empty() || name.size() > MAX_PV_NAME) return false;
     for (char c : name)
-        if (c == '/' || c == '\\' || isBlank(c) || c == '\n' || (unsigned char)c < 32) return false;
+        if (c == '/' || c == '\\' || isBlank(c) || c == '\n' || (unsigned char)c < 32 ||
+            (unsigned char)c == 127)
+            return false;
     return true;
 }
 

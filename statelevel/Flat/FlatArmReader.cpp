@@ -36,13 +36,13 @@ void FlatStateLevel::readArmFile()
     int initial = 0;
     takeNumber(read_arm_int(in, initial), in, name);
     takeNumber(read_arm_int(in, num_states), in, name);
-    initial_state = initial - 1;
     if (num_states == 1)
         throw InputError("Corrupt state space file or state space has only one state.\n",
                          InputError::STANDARD_ERROR);
     if (num_states <= 0) armCorrupt();
     // the initial state decides the long run of a chain with several closed classes
     if (initial < 1 || initial > num_states) armCorrupt();
+    initial_state = initial - 1;  // after the check: -2147483648 - 1 would overflow
     // every row record takes at least four bytes ("i 0" and a blank): a file
     // too short for N rows is refused before anything of size N is allocated
     long long left = in.bytesLeft();

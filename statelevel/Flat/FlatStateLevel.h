@@ -278,7 +278,16 @@ public:
     bool block_access_ready = false;
     int num_pvs = 0;
     std::vector<std::string> pv_names;
-    std::vector<std::vector<PVPair>> pv_values;
+    // The PV values as read, sized by the records the file holds and not by the
+    // number of PVs times the number of states: for each state the index of its
+    // record (-1 when it has none), and the records' pairs, num_pvs per record.
+    std::vector<int> var_record;
+    std::vector<PVPair> var_store;
+    // The value pair of PV pv in state s (numbered from 0); 0 for a state without a record.
+    PVPair pvValue(int pv, int s) const;
+    // The values of the PV walked last, for every state, built from the records by getPV.
+    std::vector<PVPair> pv_column;
+    int pv_column_index = -1;
     std::string base_name;
 
     // While in column order: each entry's position in its row in file order,

@@ -1,4 +1,5 @@
 // Reading of the PV names and per-state value pairs from B.var.
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +21,33 @@ static const size_t MAX_PV_NAME = 103;
         InputError::STANDARD_ERROR);
 }
 
+// The corruption message with, on the next line, which record number was refused and why.
+[[noreturn]] static void varCorruptAt(const std::string& word, int states)
+{
+    throw InputError(
+        "Error reading performance variable file (.var file) possibly due to corruption.\n"
+        "The record number " + shown_escaped(word) + " is not a whole number from 1 to " +
+            std::to_string(states) + ".\n",
+        InputError::STANDARD_ERROR);
+}
+
+// Takes the state number of a record: a word of digits alone from 1 to `states`. A word that
+// begins as a number and goes on ("1.9", "1x", "+1") is refused with the reason; any other,
+// with the corruption message alone.
+static void recordNumber(const std::string& w, int states, unsigned long& s)
+{
+    bool digits = !w.empty();
+    for (char c : w) digits = digits && c >= '0' && c <= '9';
+    if (!digits) {
+        bool numberLike = !w.empty() && ((w[0] >= '0' && w[0] <= '9') || w[0] == '+');
+        if (numberLike) varCorruptAt(w, states);
+        varCorrupt();
+    }
+    if (w.size() > 10) varCorrupt();
+    s = std::strtoul(w.c_str(), nullptr, 10);
+    if (s < 1 || s > (unsigned long)states) varCorrupt();
+}
+
 static bool startsWithLetter(const std::string& w)
 {
     char c = w.empty() ? '\0' : w[0];
@@ -29,6 +57,10 @@ static bool startsWithLetter(const std::string& w)
 // Refuses a name that could steer a plot file out of the solver directory.
 static void checkPVName(const std::string& w)
 {
+    if (has_control_character(w))
+        throw InputError("Error reading performance variable file (.var file): the PV name " +
+                             shown_escaped(w) + " holds a control character.\n",
+                         InputError::STANDARD_ERROR);
     if (w.size() <= MAX_PV_NAME && w.find_first_of("/\\") == std::string::npos) return;
     throw InputError("Error reading performance variable file (.var file): the PV name " + w +
                          " holds a path separator or is longer than " +
@@ -52,6 +84,7 @@ void FlatStateLevel::readVarFile()
     require_regular_file(name);
     FlatTokenReader in;
     if (!in.open(name.c_str())) {
+        var_failure = "cannot open " + name + ": " + strerror(errno);
         inputWarning("Warning: cannot open " + name + "; the state space has no PV values.");
         return;
     }
@@ -65,7 +98,10 @@ void FlatStateLevel::readVarFile()
         ++num_pvs;
         more = in.readWord(word);
     }
-    pv_values.assign(num_pvs, std::vector<PVPair>(num_states, PVPair{0.0, 0.0}));
+    var_record.assign(num_states > 0 ? (size_t)num_states : 0, -1);
+    var_store.clear();
+    pv_column.clear();
+    pv_column_index = -1;
     if (!more) {
         inputWarning("Warning: " + name + " holds no state records; every PV value is 0.");
         return;
@@ -82,23 +118,31 @@ void FlatStateLevel::readVarFile()
 // the pair's second value. Returns the number of states without a record.
 int FlatStateLevel::readVarRecords(FlatTokenReader& in, const std::string& first)
 {
-    std::vector<bool> recorded(num_states, false);
-    int missing = num_states;
+    int missing = num_states, records = 0;
     unsigned long s = 0;
-    if (sscanf(first.c_str(), "%lu", &s) != 1) varCorrupt();
+    recordNumber(first, num_states, s);
+    const size_t width = (size_t)num_pvs;
     for (;;) {
-        if (s < 1 || s > (unsigned long)num_states) varCorrupt();
-        for (int p = 0; p < num_pvs; ++p) {
-            PVPair& pair = pv_values[p][s - 1];
-            if (!in.readDouble(pair.second) || !in.readDouble(pair.first)) varCorrupt();
-        }
-        if (!recorded[s - 1]) {
-            recorded[s - 1] = true;
+        int& at = var_record[s - 1];
+        if (at < 0) {  // the store grows with the records read
+            at = records++;
+            var_store.resize(var_store.size() + width, PVPair{0.0, 0.0});
             --missing;
         }
+        for (size_t p = 0; p < width; ++p) {
+            PVPair& pair = var_store[(size_t)at * width + p];
+            if (!in.readDouble(pair.second) || !in.readDouble(pair.first)) varCorrupt();
+        }
         if (in.atEnd()) return missing;
-        int next = 0;
-        if (!in.readInt(next) || next < 1) varCorrupt();
-        s = (unsigned long)next;
+        // the next record number is a whole word: "1.9" or "1x" is not state 1
+        std::string word;
+        if (!in.readWord(word)) varCorrupt();
+        recordNumber(word, num_states, s);
     }
+}
+
+BaseStateLevel::PVPair FlatStateLevel::pvValue(int pv, int s) const
+{
+    if (s < 0 || (size_t)s >= var_record.size() || var_record[s] < 0) return PVPair{0.0, 0.0};
+    return var_store[(size_t)var_record[s] * (size_t)num_pvs + (size_t)pv];
 }

@@ -122,7 +122,12 @@ void F::getPV(PVBaseContainer* c, int pv)
     auto* container = static_cast<PV*>(c);
     container->level = this;
     container->index = pv;
-    container->pairs = pv_values[pv].data();
+    if (pv_column_index != pv) {  // one PV's column at a time, however many PVs there are
+        pv_column.assign(num_states > 0 ? (size_t)num_states : 0, PVPair{0.0, 0.0});
+        for (size_t s = 0; s < pv_column.size(); ++s) pv_column[s] = pvValue(pv, (int)s);
+        pv_column_index = pv;
+    }
+    container->pairs = pv_column.data();
 }
 
 void F::PV::begin(Iterator* it)

@@ -46,11 +46,19 @@ struct DssRun {
         std::error_code ignored;
         std::filesystem::remove_all(dir, ignored);
     }
-    // Everything written to the report so far.
+    // Everything written to the report so far (in its temporary file until the run ends).
     std::string report()
     {
         fflush(solver->out);
-        return slurp(dir + "/r.txt");
+        const std::string& pending = solver->outSink.temporary;
+        return slurp(pending.empty() ? dir + "/r.txt" : pending);
+    }
+    // The CSV blocks written so far.
+    std::string csv()
+    {
+        fflush(solver->csvOut);
+        const std::string& pending = solver->csvSink.temporary;
+        return slurp(pending.empty() ? dir + "/r.csv" : pending);
     }
     static std::string slurp(const std::string& path)
     {

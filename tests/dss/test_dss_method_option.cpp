@@ -36,7 +36,7 @@ MethodRun runWith(int n, const Edges& e, const std::vector<std::string>& options
     testing::internal::GetCapturedStderr();
     r.passed = !run.solver->solutionFailed();
     r.lines = run.report();
-    r.report = r.lines.substr(r.lines.find("Performance variable")) + DssRun::slurp(run.dir + "/r.csv");
+    r.report = r.lines.substr(r.lines.find("Performance variable")) + run.csv();
     return r;
 }
 

@@ -21,7 +21,7 @@ Edges scaled(Edges e, double c)
 std::string printedResults(DssRun& run)
 {
     std::string r = run.report();
-    return r.substr(r.find("Performance variable")) + DssRun::slurp(run.dir + "/r.csv");
+    return r.substr(r.find("Performance variable")) + run.csv();
 }
 
 // Solves a chain with a PV "Level" (state number), fully through the solver and its outputs.

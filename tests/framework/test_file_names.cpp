@@ -198,3 +198,88 @@ TEST(FileNames, DirectoryValuesWithoutTheirSlashAreDirectories)
     EXPECT_EQ(r.status, 0);
     EXPECT_TRUE(std::filesystem::exists(solver + "/pretwo.dss.Up.pdf.splot"));
 }
+
+// The files of the other formats are inputs too: no output may take their names, whichever
+// format the run reads. The refusal comes before the model is read.
+TEST(FileNames, PrismAndDrnFilesAreInputsToo)
+{
+    TempDir model, out;
+    const std::string tra = "2 2\n0 1 1.0\n1 0 3.0\n", sta = "(x)\n0:(0)\n1:(1)\n";
+    model.write("m.tra", tra);
+    model.write("m.sta", sta);
+    model.write("m1.srew", "2 1\n0 1\n");
+    model.write("d.drn", "@type: CTMC\n");
+    std::vector<std::string> base = {"-P", "p", "-S", "s", "-G", model.dir(), "-s", out.dir()};
+    struct Case {
+        std::string experiment, option, file, role;
+    };
+    for (const Case& c : {Case{"m", "-O", "m.sta", "PRISM state file"},
+                          Case{"m", "-o", "m.tra", "PRISM transition file"},
+                          Case{"m", "-d", "m1.srew", "PRISM state reward file"},
+                          Case{"d", "-O", "d.drn", "DRN model file"},
+                          Case{"d", "-d", "d.arm", "state-space file"}}) {
+        std::vector<std::string> args = base;
+        args.insert(args.end(), {"-E", c.experiment, c.option, model.file(c.file)});
+        ProgramResult r = run_program(DSS_BINARY, args);
+        EXPECT_EQ(r.status, 1) << c.file;
+        EXPECT_EQ(r.out, "") << c.file;
+        std::string role = c.option == "-o" ? "report file" : c.option == "-O" ? "state probability file" : "debug file";
+        EXPECT_EQ(r.err, "Error: the " + role + " " + model.file(c.file) + " is the " + c.role + " " +
+                             model.dir() + c.file + "; nothing was written.\n")
+            << c.file;
+        EXPECT_TRUE(files_in(out.path).empty()) << c.file;
+    }
+    EXPECT_EQ(slurp(model.file("m.tra")), tra);
+    EXPECT_EQ(slurp(model.file("m.sta")), sta);
+    EXPECT_EQ(files_in(model.path), (std::vector<std::string>{"d.drn", "m.sta", "m.tra", "m1.srew"}));
+}
+
+// An experiment name that would put the plot files outside the solver directory is refused.
+TEST(FileNames, ExperimentNameThatLeavesTheSolverDirectoryIsRefused)
+{
+    TempDir top;
+    std::filesystem::create_directory(top.file("model"));
+    std::filesystem::create_directory(top.file("out"));
+    top.write("two.arm", ARM);
+    top.write("two.var", "Up\n1 0 1\n2 0 0\n");
+    top.write("two.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+    for (std::string e : {"../two", ".."}) {
+        ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", e, "-G", top.file("model/"),
+                                                   "-s", top.file("out/")});
+        EXPECT_EQ(r.status, 1) << e;
+        EXPECT_EQ(r.err.rfind("Error: -E " + e + ": an experiment name may not", 0), 0u) << r.err;
+        EXPECT_EQ(files_in(top.path), (std::vector<std::string>{"model", "out", "two.arm", "two.pvtype",
+                                                                 "two.var"}));
+        EXPECT_TRUE(files_in(top.file("out")).empty());
+    }
+}
+
+// A control character in a name would start a line of the report or a plot file (a
+// "Finished:" line the run never wrote) or move the terminal's cursor: the value is
+// refused, shown escaped, before anything is read or written.
+TEST(FileNames, ControlCharactersInNamesAreRefusedAndShownEscaped)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    struct Case {
+        std::string option, value, shown;
+    };
+    for (const Case& c : {Case{"-P", "p\nFinished: fake", "p\\nFinished: fake"},
+                          Case{"-S", "s\rx", "s\\rx"},
+                          Case{"-o", out.file("r\x1b[2J.txt"), out.file("r\\x1b[2J.txt")}}) {
+        std::vector<std::string> args = args_for(model, out.dir(), {c.option, c.value});
+        ProgramResult r = run_program(DSS_BINARY, args);
+        EXPECT_EQ(r.status, 1) << c.shown;
+        EXPECT_EQ(r.out, "") << c.shown;
+        EXPECT_EQ(r.err, "Error: " + c.option + " \"" + c.shown +
+                             "\": the value holds a control character; nothing was written.\n");
+        EXPECT_TRUE(files_in(out.path).empty()) << c.shown;
+    }
+    // a PV name with an escape sequence
+    model.write("two.var", "U\x1b[2Jp\n1 0 1\n2 0 0\n");
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, out.dir(), {}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error reading performance variable file (.var file): the PV name U\\x1b[2Jp holds a "
+                     "control character.\n");
+    EXPECT_TRUE(files_in(out.path).empty());
+}

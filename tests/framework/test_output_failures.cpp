@@ -1,8 +1,8 @@
 // Results that cannot be written are never reported as written: a write,
 // flush or close that fails ends the run with status 1 and a message naming
-// the file and the system's reason, and no "Finished:" line claims the report
-// complete. Full disks are made without privileges: a full device and a
-// lowered file-size limit.
+// the file and the system's reason, and the previous results stay as they
+// were, byte for byte, with no temporary file left beside them. Full disks are
+// made without privileges: a full device and a lowered file-size limit.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -11,7 +11,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -76,6 +78,22 @@ bool exists(const std::string& path) { return std::filesystem::exists(path); }
 
 const std::string NO_SPACE = ": No space left on device\n";
 
+// Every file in dir with its bytes.
+std::map<std::string, std::string> contents(const TempDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path))
+        files[e.path().filename().string()] =
+            e.is_regular_file() ? slurp(e.path().string()) : std::string("(not a file)");
+    return files;
+}
+
+// Results of an earlier run in dir, one file per name.
+void write_previous(const TempDir& dir, const std::vector<std::string>& names)
+{
+    for (const std::string& n : names) dir.write(n, "previous " + n + "\n");
+}
+
 }  // namespace
 
 TEST(OutputFailures, ReportOnAFullDiskEndsWithItsNameAndReason)
@@ -115,13 +133,25 @@ TEST(OutputFailures, StateAndDebugFilesOnAFullDisk)
     write_chain(model, 2);
     std::string full = full_device(out);
     if (full.empty()) GTEST_SKIP() << "no full device";
+    write_previous(out, {"r.txt", "r.csv"});
+    auto before = contents(out);
     for (std::string option : {"-O", "-d"}) {
         ProgramResult r = run_program(
             DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), option, full}));
         EXPECT_EQ(r.status, 1) << option;
         EXPECT_EQ(r.out, "") << option;
         EXPECT_EQ(r.err, "Error writing file " + full + NO_SPACE) << option;
-        EXPECT_EQ(slurp(out.file("r.txt")).find("Finished: "), std::string::npos) << option;
+        // each file is its previous self or complete: the plot files, written before
+        // the state or debug file failed, are complete
+        auto after = contents(out);
+        EXPECT_EQ(after["r.txt"], before["r.txt"]) << option;
+        EXPECT_EQ(after["r.csv"], before["r.csv"]) << option;
+        for (const char* plot : {"bd.dss.Up.pdf.splot", "bd.dss.Up.cdf.splot"}) {
+            const std::string tail = "Y numberstyle floating 2\n\n";
+            ASSERT_GE(after[plot].size(), tail.size()) << option;
+            EXPECT_EQ(after[plot].substr(after[plot].size() - tail.size()), tail) << option;
+        }
+        EXPECT_EQ(after.size(), 5u) << option;  // no temporary file
     }
 }
 
@@ -138,41 +168,155 @@ TEST(OutputFailures, ReportOnStandardOutputIntoAFullDisk)
     EXPECT_EQ(r.err.find("Error writing file (standard output): "), 0u) << r.err;
 }
 
-TEST(OutputFailures, FileSizeLimitCutsAPlotFileWhichIsRemoved)
+TEST(OutputFailures, FileSizeLimitCutsAPlotFileAndEveryPreviousResultStays)
 {
     // the report fits in 4096 bytes, the plot of 400 distinct values does not
     TempDir model, out;
     write_chain(model, 400);
+    write_previous(out, {"r.txt", "r.csv", "bd.dss.Up.pdf.splot", "bd.dss.Up.cdf.splot"});
+    auto before = contents(out);
     ProgramResult r = run_program(DSS_BINARY,
                                   with(args_for(model, out), {"-o", out.file("r.txt")}), "", {},
                                   0, 4096);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
+    // the report's last lines are on standard error, as the report is not kept
     EXPECT_EQ(r.err, "Error writing file " + out.file("bd.dss.Up.cdf.splot") +
-                         ": File too large\n");
-    EXPECT_FALSE(exists(out.file("bd.dss.Up.cdf.splot")));
-    EXPECT_FALSE(exists(out.file("bd.dss.Up.pdf.splot")));
-    std::string report = slurp(out.file("r.txt"));
-    const std::string tail =
-        "plot_pdf: cannot write plot file\nfatal_error: program is being terminated\n";
-    ASSERT_GE(report.size(), tail.size());
-    EXPECT_EQ(report.substr(report.size() - tail.size()), tail);
-    EXPECT_EQ(slurp(out.file("r.csv")), "");  // no block for the PV whose plot was lost
+                         ": File too large\n"
+                         "plot_pdf: cannot write plot file\nfatal_error: program is being terminated\n");
+    EXPECT_EQ(contents(out), before);
 }
 
-TEST(OutputFailures, FileSizeLimitCutsTheStateFile)
+TEST(OutputFailures, FileSizeLimitCutsTheStateFileAndEveryPreviousResultStays)
 {
     // no PV is evaluated (type 1): the state table is the only large output
     TempDir model, out;
     write_chain(model, 400, 1);
+    write_previous(out, {"r.txt", "r.csv", "states.txt"});
+    auto before = contents(out);
     ProgramResult r = run_program(
         DSS_BINARY,
         with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}), "",
         {}, 0, 2048);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error writing file " + out.file("states.txt") + ": File too large\n");
-    EXPECT_EQ(slurp(out.file("states.txt")).size(), 2048u);
-    std::string report = slurp(out.file("r.txt"));
-    EXPECT_NE(report.find("DSSSolver done\n"), std::string::npos);
-    EXPECT_EQ(report.find("Finished: "), std::string::npos);
+    EXPECT_EQ(contents(out), before);
 }
+
+TEST(OutputFailures, SigxfszIsAWriteErrorNotTheEndOfTheProgram)
+{
+    // the signal's own disposition would end the program with a core and leave the
+    // temporary files behind
+    TempDir model, out;
+    write_chain(model, 400, 1);
+    write_previous(out, {"r.txt", "r.csv", "states.txt"});
+    auto before = contents(out);
+    int signal = 0;
+    ProgramResult r = finish_program(
+        start_program(DSS_BINARY,
+                      with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}),
+                      "", {}, 0, 2048, true),
+        &signal);
+    EXPECT_EQ(signal, 0);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error writing file " + out.file("states.txt") + ": File too large\n");
+    EXPECT_EQ(contents(out), before);
+}
+
+TEST(OutputFailures, CompleteRunReplacesThePreviousResultsAndLeavesNoTemporaryFile)
+{
+    TempDir model, out;
+    write_chain(model, 3);
+    write_previous(out, {"r.txt", "r.csv", "states.txt", "bd.dss.Up.pdf.splot"});
+    ASSERT_EQ(chmod(out.file("r.txt").c_str(), 0640), 0);
+    ProgramResult r = run_program(
+        DSS_BINARY,
+        with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    auto after = contents(out);
+    std::vector<std::string> names;
+    for (const auto& f : after) names.push_back(f.first);
+    EXPECT_EQ(names, (std::vector<std::string>{"bd.dss.Up.cdf.splot", "bd.dss.Up.pdf.splot",
+                                                "r.csv", "r.txt", "states.txt"}));
+    EXPECT_NE(after["r.txt"].find("Finished: "), std::string::npos);
+    EXPECT_EQ(after["states.txt"].find("previous"), std::string::npos);
+    EXPECT_EQ(after["bd.dss.Up.pdf.splot"].find("previous"), std::string::npos);
+}
+
+// A result reached through a symbolic link is written to the link's target; the link stays.
+TEST(OutputFailures, ResultThroughASymbolicLinkReplacesItsTarget)
+{
+    TempDir model, out, elsewhere;
+    write_chain(model, 2);
+    elsewhere.write("kept.txt", "previous\n");
+    ASSERT_EQ(symlink(elsewhere.file("kept.txt").c_str(), out.file("r.txt").c_str()), 0);
+    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    struct stat st;
+    ASSERT_EQ(lstat(out.file("r.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_NE(slurp(elsewhere.file("kept.txt")).find("Finished: "), std::string::npos);
+    EXPECT_EQ(contents(elsewhere).size(), 1u);
+}
+
+namespace {
+
+// Starts dss with its state file a named pipe nobody reads: the program stops in
+// opening it, after the report and the CSV file have been begun, until a signal
+// ends it. The temporary report's name is seen before the signal is sent.
+ProgramResult interrupted_run(const TempDir& model, const TempDir& out, int signal, int& ended_by)
+{
+    std::string pipe = out.file("pipe");
+    EXPECT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    StartedProgram p = start_program(
+        DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), "-O", pipe}));
+    bool begun = false;
+    for (int i = 0; i < 6000 && !begun; ++i) {  // the wait is bounded only so a fault ends it
+        for (const auto& e : std::filesystem::directory_iterator(out.path))
+            if (e.path().filename().string().rfind(".r.txt.", 0) == 0 &&
+                std::filesystem::file_size(e.path()) > 0)
+                begun = true;
+        if (!begun) usleep(10000);
+    }
+    EXPECT_TRUE(begun);
+    kill(p.pid, signal);
+    ProgramResult r = finish_program(p, &ended_by);
+    unlink(pipe.c_str());
+    return r;
+}
+
+}  // namespace
+
+TEST(OutputFailures, InterruptMidWriteLeavesThePreviousResults)
+{
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        TempDir model, out;
+        write_chain(model, 3);
+        write_previous(out, {"r.txt", "r.csv"});
+        auto before = contents(out);
+        int ended_by = -1;
+        ProgramResult r = interrupted_run(model, out, signal, ended_by);
+        EXPECT_EQ(ended_by, 0) << signal;
+        EXPECT_EQ(r.status, 128 + signal);
+        EXPECT_EQ(r.err, "Interrupted: no results were written\n");
+        EXPECT_EQ(contents(out), before) << signal;
+    }
+}
+
+#ifdef VELMAR_HAVE_JSON
+// A JSON results file that cannot be written fails the run: no report claims it finished,
+// and the previous report and CSV file stay.
+TEST(OutputFailures, JsonFileOnAFullDiskLeavesThePreviousReport)
+{
+    TempDir model, out;
+    write_chain(model, 2);
+    std::string full = full_device(out);
+    if (full.empty()) GTEST_SKIP() << "no full device";
+    write_previous(out, {"r.txt", "r.csv"});
+    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), "-j", full}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: could not write the JSON results file " + full + NO_SPACE);
+    EXPECT_EQ(slurp(out.file("r.txt")), "previous r.txt\n");
+    EXPECT_EQ(slurp(out.file("r.csv")), "previous r.csv\n");
+}
+#endif

@@ -70,17 +70,20 @@ TEST(Program, UncreatableOutputFilesEndWithStatusOne)
     TempDir dir;
     write_two_state_model(dir);
     struct Case {
-        std::string option, message;
+        std::string option, role;
     };
-    for (const Case& c : {Case{"-o", "can't open output file"}, Case{"-d", "can't open debug file"},
-                          Case{"-O", "can't open state occupancy file"}}) {
+    // found before the chain is read, with the option, the path and the reason
+    for (const Case& c : {Case{"-o", "report file"}, Case{"-d", "debug file"},
+                          Case{"-O", "state probability file"}}) {
         std::vector<std::string> args = required(dir);
         args.push_back(c.option);
         args.push_back(dir.path + "/missing/dir/file.txt");
         ProgramResult r = run_program(DSS_BINARY, args);
-        EXPECT_NE(r.out.find(c.message + "\nfatal_error: program is being terminated\n"),
-                  std::string::npos)
-            << c.option << "\n" << r.out;
+        EXPECT_EQ(r.err, "Error: " + c.option + " " + dir.path + "/missing/dir/file.txt: the " +
+                             c.role + " cannot be written: the directory " + dir.path +
+                             "/missing/dir: No such file or directory; nothing was written.\n")
+            << c.option;
+        EXPECT_EQ(r.out, "") << c.option;
         EXPECT_EQ(r.status, 1) << c.option;
     }
 }
@@ -93,7 +96,8 @@ TEST(Program, DebugFileFailureCreatesNoReportFiles)
     for (std::string a : {"-d", "/nonexistent/dbg.txt", "-o"}) args.push_back(a);
     args.push_back(dir.file("r.txt"));
     ProgramResult r = run_program(DSS_BINARY, args);
-    EXPECT_EQ(r.out, "can't open debug file\nfatal_error: program is being terminated\n");
+    EXPECT_EQ(r.err, "Error: -d /nonexistent/dbg.txt: the debug file cannot be written: the "
+                     "directory /nonexistent: No such file or directory; nothing was written.\n");
     EXPECT_EQ(r.status, 1);
     EXPECT_FALSE(std::ifstream(dir.file("r.txt")).good());
     EXPECT_FALSE(std::ifstream(dir.file("r.csv")).good());

@@ -37,42 +37,36 @@ size_t files_in(const std::string& dir)
 
 }  // namespace
 
-TEST(ProgramLimits, UncreatablePlotFileEndsTheReportWithStatusOne)
+// Outputs that cannot be made are found before the chain is read: the option, the path and
+// the reason on standard error, status 1, and nothing written.
+TEST(ProgramLimits, UnusableSolverDirectoryIsNamedBeforeTheSolve)
 {
     // a solver directory that does not exist, and one whose parent is a regular file
-    for (std::string sub : {"missing/", "plain/"}) {
+    struct Case {
+        std::string sub, reason;
+    };
+    for (const Case& c : {Case{"missing/", "the directory {}missing: No such file or directory"},
+                          Case{"plain/", "{}plain is not a directory"}}) {
         TempDir model, out;
         write_two_state_model(model);
         out.write("plain", "");
-        std::vector<std::string> args = args_for(model, out.path + "/" + sub);
+        std::string reason = c.reason;
+        reason.replace(reason.find("{}"), 2, out.path + "/");
+        std::vector<std::string> args = args_for(model, out.path + "/" + c.sub);
         args.push_back("-o");
         args.push_back(out.file("r.txt"));
         ProgramResult r = run_program(DSS_BINARY, args);
-        EXPECT_EQ(r.status, 1) << sub;
-        EXPECT_EQ(r.out, "") << sub;
-        EXPECT_EQ(r.err, "") << sub;
-        std::string report = slurp(out.file("r.txt"));
-        ASSERT_GE(report.size(), PLOT_FAULT.size()) << sub;
-        EXPECT_EQ(report.substr(report.size() - PLOT_FAULT.size()), PLOT_FAULT) << sub;
-        EXPECT_EQ(report.find("Finished: "), std::string::npos) << sub;
-        EXPECT_EQ(slurp(out.file("r.csv")), "") << sub;  // no block claims a result
-        EXPECT_EQ(files_in(out.path), 3u) << sub;       // plain, r.txt, r.csv
+        EXPECT_EQ(r.status, 1) << c.sub;
+        EXPECT_EQ(r.out, "") << c.sub;
+        EXPECT_EQ(r.err, "Error: -s " + out.path + "/" + c.sub +
+                             ": the plot files cannot be written there: " + reason +
+                             "; nothing was written.\n")
+            << c.sub;
+        EXPECT_EQ(files_in(out.path), 1u) << c.sub;  // plain alone
     }
 }
 
-TEST(ProgramLimits, UncreatablePlotFileWithoutReportFileGoesToStandardOutput)
-{
-    TempDir model;
-    write_two_state_model(model);
-    ProgramResult r = run_program(DSS_BINARY, args_for(model, model.path + "/none/"));
-    EXPECT_EQ(r.status, 1);
-    ASSERT_GE(r.out.size(), PLOT_FAULT.size());
-    EXPECT_EQ(r.out.substr(r.out.size() - PLOT_FAULT.size()), PLOT_FAULT);
-    EXPECT_EQ(r.out.find("Finished: "), std::string::npos);
-    EXPECT_EQ(files_in(model.path), 3u);  // the model's own files only
-}
-
-TEST(ProgramLimits, UncreatableCsvFileLeavesAnEmptyReport)
+TEST(ProgramLimits, UncreatableCsvFileIsNamedBeforeTheSolve)
 {
     TempDir model, out;
     write_two_state_model(model);
@@ -82,27 +76,26 @@ TEST(ProgramLimits, UncreatableCsvFileLeavesAnEmptyReport)
     args.push_back(out.file("r.txt"));
     ProgramResult r = run_program(DSS_BINARY, args);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "can't open csv file\nfatal_error: program is being terminated\n");
-    EXPECT_EQ(slurp(out.file("r.txt")), "");
-    EXPECT_EQ(files_in(out.path), 2u);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "Error: -o " + out.file("r.csv") +
+                         ": the CSV file cannot be written: Is a directory; nothing was written.\n");
+    EXPECT_EQ(files_in(out.path), 1u);  // the directory in the CSV's place
 }
 
-TEST(ProgramLimits, UncreatableStateFileStopsBeforeAnyResult)
+// A plot file that cannot be created after the check (its name is taken by a directory)
+// still ends the run, with the report's last lines on standard output.
+TEST(ProgramLimits, UncreatablePlotFileWithoutReportFileGoesToStandardOutput)
 {
-    TempDir model, out;
+    TempDir model;
     write_two_state_model(model);
-    std::vector<std::string> args = args_for(model, out.path + "/");
-    for (std::string a : {std::string("-o"), out.file("r.txt"), std::string("-O"),
-                          out.file("none/states.txt")})
-        args.push_back(a);
-    ProgramResult r = run_program(DSS_BINARY, args);
+    std::filesystem::create_directory(model.file("two.dss.Up.pdf.splot"));
+    ProgramResult r = run_program(DSS_BINARY, args_for(model, model.path + "/"));
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.out, "can't open state occupancy file\nfatal_error: program is being terminated\n");
-    std::string report = slurp(out.file("r.txt"));
-    EXPECT_EQ(report.find("Finished: "), std::string::npos);
-    EXPECT_EQ(report.find("Up"), std::string::npos);  // no PV block
-    EXPECT_EQ(slurp(out.file("r.csv")), "");
-    EXPECT_EQ(files_in(out.path), 2u);  // no plot file
+    ASSERT_GE(r.out.size(), PLOT_FAULT.size());
+    EXPECT_EQ(r.out.substr(r.out.size() - PLOT_FAULT.size()), PLOT_FAULT);
+    EXPECT_EQ(r.out.find("Finished: "), std::string::npos);
+    for (const auto& e : std::filesystem::directory_iterator(model.path))  // no temporary file
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
 }
 
 TEST(ProgramLimits, ModelLargerThanTheAddressSpaceGivesTheMemoryLines)
@@ -110,27 +103,65 @@ TEST(ProgramLimits, ModelLargerThanTheAddressSpaceGivesTheMemoryLines)
 #ifdef VELMAR_SANITIZE_BUILD
     GTEST_SKIP() << "the sanitizers' shadow memory needs an unlimited address space";
 #else
-    // 20000 states and 5000 PVs: 1.6 GB of PV values, against a limit of 256 MB
+    // 3000 states with a record each for 3000 PVs: 144 MB of PV values, against a limit of
+    // 128 MB
     TempDir dir;
-    std::string arm = "1 20000\n", var, pvtype = "Version:1\nNumPV:5000\n";
-    for (int i = 1; i <= 20000; ++i) arm += std::to_string(i) + " 0\n";
-    for (int p = 1; p <= 5000; ++p) var += "V" + std::to_string(p) + " ";
-    var += "\n1";
-    for (int p = 1; p <= 5000; ++p) var += " 0 1";
+    const int states = 3000, pvs = 3000;
+    std::string arm = "1 " + std::to_string(states) + "\n", var, pvtype = "Version:1\nNumPV:3000\n";
+    for (int i = 1; i <= states; ++i) arm += std::to_string(i) + " 0\n";
+    for (int p = 1; p <= pvs; ++p) var += "V" + std::to_string(p) + " ";
     var += "\n";
+    std::string pairs;
+    for (int p = 1; p <= pvs; ++p) pairs += " 0 1";
+    for (int i = 1; i <= states; ++i) var += std::to_string(i) + pairs + "\n";
     dir.write("big.arm", arm);
     dir.write("big.var", var);
     dir.write("big.pvtype", pvtype);
     ProgramResult r = run_program(DSS_BINARY,
                                   {"-P", "p", "-S", "s", "-E", "big", "-G", dir.path + "/", "-s",
                                    dir.path + "/", "-o", dir.file("r.txt")},
-                                  "", {}, rlim_t(256) << 20);
+                                  "", {}, rlim_t(128) << 20);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err,
               "The solver's memory requirement is more than the available RAM.\n"
               "Either reduce the size of the state space or install more RAM.\n");
     EXPECT_FALSE(std::ifstream(dir.file("r.txt")).good());
+#endif
+}
+
+// Many PV names and many states but few records: the PV values take the room of the
+// records read, not of every PV in every state (50000 x 50000 pairs would be 40 GB).
+TEST(ProgramLimits, ManyPVNamesWithoutRecordsNeedNoMemoryOfTheirProduct)
+{
+#ifdef VELMAR_SANITIZE_BUILD
+    GTEST_SKIP() << "the sanitizers' shadow memory needs an unlimited address space";
+#else
+    TempDir dir;
+    const int n = 50000;
+    std::string arm = "1 " + std::to_string(n) + "\n", var;
+    for (int i = 1; i <= n; ++i) {
+        arm += std::to_string(i);
+        if (i < n) arm += " " + std::to_string(i + 1) + " 1";
+        if (i > 1) arm += " " + std::to_string(i - 1) + " 2";
+        arm += " 0\n";
+    }
+    for (int p = 1; p <= n; ++p) var += "V" + std::to_string(p) + "\n";
+    dir.write("many.arm", arm);
+    dir.write("many.var", var);
+    ProgramResult r = run_program(DSS_BINARY,
+                                  {"-P", "p", "-S", "s", "-E", "many", "-G", dir.path + "/", "-s",
+                                   dir.path + "/", "-o", dir.file("r.txt")},
+                                  "", {}, rlim_t(512) << 20);
+    // no .pvtype: the PVs are not evaluated, which is a failure, but not of memory
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err.find("memory requirement"), std::string::npos) << r.err.substr(0, 300);
+    EXPECT_EQ(r.err.rfind("Warning: " + dir.file("many.var") + " holds no state records", 0), 0u)
+        << r.err.substr(0, 300);
+    std::string report = slurp(dir.file("r.txt"));
+    EXPECT_NE(report.find("Warning: not evaluated, since the PV type file gives them no type: V1, V2,"),
+              std::string::npos);
+    EXPECT_NE(report.find("Finished: "), std::string::npos);
 #endif
 }
 
@@ -160,4 +191,27 @@ TEST(ProgramLimits, MemoryRunningOutAtAnyPointOfTheArmLoadGivesTheMemoryLines)
         EXPECT_FALSE(std::ifstream(dir.file("r.txt")).good()) << mb << " MB";
     }
 #endif
+}
+
+// A name longer than a directory entry may be is refused before the chain is read (the
+// temporary file, whose name is cut to fit, would have been written and only the final
+// rename refused, after the whole solve).
+TEST(ProgramLimits, OutputNameTooLongForItsDirectoryIsRefusedBeforeTheSolve)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::string name = out.file(std::string(300, 'x') + ".txt");
+    std::vector<std::string> args = args_for(model, out.path + "/");
+    for (std::string option : {"-o", "-O"}) {
+        std::vector<std::string> run = args;
+        run.insert(run.end(), {option, name});
+        ProgramResult r = run_program(DSS_BINARY, run);
+        EXPECT_EQ(r.status, 1) << option;
+        EXPECT_EQ(r.err, "Error: " + option + " " + name + ": the " +
+                             (option == "-o" ? "report file" : "state probability file") +
+                             " cannot be written: File name too long; nothing was written.\n")
+            << option;
+        EXPECT_EQ(r.out, "") << option;
+        EXPECT_EQ(files_in(out.path), 0u) << option;
+    }
 }

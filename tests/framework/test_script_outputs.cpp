@@ -244,10 +244,9 @@ TEST(JsonResults, UncreatableFileStopsBeforeTheSolve)
     ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "mm1k", "-G", EXAMPLES,
                                                "-s", dir.dir(), "-j", dir.file("no/such.json")});
     EXPECT_NE(r.status, 0);
-    EXPECT_NE(r.out.find("can't open JSON results file " + dir.file("no/such.json") +
-                         ": No such file or directory"),
-              std::string::npos)
-        << r.out;
+    EXPECT_EQ(r.err, "Error: -j " + dir.file("no/such.json") +
+                         ": the JSON results file cannot be written: the directory " +
+                         dir.file("no") + ": No such file or directory; nothing was written.\n");
     EXPECT_EQ(r.out.find("Computation Time"), std::string::npos);
     ProgramResult empty = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "mm1k", "-G",
                                                    EXAMPLES, "-s", dir.dir(), "-j", ""});

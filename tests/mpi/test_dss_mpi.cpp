@@ -2,6 +2,9 @@
 // printed results of dss, and on malformed input, where every process must end alike.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -273,10 +276,39 @@ TEST(DssMpi, OutputThatCannotBeCreatedAndMissingOptionsEndWithStatusOne)
     args.back() = out.file("no/such/dir/r.txt");
     ProgramResult m = runMpi(2, args);
     EXPECT_EQ(m.status, 1);
-    EXPECT_EQ(m.out.rfind("can't open output file\nfatal_error: program is being terminated\n", 0), 0u) << m.out;
+    EXPECT_EQ(m.err.rfind("Error: -o " + out.file("no/such/dir/r.txt") +
+                              ": the report file cannot be written: the directory " + out.file("no/such/dir") +
+                              ": No such file or directory; nothing was written.\n",
+                          0),
+              0u)
+        << m.err;
+    EXPECT_EQ(m.out, "");
     ProgramResult u = runMpi(2, {"-G", g, "-E", "mm1k"});
     EXPECT_EQ(u.status, 1);
     EXPECT_EQ(u.err.rfind("Options:\n-P <project name>\n", 0), 0u) << u.err;
+}
+
+// A state file on a full device leaves the previous report and CSV as they were, and no
+// temporary file beside them.
+TEST(DssMpi, StateFileOnAFullDeviceLeavesThePreviousResults)
+{
+    struct stat st;
+    if (stat("/dev/full", &st) != 0 || !S_ISCHR(st.st_mode)) GTEST_SKIP() << "no /dev/full";
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out;
+    for (const char* name : {"r.txt", "r.csv"}) out.write(name, std::string("previous ") + name);
+    ASSERT_EQ(symlink("/dev/full", out.file("states").c_str()), 0);
+    std::vector<std::string> args = options(g, "tandem", out.dir());
+    args.insert(args.end(), {"-O", out.file("states")});
+    ProgramResult m = runMpi(2, args);
+    EXPECT_NE(m.status, 0);
+    EXPECT_NE(m.err.find("Error writing file " + out.file("states") + ": No space left on device\n"),
+              std::string::npos)
+        << m.err;
+    for (const char* name : {"r.txt", "r.csv"})
+        EXPECT_EQ(slurp(out.file(name)), std::string("previous ") + name) << name;
+    for (const auto& e : std::filesystem::directory_iterator(out.path))
+        EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
 }
 
 TEST(DssMpi, WordsAfterPetscReachPetsc)

@@ -59,7 +59,7 @@ TEST(PVTypeFile, RefusalsOfOpenVersionCountAndName)
     ABC level;
     PVTypeRead r = readFor(level, "absent");
     EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.err, "Error opening file " + pvtypePath("absent") + "\n");
+    EXPECT_EQ(r.err, "Error opening file " + pvtypePath("absent") + "\nNo such file or directory.\n");
     for (const char* name : {"version_blank", "version_real"}) {
         r = readFor(level, name);
         EXPECT_FALSE(r.ok);

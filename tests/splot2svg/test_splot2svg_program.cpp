@@ -750,3 +750,58 @@ TEST(Splot2Svg, AFileWithoutPointsDrawsEmptyAxesWithAWarning)
     EXPECT_GE(tickValuesOf(svg->byId("y-axis")).size(), 2u);
     EXPECT_EQ(r.out.find("nan"), std::string::npos);
 }
+
+// A picture never takes the place of an input, and two inputs never draw one picture: the
+// run is refused before any picture is written, and every file stays as it was.
+TEST(Splot2Svg, PicturesThatWouldReplaceAnInputOrEachOtherAreRefused)
+{
+    TempDir dir;
+    std::string a = copyIn(dir, PDF.file);
+    std::string plot = slurp(a);
+    dir.write("b.svg", plot);  // a plot file with a picture's name
+    dir.write("d.splot", plot);
+    dir.write("d.svg", plot);
+    struct Case {
+        std::vector<std::string> args;
+        std::string err;
+    };
+    std::string dotA = dir.path + "/./" + PDF.file;
+    std::string picture = dir.path + "/./mm1k.dss.QueueLength.pdf.svg";
+    for (const Case& c :
+         {Case{{"-o", dir.file("b.svg"), a, dir.file("b.svg")},
+               "splot2svg: " + dir.file("b.svg") + ": the picture would replace the input " + dir.file("b.svg") +
+                   "; nothing was written\n"},
+          Case{{dir.file("d.splot"), dir.file("d.svg")},
+               "splot2svg: " + dir.file("d.svg") + ": the picture would replace the input " + dir.file("d.svg") +
+                   "; nothing was written\n"},
+          Case{{a, dotA},
+               "splot2svg: " + picture + ": the pictures of " + a + " and " + dotA +
+                   " would be one file; nothing was written\n"}}) {
+        ProgramResult r = run_program(SPLOT2SVG_BINARY, c.args);
+        EXPECT_EQ(r.status, 1) << c.err;
+        EXPECT_EQ(r.err, c.err);
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.path)) names.push_back(e.path().filename());
+        std::sort(names.begin(), names.end());
+        EXPECT_EQ(names, (std::vector<std::string>{"b.svg", "d.splot", "d.svg", PDF.file})) << c.err;
+        for (const char* name : {"b.svg", "d.splot", "d.svg"}) EXPECT_EQ(slurp(dir.file(name)), plot) << name;
+    }
+}
+
+// Past the file-size limit the write fails with its reason (the signal it raises does not
+// end the program), the temporary file goes and the previous picture stays.
+TEST(Splot2Svg, FileSizeLimitIsAWriteErrorAndThePreviousPictureStays)
+{
+    TempDir dir;
+    std::string a = copyIn(dir, PDF.file);
+    std::string picture = dir.file("mm1k.dss.QueueLength.pdf.svg");
+    dir.write("mm1k.dss.QueueLength.pdf.svg", "previous picture\n");
+    int signal = 0;
+    ProgramResult r = finish_program(start_program(SPLOT2SVG_BINARY, {a}, "", {}, 0, 1024, true), &signal);
+    EXPECT_EQ(signal, 0);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "splot2svg: " + picture + ": cannot write: File too large\n");
+    EXPECT_EQ(slurp(picture), "previous picture\n");
+    auto files = std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator());
+    EXPECT_EQ(files, 2);  // the plot file and the previous picture
+}

@@ -97,12 +97,16 @@ TEST(FlatFileFaults, PVNamesThatCouldLeaveTheSolverDirectoryAreRefused)
     expectFault("var_long_name", "", head + "Q" + std::string(103, 'x') + tail);
 }
 
+// A missing .var file: the run goes on and its report is written, but no PV has a value,
+// and the run ends with the file and the reason on standard error and status 1.
 TEST(FlatFileFaults, MissingOrRecordlessVarFileWarnsAndTheRunGoesOn)
 {
     DssRun missing = runDss(dataDir(), "var_missing");
-    EXPECT_EQ(missing.status, 0);
+    EXPECT_EQ(missing.status, 1);
     EXPECT_EQ(missing.err, "Warning: cannot open " + dataDir() +
-                               "var_missing.var; the state space has no PV values.\n");
+                               "var_missing.var; the state space has no PV values.\n"
+                               "Error: no PV was evaluated: cannot open " + dataDir() +
+                               "var_missing.var: No such file or directory\n");
     EXPECT_NE(missing.out.find("DSSSolver done"), std::string::npos);
 
     DssRun header = runDss(dataDir(), "var_header_only");
@@ -116,4 +120,40 @@ TEST(FlatFileFaults, ZeroRatesAreLegal)
     DssRun run = runDss(dataDir(), "zero_rates");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.err, "");
+}
+
+// A record number of a .var file is a whole word of digits: "1.9" and "1x" are not state 1
+// (they were read as 1, the rest taken for the values), and neither is a state past N.
+TEST(FlatFileFaults, VarRecordNumbersThatAreNotWholeNumbersAreRefused)
+{
+    const std::string head = "Error reading performance variable file (.var file) possibly due to corruption.\n";
+    for (std::string number : {"1.9", "1x", "+1", "3", "4294967297"}) {
+        for (bool firstRecord : {true, false}) {
+            TempDir dir;
+            dir.write("v.arm", "1 2\n1 2 1.0 0\n2 1 3.0 0\n");
+            dir.write("v.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+            std::string records = firstRecord ? number + " 0 1\n2 0 0\n" : "2 0 0\n" + number + " 0 1\n";
+            dir.write("v.var", "Up\n" + records);
+            DssRun r = runDss(dir.dir(), "v");
+            EXPECT_EQ(r.status, 1) << number;
+            bool whole = number.find_first_not_of("0123456789") == std::string::npos;
+            EXPECT_EQ(r.err, whole ? head : head + "The record number " + number +
+                                                " is not a whole number from 1 to 2.\n")
+                << number;
+        }
+    }
+}
+
+// The smallest int as the initial state is refused as any other state out of range (its
+// state number minus one overflowed).
+TEST(FlatFileFaults, InitialStateOfTheSmallestIntIsOutOfRange)
+{
+    TempDir dir;
+    dir.write("i.arm", "-2147483648 2\n1 2 1.0 0\n2 1 3.0 0\n");
+    dir.write("i.var", "Up\n1 0 1\n2 0 0\n");
+    dir.write("i.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+    DssRun r = runDss(dir.dir(), "i");
+    EXPECT_EQ(r.status, 1);
+    // the sanitizer build catches the overflow this once was
+    EXPECT_EQ(r.err, "Error reading state space file (.arm file) possibly due to corruption.\n");
 }

@@ -41,10 +41,10 @@ TEST(FlatWalks, VarRecordsOutOfOrderFillFirstAndSecond)
     EXPECT_STREQ(level.getPVName(0), "A");
     EXPECT_STREQ(level.getPVName(1), "B");
     // state 1's record 0.5 0.25 2.0 1.0: the file's first number is `second`
-    EXPECT_EQ(level.pv_values[0][0].second, 0.5);
-    EXPECT_EQ(level.pv_values[0][0].first, 0.25);
-    EXPECT_EQ(level.pv_values[1][0].second, 2.0);
-    EXPECT_EQ(level.pv_values[1][0].first, 1.0);
+    EXPECT_EQ(level.pvValue(0, 0).second, 0.5);
+    EXPECT_EQ(level.pvValue(0, 0).first, 0.25);
+    EXPECT_EQ(level.pvValue(1, 0).second, 2.0);
+    EXPECT_EQ(level.pvValue(1, 0).first, 1.0);
     BaseStateLevel::PVBaseContainer* c;
     BaseStateLevel::PVBaseIterator* it;
     level.allocatePVContainer(c);
@@ -79,14 +79,14 @@ TEST(FlatWalks, LineBreaksAndNumberFormsDoNotMatter)
     FlatStateLevel one(base("oneline").c_str());
     FlatStateLevel three(base("three").c_str());
     EXPECT_EQ(allRows(one), allRows(three));
-    EXPECT_EQ(one.pv_values[1][0].first + one.pv_values[1][0].second, 3.0);
+    EXPECT_EQ(one.pvValue(1, 0).first + one.pvValue(1, 0).second, 3.0);
     // "+1", ".5", "5.", "2.5e-1", "1E+1" and a self loop, kept as written
     FlatStateLevel forms(base("forms").c_str());
     EXPECT_EQ(forms.getInitialState(), 1);
     EXPECT_EQ(allRows(forms), (std::vector<Entry>{{0, 1, 0.5}, {0, 2, 5.0}, {1, 0, 0.25},
                                                   {1, 0, 10.0}, {1, 1, 0.0}}));
-    EXPECT_EQ(forms.pv_values[0][2].second, 1.0);
-    EXPECT_EQ(forms.pv_values[0][0].second, 0.0);  // a state without a record
+    EXPECT_EQ(forms.pvValue(0, 2).second, 1.0);
+    EXPECT_EQ(forms.pvValue(0, 0).second, 0.0);  // a state without a record
 }
 
 TEST(FlatWalks, EmptyColumnsAreSkippedAndNeverOverrun)

@@ -113,18 +113,22 @@ TEST(MalformedInput, PVTypeFileFaultsAreReportedAndThePVIsLeftOut)
         const char* name;
         std::string err;
     } cases[] = {
-        {"pvtype_missing", "Error opening file " + data_dir() + "pvtype_missing.pvtype\n"},
+        {"pvtype_missing", "Error opening file " + data_dir() + "pvtype_missing.pvtype\nNo such file or directory.\n"
+                           "Error: PVs were not evaluated: Error opening file " + data_dir() + "pvtype_missing.pvtype\n"},
         {"pvtype_empty", "Error reading " + data_dir() +
                              "pvtype_empty.pvtype.\nThe file ends where the key Version was "
-                             "expected.\n"},
+                             "expected.\nError: PVs were not evaluated: Error reading " + data_dir() +
+                             "pvtype_empty.pvtype. The file ends where the key Version was expected.\n"},
         {"pvtype_cut", "Error reading " + data_dir() +
                            "pvtype_cut.pvtype.\nExpected a line Type:value of at most 499 "
-                           "characters.\n"},
+                           "characters.\nError: PVs were not evaluated: Error reading " + data_dir() +
+                           "pvtype_cut.pvtype. Expected a line Type:value of at most 499 characters.\n"},
     };
+    // the report is written and says which PVs were left out; the run is a failure
     for (const Case& c : cases) {
         TempDir dir;
         ProgramResult r = run_on(c.name, dir);
-        EXPECT_EQ(r.status, 0) << c.name;
+        EXPECT_EQ(r.status, 1) << c.name;
         EXPECT_EQ(r.err, c.err) << c.name;
         std::string report = slurp(dir.file("r.txt"));
         EXPECT_NE(report.find("Finished: "), std::string::npos) << c.name;

@@ -231,6 +231,8 @@ TEST(OtherFormats, RatesOfZeroAndOfTheSmallestNormalDoubleAreReadInEveryFormat)
     const std::string r = "2.2250738585072014e-308";
     TempDir in;
     in.write("z.arm", "1 3\n1 2 " + r + " 3 0 0\n2 1 1.0 0\n3 1 1.0 0\n");
+    in.write("z.var", "X\n1 0 0\n2 0 0\n3 0 0\n");
+    in.write("z.pvtype", "Version:1\nNumPV:1\nName:X\nType:1\nNumTimes:0\n");
     in.write("z.tra", "3 4\n0 1 " + r + "\n0 2 0\n1 0 1.0\n2 0 1.0\n");
     in.write("z.drn", "@type: CTMC\n@nr_states\n3\n@model\nstate 0\naction a\n1 : " + r +
                           "\n2 : 0e-400\nstate 1\naction a\n0 : 1\nstate 2\naction a\n0 : 1\n");
