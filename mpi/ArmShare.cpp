@@ -154,7 +154,7 @@ struct Walk {
 
 // Settles the shares in file order: a share is placed right when it starts where the previous
 // one's last record ended; the first fault in file order is the file's fault.
-Walk walkShares(const std::vector<ShareBounds>& all, int n)
+Walk walkShares(const std::vector<ShareBounds>& all, int n, long long size)
 {
     Walk w;
     w.used.assign(all.size(), 0);
@@ -178,7 +178,14 @@ Walk walkShares(const std::vector<ShareBounds>& all, int n)
         w.used[r] = b.first != 0;
         if (b.first != 0) prevLast = b.last;
         prevEnd = b.end;
-        if (prevLast == n) return w;  // what follows the last record is not read
+        if (prevLast == n) {
+            // a word after the last record: a record past n, or junk
+            if (b.end < size) {
+                w.fault = ReadFault::ArmTrailing;
+                w.faultAt = b.end + 1;
+            }
+            return w;
+        }
     }
     w.fault = ReadFault::ArmCorrupt;  // the file ended before record n
     return w;
@@ -218,7 +225,7 @@ ArmShare readArmShared(const std::string& path, MPI_Comm comm)
     ShareBounds mine = parseShare(path, from, regionEnd, share.numStates, share);
     for (;;) {
         std::vector<ShareBounds> all = gatherBounds(mine, comm);
-        Walk w = walkShares(all, share.numStates);
+        Walk w = walkShares(all, share.numStates, h.size);
         if (w.redo < 0) {
             share.fault = w.fault;
             share.faultAt = w.faultAt;

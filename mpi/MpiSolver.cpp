@@ -104,7 +104,7 @@ bool MpiSolver::readModel(const std::string& base)
     }
     arm = readArmShared(base + ".arm", comm);
     if (arm.fault != ReadFault::None) {
-        if (first()) tellReadFault(arm.fault, base, "", arm.faultAt);
+        if (first()) tellReadFault(arm.fault, base, "", arm.faultAt, arm.numStates);
         return false;
     }
     var = readVarShared(base + ".var", arm.numStates, arm.first, arm.count, comm);

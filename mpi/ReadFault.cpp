@@ -5,7 +5,7 @@
 
 #include "statelevel/Flat/ArmNumbers.h"
 
-void tellReadFault(ReadFault fault, const std::string& base, const std::string& word, long long at)
+void tellReadFault(ReadFault fault, const std::string& base, const std::string& word, long long at, int states)
 {
     switch (fault) {
     case ReadFault::None: return;
@@ -36,6 +36,9 @@ void tellReadFault(ReadFault fault, const std::string& base, const std::string& 
         fprintf(stderr, "%s\n", arm_number_fault(base + ".arm", at, kind).message().c_str());
         break;
     }
+    case ReadFault::ArmTrailing:
+        fprintf(stderr, "%s\n", arm_trailing_fault(base + ".arm", at, states).message().c_str());
+        break;
     }
     fflush(stdout);
     fflush(stderr);

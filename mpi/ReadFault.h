@@ -15,13 +15,14 @@ enum class ReadFault : int {
     VarName,       // a PV name that holds a path separator or is too long
     Deterministic, // a .det file beside the .arm file
     ArmRunTogether, // a number of the .arm file that is not a whole word
-    ArmUnderflow   // a positive rate of the .arm file below the smallest normal double
+    ArmUnderflow,  // a positive rate of the .arm file below the smallest normal double
+    ArmTrailing    // words after the last record of the .arm file
 };
 
 // Writes the message of fault for base name `base` (and the offending word, if any) where the
 // one-process solver writes it (standard output or standard error); `at` is the offset right
 // after the number of a fault that names its place.
 void tellReadFault(ReadFault fault, const std::string& base, const std::string& word,
-                   long long at = 0);
+                   long long at = 0, int states = 0);
 
 #endif

@@ -33,7 +33,10 @@ static bool isBlank(int c)
 // Longest part of a word kept for a message (which shows less of it).
 static const size_t KEPT_WORD = 1 << 16;
 
-ChainFault arm_number_fault(const std::string& path, long long end, ArmNumber fault)
+namespace {
+
+// The line and the whole word of the .arm file at path that ends at offset `end`.
+ChainFault placeOf(const std::string& path, long long end)
 {
     ChainFault f{path, 0, "", ""};
     FILE* file = fopen(path.c_str(), "rb");
@@ -53,6 +56,21 @@ ChainFault arm_number_fault(const std::string& path, long long end, ArmNumber fa
             f.token.push_back((char)c);
         fclose(file);
     }
+    return f;
+}
+
+}  // namespace
+
+ChainFault arm_trailing_fault(const std::string& path, long long end, int n)
+{
+    ChainFault f = placeOf(path, end);
+    f.reason = "the file goes on after the records of its " + std::to_string(n) + " states";
+    return f;
+}
+
+ChainFault arm_number_fault(const std::string& path, long long end, ArmNumber fault)
+{
+    ChainFault f = placeOf(path, end);
     if (fault == ArmNumber::RunTogether)
         f.reason = "the word is not one number: numbers are separated by blanks";
     else

@@ -26,4 +26,8 @@ ArmNumber read_arm_rate(FlatTokenReader& in, double& r);
 // again up to there for the line, and the word is shown whole.
 ChainFault arm_number_fault(const std::string& path, long long end, ArmNumber fault);
 
+// Where the .arm file at path goes on after the records of its n states: `end` is the
+// reader's offset right after the first word past them.
+ChainFault arm_trailing_fault(const std::string& path, long long end, int n);
+
 #endif

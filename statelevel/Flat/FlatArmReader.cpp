@@ -48,6 +48,8 @@ void FlatStateLevel::readArmFile()
     long long left = in.bytesLeft();
     if (left >= 0 && (long long)num_states > left / 4) armCorrupt();
     readArmRows(in, name);
+    std::string word;
+    if (!in.atEnd() && in.readWord(word)) chain_file_fault(arm_trailing_fault(name, in.tell(), num_states));
 }
 
 // Reads the N row records: each row goes through scratch arrays of N entries

@@ -434,9 +434,14 @@ TEST(DssMpi, NumbersNotWholeAndRatesThatUnderflowAreNamedAsDssNamesThem)
         arm += std::to_string(s) + " " + std::to_string(s % 400 + 1) + (s == 300 ? " 1e-320" : " 1.5") + " 0\n";
     big.write("ring.arm", arm);
     big.write("head.arm", "1 2x\n1 2 1.0 0\n2 1 1.0 0\n");
+    // a record past the last state at the end of a long file lies in the second share
+    std::string ring = "1 400\n";
+    for (int s = 1; s <= 400; ++s) ring += std::to_string(s) + " " + std::to_string(s % 400 + 1) + " 1.5 0\n";
+    big.write("past.arm", ring + "401 1 1.0 0\n");
     const std::pair<std::string, std::string> cases[] = {
         {g, "arm_rate_underflow"}, {g, "arm_rate_subnormal"}, {g, "arm_rates_run_together"},
-        {g, "arm_state_with_fraction"}, {big.dir(), "ring"}, {big.dir(), "head"}};
+        {g, "arm_state_with_fraction"}, {big.dir(), "ring"}, {big.dir(), "head"},
+        {g, "arm_row_past_n"}, {g, "arm_trailing_word"}, {big.dir(), "past"}};
     for (const auto& [dir, name] : cases) {
         TempDir out;
         ProgramResult d = run_program(DSS_BINARY, options(dir, name, out.dir()));
@@ -449,8 +454,12 @@ TEST(DssMpi, NumbersNotWholeAndRatesThatUnderflowAreNamedAsDssNamesThem)
         EXPECT_EQ(both.find(d.err, 1), std::string::npos) << name << ": said more than once";
     }
     TempDir out;
-    ProgramResult ring = run_program(DSS_BINARY, options(big.dir(), "ring", out.dir()));
-    EXPECT_NE(ring.err.find(", line 301, at \"1e-320\": "), std::string::npos) << ring.err;
+    ProgramResult underflow = run_program(DSS_BINARY, options(big.dir(), "ring", out.dir()));
+    EXPECT_NE(underflow.err.find(", line 301, at \"1e-320\": "), std::string::npos) << underflow.err;
+    ProgramResult past = run_program(DSS_BINARY, options(big.dir(), "past", out.dir()));
+    EXPECT_NE(past.err.find(", line 402, at \"401\": the file goes on after the records of its 400 states"),
+              std::string::npos)
+        << past.err;
 }
 
 TEST(DssMpi, AccuracyThatWouldPassAnyVectorIsRefusedAsByDss)

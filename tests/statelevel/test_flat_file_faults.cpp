@@ -81,6 +81,13 @@ TEST(FlatFileFaults, PositiveRatesThatUnderflowAreRefusedWithTheirLine)
                 placed("arm_rate_subnormal", 4, "1e-310", why + "the subnormal 9.9999999999999694e-311"));
 }
 
+TEST(FlatFileFaults, WordsAfterTheLastRecordAreRefusedWithTheirLine)
+{
+    const std::string why = "the file goes on after the records of its 2 states";
+    expectFault("arm_row_past_n", "", placed("arm_row_past_n", 4, "3", why));
+    expectFault("arm_trailing_word", "", placed("arm_trailing_word", 3, "end", why));
+}
+
 TEST(FlatFileFaults, VarFileShapeFaultsStopTheRun)
 {
     for (const char* name : {"var_state_high", "var_state_zero", "var_word",
