@@ -65,7 +65,7 @@ struct Tarjan {
 
 // True when `root` reaches every state left (a breadth-first search, which in a chain
 // numbered as it was explored runs through memory almost in order).
-bool rootReachesAll(const Generator& q, double share, const std::vector<char>& removed, int root, int left)
+bool rootReachesAll(const Generator& q, double share, const char* removed, int root, int left)
 {
     std::vector<char> seen(q.n, 0);
     std::vector<int> queue;
@@ -77,7 +77,7 @@ bool rootReachesAll(const Generator& q, double share, const std::vector<char>& r
         const double least = share * q.exitRate[v];
         for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p) {
             const int w = q.target[p];
-            if (seen[w] || removed[w] || !(q.rate[p] > 0.0 && q.rate[p] >= least)) continue;
+            if (seen[w] || (removed != nullptr && removed[w]) || !(q.rate[p] > 0.0 && q.rate[p] >= least)) continue;
             seen[w] = 1;
             queue.push_back(w);
         }
@@ -88,14 +88,13 @@ bool rootReachesAll(const Generator& q, double share, const std::vector<char>& r
 // True when every state left reaches `root`, found by passes over the states, down and up,
 // marking a state once one of its targets is marked; false when a pass marks nothing new,
 // or after maxPasses (the search by components then decides).
-bool allReachRoot(const Generator& q, double share, const std::vector<char>& removed, int root, int left,
-                  int maxPasses)
+bool allReachRoot(const Generator& q, double share, const char* removed, int root, int left, int maxPasses)
 {
     std::vector<char> marked(q.n, 0);
     marked[root] = 1;
     int count = 1;
     auto mark = [&](int v) {
-        if (marked[v] || removed[v]) return false;
+        if (marked[v] || (removed != nullptr && removed[v])) return false;
         const double least = share * q.exitRate[v];
         for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
             if (marked[q.target[p]] && q.rate[p] > 0.0 && q.rate[p] >= least) {
@@ -140,19 +139,23 @@ std::vector<int> sourcesInOrder(const Generator& q, double share, std::vector<ch
 Components strongComponents(const Generator& q, double share)
 {
     Components c;
-    std::vector<char> removed(q.n, 0);
-    // the common case first: one component, found at a fraction of the cost of the search
-    if (q.n > 0 && rootReachesAll(q, share, removed, 0, q.n) && allReachRoot(q, share, removed, 0, q.n, 16)) {
+    // through every positive rate the common case is one component, found at a fraction of
+    // the cost of the search; through the fast ones alone, states that only slow transitions
+    // enter are common, and go first
+    if (share == 0.0 && q.n > 0 && rootReachesAll(q, share, nullptr, 0, q.n) &&
+        allReachRoot(q, share, nullptr, 0, q.n, 16)) {
         c.of.assign(q.n, 0);
         c.count = 1;
         return c;
     }
+    std::vector<char> removed(q.n, 0);
     c.of.assign(q.n, -1);
     const std::vector<int> sources = sourcesInOrder(q, share, removed);
     const int left = q.n - (int)sources.size();
     int root = 0;
     while (root < q.n && removed[root]) ++root;
-    if (left > 0 && rootReachesAll(q, share, removed, root, left) && allReachRoot(q, share, removed, root, left, 16)) {
+    const char* gone = sources.empty() ? nullptr : removed.data();
+    if (left > 0 && rootReachesAll(q, share, gone, root, left) && allReachRoot(q, share, gone, root, left, 16)) {
         for (int v = 0; v < q.n; ++v)
             if (!removed[v]) c.of[v] = 0;
         c.count = 1;
