@@ -159,18 +159,9 @@ bool DSSSolver::continueWithGth(const std::string& why, double budget)
     settings.closedClasses = record.closedClasses;
     settings.transientStates = record.transientStates;
     settings.blocks = &blockLevels;
-    std::unique_ptr<SolutionMethod> gth = makeMethod(budget > 0.0 ? "gth-budget" : "gth", settings);
     SolveAttempt a;
     std::vector<double> pi;
-    bool produced = false;
-    try {
-        produced = gth->solve(chain, pi, a);
-    } catch (std::bad_alloc&) {
-        a.outOfMemory = true;
-        a.note = "memory ran out";
-    }
-    a.method = "gth";
-    a.gaveUp = !produced;
+    const bool produced = solveWithGth(chain, settings, budget > 0.0, pi, a);
     if (produced) {
         solutionVector.swap(pi);
         checkVector(a);

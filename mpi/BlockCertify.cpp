@@ -121,16 +121,9 @@ void certify(const Generator& q, std::vector<double>& pi, double accuracy, Solut
                     "); continued with gth on the first process.\n");
     MethodSettings settings;
     settings.accuracy = accuracy;
-    std::unique_ptr<SolutionMethod> gth = makeMethod("gth-budget", settings);
     SolveAttempt a;
     std::vector<double> answer;
-    bool produced = false;
-    try {
-        produced = gth->solve(q, answer, a);
-    } catch (std::bad_alloc&) {
-        a.note = "memory ran out";
-    }
-    a.method = "gth";
+    const bool produced = solveWithGth(q, settings, true, answer, a);
     lines.push_back(methodLine(a));
     if (!produced) return;
     lines.push_back(checkReportLine(a.check));

@@ -1,10 +1,27 @@
 // The method table.
 #include "dss/methods/Methods.h"
 
+#include <new>
+
 #include "dss/methods/ClosedClassOnly.h"
 #include "dss/methods/GaussSeidel.h"
 #include "dss/methods/Gth.h"
 #include "dss/methods/IluKrylov.h"
+
+bool solveWithGth(const Generator& q, const MethodSettings& s, bool budgeted, std::vector<double>& pi,
+                  SolveAttempt& attempt)
+{
+    bool produced = false;
+    try {
+        produced = makeMethod(budgeted ? "gth-budget" : "gth", s)->solve(q, pi, attempt);
+    } catch (std::bad_alloc&) {
+        attempt.outOfMemory = true;
+        attempt.note = "memory ran out";
+    }
+    attempt.method = "gth";
+    attempt.gaveUp = !produced;
+    return produced;
+}
 
 std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
                                            const MethodMaker& others)

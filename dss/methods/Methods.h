@@ -14,4 +14,9 @@
 std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
                                            const MethodMaker& others = nullptr);
 
+// The chain solved by gth (within its fill budget when budgeted), memory running out
+// included: false, with the reason in attempt, when it produced no vector.
+bool solveWithGth(const Generator& q, const MethodSettings& s, bool budgeted, std::vector<double>& pi,
+                  SolveAttempt& attempt);
+
 #endif
