@@ -54,21 +54,25 @@ bool allFast(const Generator& q, double share)
 
 BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known)
 {
+    if (known != nullptr && known->count() == 1 && known->transient == 0 && allFast(q, firstShare)) return {};
+    return blockLevelsFrom(q, strongComponents(q, firstShare));
+}
+
+BlockLevels blockLevelsFrom(const Generator& q, Components first)
+{
     BlockLevels b;
-    double share = 1e-2;
-    if (known != nullptr && known->count() == 1 && known->transient == 0 && allFast(q, share)) return b;
-    int level = 0;
-    Components c = strongComponents(q, share);
-    if (c.count <= 1) return b;
-    b.finest = std::move(c.of);
-    b.finestCount = c.count;
+    if (first.count <= 1) return b;
+    double share = firstShare;
+    b.finest = std::move(first.of);
+    b.finestCount = first.count;
     linkFinestBlocks(q, b);
     b.share.push_back(share);
     b.blockOf.emplace_back();
     b.count.push_back(b.finestCount);
     int last = b.finestCount;
-    for (++level, share *= 1e-2; level < levelCount; ++level, share *= 1e-2) {
-        c = strongComponents(b.between, share);
+    for (int level = 1; level < levelCount; ++level) {
+        share *= 1e-2;
+        Components c = strongComponents(b.between, share);
         if (c.count <= 1) break;
         if (c.count == last) continue;
         last = c.count;

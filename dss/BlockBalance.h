@@ -38,6 +38,14 @@ struct BlockLevels {
 // without a search.
 BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known = nullptr);
 
+// The share of the finest level: a transition below 1e-2 of its source's exit rate is slow.
+constexpr double firstShare = 1e-2;
+
+struct Components;
+
+// The levels from the components of the fast transitions at the first share, already found.
+BlockLevels blockLevelsFrom(const Generator& q, Components first);
+
 struct BlockBalance {
     // largest |inflow - outflow| / max(inflow, outflow) of a block, over all levels
     double imbalance = 0.0;

@@ -10,22 +10,27 @@
 
 ClosedClasses findClosedClasses(const Generator& q)
 {
-    Components t = strongComponents(q, 0.0);
-    ClosedClasses c;
-    if (t.count == 1) {
-        c.classOf.assign(q.n, 0);
-        c.size.assign(1, q.n);
-        c.component = std::move(t.of);
-        return c;
-    }
+    return closedClassesOf(q, strongComponents(q, 0.0));
+}
+
+ClosedClasses closedClassesOf(const Generator& q, Components t)
+{
     std::vector<char> leaves(t.count, 0);
-    for (int v = 0; v < q.n; ++v)
-        for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
-            if (q.rate[p] > 0.0 && t.of[q.target[p]] != t.of[v]) leaves[t.of[v]] = 1;
-    c.classOf.assign(q.n, -1);
+    if (t.count > 1)
+        for (int v = 0; v < q.n; ++v)
+            for (int64_t p = q.start[v]; p < q.start[v + 1]; ++p)
+                if (q.rate[p] > 0.0 && t.of[q.target[p]] != t.of[v]) leaves[t.of[v]] = 1;
+    return closedClassesOf(std::move(t), leaves);
+}
+
+ClosedClasses closedClassesOf(Components t, const std::vector<char>& leaves)
+{
+    ClosedClasses c;
+    const int n = (int)t.of.size();
+    c.classOf.assign(n, -1);
     std::vector<int> number(t.count, -1);
-    for (int v = 0; v < q.n; ++v) {
-        int k = t.of[v];
+    for (int v = 0; v < n; ++v) {
+        const int k = t.of[v];
         if (leaves[k]) {
             ++c.transient;
             continue;

@@ -23,4 +23,13 @@ struct ClosedClasses {
 // linear in the states and transitions.
 ClosedClasses findClosedClasses(const Generator& q);
 
+struct Components;
+
+// The closed classes, the strongly connected components of the chain being given: those no
+// positive rate leaves, numbered by their smallest state.
+ClosedClasses closedClassesOf(const Generator& q, Components components);
+
+// The same, with leaves[k] set for each component k that some positive rate leaves.
+ClosedClasses closedClassesOf(Components components, const std::vector<char>& leaves);
+
 #endif

@@ -60,6 +60,9 @@ void DSSSolver::writeJsonFile()
                  {"checkBlockImbalance", record.check.blockImbalance},
                  {"checkCoupling", record.check.coupling},
                  {"checkPassed", record.check.passed ? 1.0 : 0.0, JsonField::Flag}};
+    // the method's own error estimate, where the answer's method gives one
+    if (!record.attempts.empty() && record.attempts.back().forwardError >= 0.0)
+        run.solve.push_back({"forwardErrorEstimate", record.attempts.back().forwardError});
     run.valid = !runFailed;
     run.pvs.swap(pvResults);
     std::string text = jsonResultsText(run);

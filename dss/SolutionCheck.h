@@ -32,8 +32,9 @@ struct SolutionCheck {
     const char* failure = "";
 };
 
-// The report's one line on a check: residual, imbalance, bound, sum, smallest entry, verdict.
-std::string checkReportLine(const SolutionCheck& c);
+// The report's one line on a check: residual, imbalance, bound, sum, smallest entry, the
+// method's error estimate when it gives one (forwardError >= 0), verdict.
+std::string checkReportLine(const SolutionCheck& c, double forwardError = -1.0);
 
 // The imbalance of one state: its residual r against the flow through it (no less than
 // floor); 0 when r is within `unresolved`, the flow that probabilities below the smallest

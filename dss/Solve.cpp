@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "dss/ClosedClasses.h"
+#include "dss/ChainStructure.h"
 #include "dss/DSSSolver.h"
 #include "dss/Gmres.h"
 #include "dss/Matrix.h"
@@ -50,7 +50,10 @@ void DSSSolver::prepareLoad()
     clock_t start = clock();
     chain = readGenerator(*stateLevel);
     rateUnit = timeUnit(chain);
-    structure = findClosedClasses(chain);
+    // the closed classes come with the blocks the check needs, at the cost of one search
+    ChainStructure found = findChainStructure(chain);
+    structure = std::move(found.classes);
+    blockLevels = std::move(found.blocks);
     const ClosedClasses& classes = structure;
     record = SolveRecord();
     record.numStates = chain.n;
@@ -59,14 +62,11 @@ void DSSSolver::prepareLoad()
     record.closedClasses = classes.count();
     record.transientStates = classes.transient;
     record.readSeconds = (double)(clock() - start) / CLOCKS_PER_SEC;
-    const clock_t blocksFound = clock();
-    blockLevels = findBlockLevels(chain, &classes);
     transientState.clear();
     if (classes.count() == 1 && classes.transient > 0) {
         transientState.assign(chain.n, 0);
         for (int i = 0; i < chain.n; ++i) transientState[i] = classes.classOf[i] < 0;
     }
-    record.checkSeconds += (double)(clock() - blocksFound) / CLOCKS_PER_SEC;
     positionOf.clear();
     const int n = chain.n;
     if (n == 0 || classes.classOf[n - 1] >= 0 || classes.count() == 0) return;

@@ -79,7 +79,7 @@ private:
 void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
 {
     note(methodLine(a));
-    if (withCheck && !a.gaveUp) note(checkReportLine(a.check));
+    if (withCheck && !a.gaveUp) note(checkReportLine(a.check, a.forwardError));
 }
 
 void DSSSolver::solveWithMethod()
@@ -128,7 +128,7 @@ void DSSSolver::solveWithMethod()
         attempt.check = SolutionCheck();
         attempt.check.failure = "no method produced a probability vector";
     }
-    if (automatic == nullptr || !produced) note(checkReportLine(attempt.check));
+    if (automatic == nullptr || !produced) note(checkReportLine(attempt.check, attempt.forwardError));
     // an iterate the check cannot certify, or one its method would not stand by, goes to gth
     if (automatic == nullptr && method != "gth" && record.closedClasses <= 1 &&
         !(produced && attempt.check.passed && attempt.converged)) {

@@ -29,6 +29,9 @@ struct SolveAttempt {
     bool gaveUp = false;       // the method produced no vector to check
     int64_t workBytes = 0;     // memory of the method's own matrices, factors and vectors
     std::string note;          // why the method gave up, or what auto picked and why
+    // The method's own estimate of the vector's error, ||pi - pi*||_1 with pi* the exact
+    // answer (the residual solved with the method's factors); negative when it gives none.
+    double forwardError = -1.0;
     SolutionCheck check;
 };
 
@@ -40,7 +43,7 @@ struct SolveRecord {
     int transientStates = 0;
     std::vector<SolveAttempt> attempts;
     SolutionCheck check;       // of the vector finally reported
-    double readSeconds = 0.0;  // reading the chain and finding its closed classes
+    double readSeconds = 0.0;  // reading the chain, finding its closed classes and its blocks
     double checkSeconds = 0.0; // every solution check of the solve
     bool valid() const { return check.passed; }
 };

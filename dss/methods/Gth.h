@@ -48,4 +48,12 @@ GthOutcome gthFactorise(int m, const std::vector<int64_t>& start, const std::vec
 // double, so probabilities hundreds of decades apart neither overflow nor underflow on the way.
 std::vector<double> gthSolve(const GthFactors& f);
 
+// The error of x as the stationary vector of the chain the factors came from, ||x - pi||_1
+// over ||x||_1 with pi scaled to x's sum: x is refined in long double with the factors, each
+// residual against the rows they were made of, and the distance travelled is the estimate.
+// Below the rounding of the residual magnified by the chain's weakest coupling nothing is
+// resolved; the estimate then is that floor. Negative when the refinement does not settle.
+double gthErrorEstimate(const GthFactors& f, const std::vector<int64_t>& start, const std::vector<int>& col,
+                        const std::vector<double>& rate, const std::vector<double>& x);
+
 #endif

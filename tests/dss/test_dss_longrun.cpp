@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 
+#include "dss/ChainStructure.h"
 #include "dss/ClosedClasses.h"
 #include "tests/dss/dss_harness.h"
 
@@ -218,6 +220,45 @@ TEST(DssClosedClasses, RingsNumberedAtRandomAreOneClass)
         EXPECT_EQ(p.classOf[order[n - 1]], 0);
         EXPECT_EQ(p.transient, n - 1);
     }
+}
+
+// The classes found through the blocks of fast transitions are those of the search through
+// every rate, on reducible chains whose rates span twelve decades (so that blocks, classes
+// and transient states cut across each other); the components stay in topological order.
+TEST(DssClosedClasses, TheSearchThroughTheBlocksFindsTheSameClasses)
+{
+    std::mt19937 gen(4242);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    int split = 0;
+    for (int trial = 0; trial < 40; ++trial) {
+        const int n = 2 + (int)(unit(gen) * 300);
+        Edges e;
+        for (int i = 0; i < n; ++i)
+            for (int k = 0; k < 1 + trial % 3; ++k)
+                if (unit(gen) < 0.9) e.push_back({i, (int)(unit(gen) * n), std::pow(10.0, -6.0 + 12.0 * unit(gen))});
+        MemoryStateLevel level(n, e);
+        Generator q = readGenerator(level);
+        ClosedClasses want = findClosedClasses(q);
+        ChainStructure got = findChainStructure(q);
+        split += got.blocks.split();
+        ASSERT_EQ(got.classes.count(), want.count()) << trial;
+        EXPECT_EQ(got.classes.size, want.size) << trial;
+        EXPECT_EQ(got.classes.classOf, want.classOf) << trial;
+        EXPECT_EQ(got.classes.transient, want.transient) << trial;
+        BlockLevels levels = findBlockLevels(q);
+        EXPECT_EQ(got.blocks.finest, levels.finest) << trial;
+        EXPECT_EQ(got.blocks.count, levels.count) << trial;
+        // same components, and no rate leads to a component of a higher number
+        for (int i = 0; i < n; ++i)
+            for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p) {
+                const int j = q.target[p];
+                if (!(q.rate[p] > 0.0)) continue;
+                EXPECT_LE(got.classes.component[j], got.classes.component[i]) << trial;
+                EXPECT_EQ(got.classes.component[i] == got.classes.component[j],
+                          want.component[i] == want.component[j]) << trial;
+            }
+    }
+    EXPECT_GT(split, 20);
 }
 
 TEST(DssClosedClasses, DeepPathIntoALargeRing)
