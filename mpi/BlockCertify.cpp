@@ -126,7 +126,7 @@ void certify(const Generator& q, std::vector<double>& pi, double accuracy, Solut
     const bool produced = solveWithGth(q, settings, true, answer, a);
     lines.push_back(methodLine(a));
     if (!produced) return;
-    lines.push_back(checkReportLine(a.check));
+    lines.push_back(checkReportLine(a.check, a.forwardError));
     if (!a.check.passed) return;
     clearRoundingNoise(answer, a.check.bound);
     pi.swap(answer);
