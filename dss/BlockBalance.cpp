@@ -54,13 +54,18 @@ bool allFast(const Generator& q, double share)
 
 BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known)
 {
-    if (known != nullptr && known->count() == 1 && known->transient == 0 && allFast(q, firstShare)) return {};
+    if (known != nullptr && known->count() == 1 && known->transient == 0 && allFast(q, firstShare)) {
+        BlockLevels none;
+        none.states = q.n;
+        return none;
+    }
     return blockLevelsFrom(q, strongComponents(q, firstShare));
 }
 
 BlockLevels blockLevelsFrom(const Generator& q, Components first)
 {
     BlockLevels b;
+    b.states = q.n;
     if (first.count <= 1) return b;
     double share = firstShare;
     b.finest = std::move(first.of);

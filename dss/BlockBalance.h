@@ -16,6 +16,7 @@ struct ClosedClasses;
 // source's exit rate; each level's blocks are the strongly connected components of the fast
 // transitions, unions of the blocks of the level before.
 struct BlockLevels {
+    int states = -1;  // of the chain they were found on (-1: none)
     // block of each state at the finest level that splits the chain (empty: it never splits)
     std::vector<int> finest;
     int finestCount = 0;

@@ -10,6 +10,7 @@ ChainStructure findChainStructure(const Generator& q)
     ChainStructure s;
     Components fast = strongComponents(q, firstShare);
     if (fast.count <= 1) {  // one block: one class without transient states, and no split
+        s.blocks.states = q.n;
         s.classes = closedClassesOf(q, std::move(fast));
         return s;
     }

@@ -105,7 +105,7 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
     judgeSolution(c, sum, smallest, largest, (double)pi.size());
     if (!c.passed) return c;
     BlockLevels found;
-    if (blocks == nullptr) {
+    if (blocks == nullptr || blocks->states != q.n) {  // none, or those of another chain
         found = findBlockLevels(q);
         blocks = &found;
     }

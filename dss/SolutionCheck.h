@@ -55,7 +55,7 @@ struct BlockBalance;
 void judgeBlocks(SolutionCheck& c, const BlockBalance& b);
 
 // Checks pi against q: residual, sum and sign of every entry, balance of every state and of
-// every block of blocks (found from q when not given).
+// every block of blocks (found from q when not given, or given for a chain of another size).
 SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy,
                             const BlockLevels* blocks = nullptr);
 

@@ -26,9 +26,9 @@ bool solveWithGth(const Generator& q, const MethodSettings& s, bool budgeted, st
 std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
                                            const MethodMaker& others)
 {
-    // the method itself may be given the closed class alone, whose blocks are its own
+    // the method itself may be given the closed class alone, whose blocks the check then
+    // finds anew (blocks are used only for the chain they were found on)
     MethodSettings own = s;
-    own.blocks = nullptr;
     auto classOnly = [&s](std::unique_ptr<SolutionMethod> m) -> std::unique_ptr<SolutionMethod> {
         return std::make_unique<ClosedClassOnly>(s, std::move(m));
     };

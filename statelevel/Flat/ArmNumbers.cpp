@@ -7,24 +7,6 @@
 #include "statelevel/Flat/FlatTokenReader.h"
 #include "statelevel/RateText.h"
 
-ArmNumber read_arm_int(FlatTokenReader& in, int& v)
-{
-    if (!in.readInt(v)) return ArmNumber::Corrupt;
-    return in.atWordEnd() ? ArmNumber::Read : ArmNumber::RunTogether;
-}
-
-ArmNumber read_arm_rate(FlatTokenReader& in, double& r)
-{
-    if (!in.readDouble(r)) return ArmNumber::Corrupt;
-    if (!in.atWordEnd()) return ArmNumber::RunTogether;
-    switch (classify_rate(in.lastNumber(), r)) {
-    case RateText::Rate: return ArmNumber::Read;
-    case RateText::NotRate: return ArmNumber::Corrupt;
-    case RateText::Underflow: break;
-    }
-    return ArmNumber::Underflow;
-}
-
 static bool isBlank(int c)
 {
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';

@@ -3,11 +3,12 @@
 #ifndef VELMAR_ARMNUMBERS_H
 #define VELMAR_ARMNUMBERS_H
 
+#include <cfloat>
 #include <string>
 
 #include "statelevel/Chain/chain_file_fault.h"
-
-class FlatTokenReader;
+#include "statelevel/Flat/FlatTokenReader.h"
+#include "statelevel/RateText.h"
 
 enum class ArmNumber {
     Read,         // read, and may be used
@@ -17,9 +18,25 @@ enum class ArmNumber {
 };
 
 // Reads an int: the initial state, the number of states, a record's number or a destination.
-ArmNumber read_arm_int(FlatTokenReader& in, int& v);
-// Reads a rate.
-ArmNumber read_arm_rate(FlatTokenReader& in, double& r);
+inline ArmNumber read_arm_int(FlatTokenReader& in, int& v)
+{
+    if (!in.readInt(v)) return ArmNumber::Corrupt;
+    return in.atWordEnd() ? ArmNumber::Read : ArmNumber::RunTogether;
+}
+
+// Reads a rate (once per transition: the common case stays in line).
+inline ArmNumber read_arm_rate(FlatTokenReader& in, double& r)
+{
+    if (!in.readDouble(r)) return ArmNumber::Corrupt;
+    if (!in.atWordEnd()) return ArmNumber::RunTogether;
+    if (r >= DBL_MIN && r <= DBL_MAX) return ArmNumber::Read;
+    switch (classify_rate(in.lastNumber(), r)) {
+    case RateText::Rate: return ArmNumber::Read;
+    case RateText::NotRate: return ArmNumber::Corrupt;
+    case RateText::Underflow: break;
+    }
+    return ArmNumber::Underflow;
+}
 
 // Where and why the .arm file at path is refused for a number that was RunTogether or
 // Underflow: `end` is the reader's offset right after the number (tell()); the file is read
