@@ -40,11 +40,15 @@ void DSSSolver::writeJsonFile()
     run.states = numStates;
     run.transitions = transitions;
     run.settings = settingsOf(*this);
+    // the threshold of the factorisation whose vector was reported (or the last one made)
+    const SolveAttempt* lastLu = nullptr;
+    for (const SolveAttempt& a : record.attempts)
+        if (a.method == "lu") lastLu = &a;
     run.solve = {{"computationSeconds", userTime + systemTime},
                  {"userSeconds", userTime},
                  {"systemSeconds", systemTime},
                  {"peakMemoryMiB", (double)peakKiB / 1024.0},
-                 {"dropThreshold", dropThreshold},
+                 {"dropThreshold", lastLu != nullptr ? lastLu->dropThreshold : dropThreshold},
                  {"timeUnit", record.timeUnit},
                  {"closedClasses", (double)record.closedClasses, JsonField::Integer},
                  {"transientStates", (double)record.transientStates, JsonField::Integer},

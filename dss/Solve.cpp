@@ -146,6 +146,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     std::vector<double> y(n), z(n), x(n);
     for (int i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = i;
     initializeSolver();
+    attempt.dropThreshold = dropThreshold;  // the refinement's load of origA sets the member anew
     tolerance = given;
     progress("Begin LU decomposition.\n", true);
     performLUDecomp();

@@ -14,6 +14,7 @@ struct SolveAttempt {
     std::string method;        // "lu", ...
     std::string ordering;      // "none" or the ordering used
     double tolerance = 0.0;    // drop tolerance of the factorisation (relative)
+    double dropThreshold = 0.0; // the magnitude this factorisation dropped below (absolute)
     int64_t factorEntries = 0; // entries kept in the factors
     int64_t dropped = 0;       // factor entries dropped
     int refinementPasses = 0;  // refinement pass counter at the end

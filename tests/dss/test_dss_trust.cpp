@@ -199,6 +199,8 @@ TEST(DssTrust, FailedChecksAreRetriedWithSmallerDropTolerancesAndSaidInTheReport
         EXPECT_FALSE(r.attempts[i].check.passed);
         EXPECT_EQ(r.attempts[i + 1].tolerance, r.attempts[i].tolerance / 1000);
     }
+    // each attempt keeps the threshold it dropped below, whatever the loads after it set
+    for (const SolveAttempt& a : r.attempts) EXPECT_DOUBLE_EQ(a.dropThreshold, a.tolerance * run.solver->minRate);
     std::string report = run.report();
     size_t failed = report.find("Solution check (infinity norm)");
     size_t again = report.find("); factorising again with drop tolerance 3.000000e-04.\n");
