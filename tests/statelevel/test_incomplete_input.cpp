@@ -64,7 +64,7 @@ TEST(IncompleteInput, PVNameGivenTwiceIsRefused)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Error reading performance variable file (.var file): the PV name Up "
-                     "appears more than once.\n");
+                     "appears more than once.\n" + data_dir() + "var_duplicate_name.var, line 1.\n");
     EXPECT_TRUE(std::filesystem::is_empty(out.path));
 }
 
