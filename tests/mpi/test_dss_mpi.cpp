@@ -246,25 +246,55 @@ TEST(DssMpi, ChainsWithTransientStatesPassTheCheck)
     expectAgreement(chain.dir(), "tr", {0.0, 1.0 / 3.0, 2.0 / 3.0, 0.0});
 }
 
+// Each stream of dss-mpi begins with what dss writes there, said once; what dss-mpi wrote.
+static ProgramResult expectTheLinesOfDss(const std::string& g, const std::string& e, const std::string& what)
+{
+    TempDir out;
+    ProgramResult d = run_program(DSS_BINARY, options(g, e, out.dir()));
+    ProgramResult m = runMpi(2, options(g, e, out.dir()));
+    EXPECT_EQ(d.status, 1) << what;
+    EXPECT_EQ(m.status, 1) << what;
+    EXPECT_NE(d.err, "") << what;
+    // the program's own lines come before anything mpirun adds about the failed job
+    EXPECT_EQ(m.err.substr(0, d.err.size()), d.err) << what << ": " << m.err;
+    EXPECT_EQ(m.out.substr(0, d.out.size()), d.out) << what << ": " << m.out;
+    EXPECT_EQ(m.err.find(d.err, 1), std::string::npos) << what << ": said more than once";
+    EXPECT_TRUE(std::filesystem::is_empty(out.path)) << what;
+    return m;
+}
+
 TEST(DssMpi, MalformedFilesEndEveryProcessWithTheMessageOfDss)
 {
-    // the program's own lines come before anything mpirun adds about the failed job
     std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
-    const char* cases[][2] = {
-        {"arm_rows_swapped", "There is a missing row in the matrix.\n"},
-        {"arm_eof", "Error reading state space file (.arm file) possibly due to corruption.\n"},
-        {"var_state_high", "Error reading performance variable file (.var file) possibly due to corruption.\n"},
-    };
-    for (auto& c : cases) {
-        TempDir out;
-        ProgramResult d = run_program(DSS_BINARY, options(g, c[0], out.dir()));
-        ProgramResult m = runMpi(2, options(g, c[0], out.dir()));
-        EXPECT_EQ(d.status, 1) << c[0];
-        EXPECT_EQ(m.status, 1) << c[0];
-        std::string both = m.out + m.err;
-        EXPECT_EQ(both.rfind(c[1], 0), 0u) << c[0] << ": " << both;
-        EXPECT_EQ(both.find(c[1], 1), std::string::npos) << c[0] << ": said more than once";
-        EXPECT_NE((d.out + d.err).find(c[1]), std::string::npos) << c[0];
+    for (const char* e : {"arm_rows_swapped", "absent", "arm_eof", "arm_word",
+                          "arm_dest_high", "arm_huge_n", "onestate", "var_state_high", "var_huge_value",
+                          "var_eof_in_record", "var_duplicate_name", "var_slash_name"})
+        expectTheLinesOfDss(g, e, e);
+    // the missing row's place, on standard error beside the message on standard output
+    ProgramResult m = expectTheLinesOfDss(g, "missingrow", "missingrow");
+    EXPECT_EQ(m.out.rfind("There is a missing row in the matrix.\n", 0), 0u) << m.out;
+    EXPECT_EQ(m.err.rfind(g + "missingrow.arm, line 4, at \"4\": the record of state 3 was expected.\n", 0), 0u)
+        << m.err;
+}
+
+// A record number of the .var file is a whole word of digits from 1 to N, in the first record
+// and in any later one, as dss reads it.
+TEST(DssMpi, VarRecordNumbersThatAreNotWholeNumbersAreRefusedAsByDss)
+{
+    for (std::string number : {"1.9", "1x", "3"}) {
+        for (bool firstRecord : {true, false}) {
+            TempDir dir;
+            dir.write("v.arm", "1 2\n1 2 1.0 0\n2 1 3.0 0\n");
+            dir.write("v.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+            dir.write("v.var", "Up\n" + (firstRecord ? number + " 0 1\n2 0 0\n" : "2 0 0\n" + number + " 0 1\n"));
+            ProgramResult m = expectTheLinesOfDss(dir.dir(), "v", number);
+            EXPECT_EQ(m.err.rfind("Error reading performance variable file (.var file) possibly due to corruption.\n" +
+                                      dir.file("v.var") + ", line " + (firstRecord ? "2" : "3") + ", at \"" + number +
+                                      "\": the record number is not a whole number from 1 to 2.\n",
+                                  0),
+                      0u)
+                << m.err;
+        }
     }
 }
 
