@@ -2,6 +2,7 @@
 // printed results of dss, and on malformed input, where every process must end alike.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -339,6 +341,71 @@ TEST(DssMpi, StateFileOnAFullDeviceLeavesThePreviousResults)
         EXPECT_EQ(slurp(out.file(name)), std::string("previous ") + name) << name;
     for (const auto& e : std::filesystem::directory_iterator(out.path))
         EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+}
+
+// The processes whose parent is `parent`, read from /proc.
+static std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::vector<pid_t> pids;
+    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+        std::string name = e.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::string stat = slurp(e.path().string() + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        char state;
+        long ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) pids.push_back((pid_t)std::stol(name));
+    }
+    return pids;
+}
+
+// The files of a directory and their bytes.
+static std::map<std::string, std::string> filesOf(const TempDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path))
+        files[e.path().filename().string()] = e.is_regular_file() ? slurp(e.path().string()) : "(not a file)";
+    return files;
+}
+
+// SIGINT to every process, as Ctrl-C sends it, while the first one is held opening a state
+// file that is a named pipe nobody reads, with the report begun: the previous results stay,
+// no temporary file is left, one process says so and the run ends with 130.
+TEST(DssMpi, InterruptLeavesThePreviousResultsAndIsToldOnce)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out;
+    for (const char* name : {"r.txt", "r.csv", "tandem.dss.Queue1.pdf.splot"})
+        out.write(name, std::string("previous ") + name);
+    std::string pipe = out.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    auto before = filesOf(out);
+    std::vector<std::string> words = {"--allow-run-as-root", "--oversubscribe", "-n", "2", DSS_MPI_BINARY};
+    for (const std::string& w : options(g, "tandem", out.dir())) words.push_back(w);
+    words.insert(words.end(), {"-O", pipe});
+    StartedProgram p = start_program(MPIEXEC_BINARY, words, "",
+                                     {"OMPI_MCA_btl_vader_single_copy_mechanism=none", "ASAN_OPTIONS=detect_leaks=0"});
+    bool begun = false;
+    for (int i = 0; i < 6000 && !begun; ++i) {  // the wait is bounded only so a fault ends it
+        for (const auto& e : std::filesystem::directory_iterator(out.path))
+            if (e.path().filename().string().rfind(".r.txt.", 0) == 0 && std::filesystem::file_size(e.path()) > 0)
+                begun = true;
+        if (!begun) usleep(10000);
+    }
+    EXPECT_TRUE(begun);
+    std::vector<pid_t> ranks = childrenOf(p.pid);
+    EXPECT_EQ(ranks.size(), 2u);
+    for (pid_t r : ranks) kill(r, SIGINT);
+    ProgramResult m = finish_program(p);
+    EXPECT_EQ(m.status, 130) << m.err;
+    const std::string told = "Interrupted: no results were written\n";
+    EXPECT_EQ(m.err.rfind(told, 0), 0u) << m.err;
+    EXPECT_EQ(m.err.find(told, 1), std::string::npos) << "told more than once: " << m.err;
+    EXPECT_EQ(m.out, "");
+    EXPECT_EQ(filesOf(out), before);
 }
 
 TEST(DssMpi, WordsAfterPetscReachPetsc)
