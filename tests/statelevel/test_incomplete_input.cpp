@@ -147,4 +147,6 @@ TEST(IncompleteInput, MissingInputsKeepTheirMessages)
     EXPECT_TRUE(contains(report, "Comments:\n     Could not open comments file:\n     " +
                                      out.dir() + "absent\n"));
     EXPECT_TRUE(contains(report, "dss: Could not open file " + model.dir() + "two.parm.\n"));
+    // the reason of the comments file beside the report's lines; a missing .parm is common
+    EXPECT_EQ(r.err, "Warning: cannot open comments file " + out.dir() + "absent: No such file or directory.\n");
 }
