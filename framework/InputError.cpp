@@ -6,6 +6,9 @@ void InputError::report() const
     FILE* to = stream == STANDARD_OUTPUT ? stdout : stderr;
     fputs(message.c_str(), to);
     fflush(to);
+    if (extra.empty()) return;
+    fputs(extra.c_str(), stderr);
+    fflush(stderr);
 }
 
 bool has_control_character(const std::string& text)

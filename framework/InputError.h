@@ -19,18 +19,25 @@ class InputError : public std::exception {
 public:
     enum Stream { STANDARD_OUTPUT, STANDARD_ERROR };
 
-    // `text` is written exactly as given, line ends included.
-    InputError(std::string text, Stream where) : message(std::move(text)), stream(where) {}
+    // `text` is written exactly as given, line ends included; `detail` (the place
+    // and the reason of a message that goes to standard output) follows it on
+    // standard error.
+    InputError(std::string text, Stream where, std::string detail = "")
+        : message(std::move(text)), stream(where), extra(std::move(detail))
+    {
+    }
 
     const char* what() const noexcept override { return message.c_str(); }
     const std::string& text() const { return message; }
     Stream where() const { return stream; }
-    // Writes the message to its stream and flushes it.
+    const std::string& detail() const { return extra; }
+    // Writes the message to its stream and the detail to standard error, and flushes them.
     void report() const;
 
 private:
     std::string message;
     Stream stream;
+    std::string extra;
 };
 
 #endif

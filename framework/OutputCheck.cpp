@@ -42,7 +42,30 @@ int sink_close(void* cookie)
     return result;
 }
 
+OutputSink standardOutput;
+FILE* guardedOutput = nullptr;
+bool holdingOutputs = false;
+
 }  // namespace
+
+void guard_standard_output()
+{
+    if (guardedOutput != nullptr) return;
+    standardOutput.fd = STDOUT_FILENO;
+    // no close function: the descriptor stays open for whatever is written at exit
+    cookie_io_functions_t io = {nullptr, sink_write, nullptr, nullptr};
+    FILE* f = fopencookie(&standardOutput, "w", io);
+    if (f == nullptr) return;
+    fflush(stdout);
+    setvbuf(f, nullptr, isatty(STDOUT_FILENO) == 1 ? _IOLBF : _IOFBF, BUFSIZ);
+    stdout = f;
+    guardedOutput = f;
+}
+
+const OutputSink* sink_of(FILE* f, const OutputSink* other)
+{
+    return f != nullptr && f == guardedOutput ? &standardOutput : other;
+}
 
 // Opens the file the output goes to, noting in *sink the temporary file when there is one.
 static int open_target(const char* name, OutputSink* sink)
@@ -73,6 +96,7 @@ static int open_target(const char* name, OutputSink* sink)
 FILE* open_output(const char* name, OutputSink* sink)
 {
     sink->path = name;
+    sink->shown = name;
     sink->temporary.clear();
     sink->reason = 0;
     sink->fd = -1;
@@ -112,7 +136,18 @@ int commit_output(OutputSink* sink)
     if (sink == nullptr || sink->temporary.empty()) return 0;
     std::string temporary;
     temporary.swap(sink->temporary);
-    return commit_pending(temporary, sink->path) ? 0 : errno;
+    if (!holdingOutputs) return commit_pending(temporary, sink->path) ? 0 : errno;
+    hold_pending(temporary, sink->path, sink->shown);
+    return 0;
+}
+
+void hold_outputs_to_the_end() { holdingOutputs = true; }
+
+void commit_outputs()
+{
+    std::string failed;
+    int reason = commit_held(failed);
+    if (reason != 0) write_failed(failed.c_str(), reason);
 }
 
 bool output_intact(FILE* f, const OutputSink* failure)
@@ -142,7 +177,7 @@ void write_failed(const char* name, int reason)
 
 void check_output(FILE* f, const char* name, const OutputSink* failure)
 {
-    if (!output_intact(f, failure)) write_failed(name, errno);
+    if (!output_intact(f, sink_of(f, failure))) write_failed(name, errno);
 }
 
 void close_output(FILE* f, const char* name, OutputSink* sink)

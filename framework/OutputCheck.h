@@ -19,6 +19,7 @@ struct OutputSink {
     int reason = 0;
     std::string path;
     std::string temporary;
+    std::string shown;  // the name the output was asked for, for messages
 };
 
 // Opens `name` for writing: a new temporary file beside it, or, for a device
@@ -32,9 +33,26 @@ FILE* open_output(const char* name, OutputSink* sink);
 // temporary file is removed.
 int finish_output(FILE* f, OutputSink* sink);
 
-// Gives the finished output its name; 0, or the reason (the temporary file is
-// then removed).
+// Gives the finished output its name; 0, or the reason (the temporary file is then
+// removed). After hold_outputs_to_the_end the output is only held, and takes its
+// name with all the others in commit_outputs.
 int commit_output(OutputSink* sink);
+
+// Makes the outputs of the run take their names together at its end: called by a
+// program before it opens any.
+void hold_outputs_to_the_end();
+
+// Gives every held output its name in one final step, ending the run as write_failed
+// does when a rename fails (the outputs not yet renamed are then removed).
+void commit_outputs();
+
+// Sends standard output through a stream that notes the reason of its first failed
+// write, so that a full disk behind standard output is reported by its own reason
+// (ENOSPC, not EIO). Called at the start of a program that writes with stdio only.
+void guard_standard_output();
+
+// The sink of the guarded standard output when `f` is it, else `other`.
+const OutputSink* sink_of(FILE* f, const OutputSink* other);
 
 // Writes "Error: cannot create NAME: REASON" (errno's words) to standard error, the
 // place and the reason of an output that could not be opened.
@@ -50,8 +68,8 @@ bool output_intact(FILE* f, const OutputSink* failure = nullptr);
 // Ends the run as write_failed does unless every write to the stream succeeded.
 void check_output(FILE* f, const char* name, const OutputSink* failure = nullptr);
 
-// Flushes and closes the stream and gives the file its name, ending the run as
-// write_failed does when a write, the flush, the close or the rename failed.
+// Flushes and closes the stream and holds the file for its name, ending the run as
+// write_failed does when a write, the flush or the close failed.
 void close_output(FILE* f, const char* name, OutputSink* sink = nullptr);
 
 #endif

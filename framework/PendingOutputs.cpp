@@ -15,22 +15,28 @@
 
 namespace {
 
-// Outputs written at one time: report, CSV, debug, state, JSON and a plot file
-// for the solvers; splot2svg writes one picture at a time.
-const int SLOTS = 16;
-
+// One temporary file. Slots are only ever added to the list, and a slot's name is written
+// before it is marked used, so that the handler, which reads only `used` and `name`, never
+// meets a half-made one; the list changes with the signals held.
 struct Slot {
-    volatile sig_atomic_t used;
+    volatile sig_atomic_t used = 0;
     char name[PATH_MAX];
+    // a finished file waiting for its name, and the name shown if the rename fails
+    bool held = false;
+    std::string path, shown;
+    Slot* next = nullptr;
 };
 
-Slot slots[SLOTS];
+Slot* volatile slots = nullptr;
 
 // Names of the results already complete, ", "-separated, for the interrupt message;
 // those that do not fit are counted.
 char doneNames[8192];
 volatile sig_atomic_t doneLength = 0;
 volatile sig_atomic_t doneUnlisted = 0;
+
+// False in a process whose interrupt another process of the same run reports.
+volatile sig_atomic_t tellsInterrupt = 1;
 
 const int HANDLED[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -65,12 +71,14 @@ void put(const char* text)
 
 void on_signal(int sig)
 {
-    for (Slot& s : slots)
-        if (s.used) {
-            unlink(s.name);
-            s.used = 0;
+    for (Slot* s = slots; s != nullptr; s = s->next)
+        if (s->used) {
+            unlink(s->name);
+            s->used = 0;
         }
-    if (doneLength == 0 && doneUnlisted == 0) {
+    if (!tellsInterrupt) {
+        _exit(128 + sig);
+    } else if (doneLength == 0 && doneUnlisted == 0) {
         put("Interrupted: no results were written\n");
     } else {
         put("Interrupted: only these results were complete and written: ");
@@ -143,6 +151,8 @@ void install_output_guards()
     atexit(at_exit);
 }
 
+void quiet_interrupt() { tellsInterrupt = 0; }
+
 int create_pending(const std::string& path, std::string& temporary)
 {
     size_t slash = path.find_last_of('/');
@@ -157,12 +167,12 @@ int create_pending(const std::string& path, std::string& temporary)
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
     HeldSignals held;
-    int slot = -1;
-    for (int i = 0; i < SLOTS && slot < 0; ++i)
-        if (!slots[i].used) slot = i;
-    if (slot < 0) {
-        errno = EMFILE;
-        return -1;
+    Slot* slot = slots;
+    while (slot != nullptr && slot->used) slot = slot->next;
+    if (slot == nullptr) {
+        slot = new Slot;
+        slot->next = slots;
+        slots = slot;
     }
     int fd = mkostemp(name.data(), O_CLOEXEC);
     if (fd < 0) return -1;
@@ -173,8 +183,9 @@ int create_pending(const std::string& path, std::string& temporary)
         errno = reason;
         return -1;
     }
-    memcpy(slots[slot].name, name.data(), name.size());
-    slots[slot].used = 1;
+    memcpy(slot->name, name.data(), name.size());
+    slot->held = false;
+    slot->used = 1;
     temporary = name.data();
     return fd;
 }
@@ -182,9 +193,10 @@ int create_pending(const std::string& path, std::string& temporary)
 // Forgets the slot of `temporary`; true when there was one.
 static bool forget(const std::string& temporary)
 {
-    for (Slot& s : slots)
-        if (s.used && temporary == s.name) {
-            s.used = 0;
+    for (Slot* s = slots; s != nullptr; s = s->next)
+        if (s->used && temporary == s->name) {
+            s->used = 0;
+            s->held = false;
             return true;
         }
     return false;
@@ -214,16 +226,49 @@ void discard_pending(const std::string& temporary)
 void discard_all_pending()
 {
     HeldSignals held;
-    for (Slot& s : slots)
-        if (s.used) {
-            unlink(s.name);
-            s.used = 0;
+    for (Slot* s = slots; s != nullptr; s = s->next)
+        if (s->used) {
+            unlink(s->name);
+            s->used = 0;
+            s->held = false;
         }
 }
 
 bool is_pending(const std::string& temporary)
 {
-    for (const Slot& s : slots)
-        if (s.used && temporary == s.name) return true;
+    for (const Slot* s = slots; s != nullptr; s = s->next)
+        if (s->used && temporary == s->name) return true;
     return false;
+}
+
+void hold_pending(const std::string& temporary, const std::string& path, const std::string& shown)
+{
+    HeldSignals held;
+    for (Slot* s = slots; s != nullptr; s = s->next)
+        if (s->used && temporary == s->name) {
+            s->held = true;
+            s->path = path;
+            s->shown = shown;
+        }
+}
+
+int commit_held(std::string& failed)
+{
+    HeldSignals held;
+    // the list runs from the newest file to the oldest: rename in the order they were made
+    std::vector<Slot*> order;
+    for (Slot* s = slots; s != nullptr; s = s->next)
+        if (s->used && s->held) order.insert(order.begin(), s);
+    for (Slot* s : order) {
+        if (rename(s->name, s->path.c_str()) != 0) {
+            int reason = errno;
+            failed = s->shown;
+            discard_all_pending();
+            return reason;
+        }
+        s->used = 0;
+        s->held = false;
+        note_done(s->path);
+    }
+    return 0;
 }

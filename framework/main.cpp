@@ -9,6 +9,7 @@
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/InputError.h"
 #include "framework/CommandLine.h"
+#include "framework/OutputCheck.h"
 #include "framework/OutputPlaces.h"
 #include "framework/PendingOutputs.h"
 #include "statelevel/BaseStateLevel.h"
@@ -16,6 +17,8 @@
 int main(int argc, char** argv)
 {
     install_output_guards();
+    guard_standard_output();
+    hold_outputs_to_the_end();
     int settled = settleCommandLine(argc, argv);
     if (settled >= 0) return settled;
     bool failed = false;
@@ -53,5 +56,6 @@ int main(int argc, char** argv)
         e.report();
         exit(1);
     }
+    commit_outputs();  // every result takes its name at once, now that all are written
     return failed ? 1 : 0;
 }

@@ -1,5 +1,7 @@
 // Report header, comments block, global-variable copy and the fatal exit.
 #include "framework/report_functions.h"
+#include <cerrno>
+#include <cstdio>
 
 #include <cstdlib>
 #include <cstring>
@@ -94,8 +96,12 @@ void annotate(const char* commentsFile, FILE* out)
     fprintf(out, "Comments:\n");
     FILE* in = fopen(commentsFile, "r");
     if (in == nullptr) {
+        int reason = errno;
         fprintf(out, "     Could not open comments file:\n");
         fprintf(out, "     %s\n", commentsFile);
+        // the report names the file; the reason goes beside it to standard error
+        fprintf(stderr, "Warning: cannot open comments file %s: %s.\n", commentsFile, strerror(reason));
+        fflush(stderr);
         return;
     }
     char piece[512];
@@ -110,6 +116,11 @@ void copy_globals(const char* solverName, const char*, const char* ssgPath,
     fprintf(out, "\n");
     FILE* in = fopen(name.c_str(), "rb");
     if (in == nullptr) {
+        // a missing global-variable file is common and needs no more words; any other reason is told
+        if (errno != ENOENT) {
+            fprintf(stderr, "Warning: cannot open global-variable file %s: %s.\n", name.c_str(), strerror(errno));
+            fflush(stderr);
+        }
         fprintf(out, "%s: Could not open file %s.\n", solverName, name.c_str());
         fprintf(out, "Global variable values not available\n");
         return;

@@ -99,17 +99,17 @@ bool MpiSolver::readModel(const std::string& base)
     struct stat st;
     bool det = first() && stat((base + ".det").c_str(), &st) == 0;
     if (anywhere(det)) {
-        if (first()) tellReadFault(ReadFault::Deterministic, base, "");
+        if (first()) tellReadFault(ReadFault::Deterministic, base);
         return false;
     }
     arm = readArmShared(base + ".arm", comm);
     if (arm.fault != ReadFault::None) {
-        if (first()) tellReadFault(arm.fault, base, "", arm.faultAt, arm.numStates);
+        if (first()) tellReadFault(arm.fault, base, arm.faultAt, arm.numStates);
         return false;
     }
     var = readVarShared(base + ".var", arm.numStates, arm.first, arm.count, comm);
     if (var.fault != ReadFault::None) {
-        if (first()) tellReadFault(var.fault, base, var.faultWord);
+        if (first() && var.error) var.error->report();
         return false;
     }
     int count = 0;

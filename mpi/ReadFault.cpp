@@ -3,13 +3,23 @@
 
 #include <cstdio>
 
+#include "framework/InputError.h"
 #include "statelevel/Flat/ArmNumbers.h"
+#include "statelevel/Flat/ArmScan.h"
 
-void tellReadFault(ReadFault fault, const std::string& base, const std::string& word, long long at, int states)
+void tellReadFault(ReadFault fault, const std::string& base, long long at, int states)
 {
+    const std::string arm = base + ".arm";
+    InputError told("", InputError::STANDARD_ERROR);
+    if (fault == ReadFault::None || fault == ReadFault::Told) return;
+    if (fault != ReadFault::Deterministic && arm_file_fault(arm, told)) {
+        told.report();
+        return;
+    }
     switch (fault) {
-    case ReadFault::None: return;
-    case ReadFault::ArmOpen: printf("Error reading file %s.arm.\n", base.c_str()); break;
+    case ReadFault::None:
+    case ReadFault::Told: return;
+    case ReadFault::ArmOpen: printf("Error reading file %s.\n", arm.c_str()); break;
     case ReadFault::ArmCorrupt:
         fprintf(stderr, "Error reading state space file (.arm file) possibly due to corruption.\n");
         break;
@@ -17,15 +27,6 @@ void tellReadFault(ReadFault fault, const std::string& base, const std::string& 
         fprintf(stderr, "Corrupt state space file or state space has only one state.\n");
         break;
     case ReadFault::MissingRow: printf("There is a missing row in the matrix.\n"); break;
-    case ReadFault::VarCorrupt:
-        fprintf(stderr, "Error reading performance variable file (.var file) possibly due to corruption.\n");
-        break;
-    case ReadFault::VarName:
-        fprintf(stderr,
-                "Error reading performance variable file (.var file): the PV name %s holds a "
-                "path separator or is longer than %zu characters.\n",
-                word.c_str(), (size_t)103);
-        break;
     case ReadFault::Deterministic:
         printf("Cannot use this solver since deterministic activities exist\n");
         printf("in the model. Only deterministic steady state solver can be used.\n");
@@ -33,11 +34,11 @@ void tellReadFault(ReadFault fault, const std::string& base, const std::string& 
     case ReadFault::ArmRunTogether:
     case ReadFault::ArmUnderflow: {
         ArmNumber kind = fault == ReadFault::ArmUnderflow ? ArmNumber::Underflow : ArmNumber::RunTogether;
-        fprintf(stderr, "%s\n", arm_number_fault(base + ".arm", at, kind).message().c_str());
+        fprintf(stderr, "%s\n", arm_number_fault(arm, at, kind).message().c_str());
         break;
     }
     case ReadFault::ArmTrailing:
-        fprintf(stderr, "%s\n", arm_trailing_fault(base + ".arm", at, states).message().c_str());
+        fprintf(stderr, "%s\n", arm_trailing_fault(arm, at, states).message().c_str());
         break;
     }
     fflush(stdout);

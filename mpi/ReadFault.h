@@ -11,18 +11,17 @@ enum class ReadFault : int {
     ArmCorrupt,    // the .arm file does not have the expected shape
     OneState,      // a state space of one state
     MissingRow,    // a record out of sequence
-    VarCorrupt,    // the .var file does not have the expected shape
-    VarName,       // a PV name that holds a path separator or is too long
+    Told,          // the first process holds the message (VarShare::error)
     Deterministic, // a .det file beside the .arm file
     ArmRunTogether, // a number of the .arm file that is not a whole word
     ArmUnderflow,  // a positive rate of the .arm file below the smallest normal double
     ArmTrailing    // words after the last record of the .arm file
 };
 
-// Writes the message of fault for base name `base` (and the offending word, if any) where the
-// one-process solver writes it (standard output or standard error); `at` is the offset right
-// after the number of a fault that names its place.
-void tellReadFault(ReadFault fault, const std::string& base, const std::string& word,
-                   long long at = 0, int states = 0);
+// Writes the message of a fault of the .arm file or a .det file for base name `base` where the
+// one-process solver writes it (standard output or standard error). The .arm file is read again
+// as that solver reads it, for its very message, place and reason; `at` (the offset right after
+// the number of a fault that names its place) and `states` serve when that reading finds no fault.
+void tellReadFault(ReadFault fault, const std::string& base, long long at = 0, int states = 0);
 
 #endif

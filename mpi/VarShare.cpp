@@ -2,19 +2,14 @@
 #include "mpi/VarShare.h"
 
 #include <cstdio>
+#include <memory>
 
-#include "statelevel/Flat/FlatTokenReader.h"
+#include "framework/InputError.h"
+#include "statelevel/Flat/VarScan.h"
 
 namespace {
 
-const size_t MAX_PV_NAME = 103;
 const int BLOCK_RECORDS = 1 << 16;
-
-bool startsWithLetter(const std::string& w)
-{
-    char c = w.empty() ? '\0' : w[0];
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
 
 // Sends a list of words from the first process to all.
 void broadcastWords(std::vector<std::string>& words, MPI_Comm comm)
@@ -35,31 +30,30 @@ void broadcastWords(std::vector<std::string>& words, MPI_Comm comm)
 
 // The first process's reading state between blocks.
 struct VarCursor {
-    FlatTokenReader in;
-    bool more = false;     // a record follows
-    unsigned long next = 0;  // its state number
+    VarCursor(const std::string& path, int states) : in(path, states) {}
+    VarScan in;
+    bool more = false;  // a record follows
 };
 
-// Reads up to BLOCK_RECORDS records into states/values; the fault code, or 0.
-int readBlock(VarCursor& c, int numStates, int pvs, std::vector<int>& states, std::vector<double>& values)
+// Reads up to BLOCK_RECORDS records into states/values as the one-process reader reads them;
+// a fault is kept in v for the first process to tell.
+int readBlock(VarCursor& c, int pvs, std::vector<int>& states, std::vector<double>& values, VarShare& v)
 {
     states.clear();
     values.clear();
-    while (c.more && states.size() < (size_t)BLOCK_RECORDS) {
-        if (c.next < 1 || c.next > (unsigned long)numStates) return (int)ReadFault::VarCorrupt;
-        states.push_back((int)c.next - 1);
-        for (int p = 0; p < pvs; ++p) {
-            double second = 0.0, first = 0.0;
-            if (!c.in.readDouble(second) || !c.in.readDouble(first)) return (int)ReadFault::VarCorrupt;
-            values.push_back(first + second);
+    try {
+        int s = 0;
+        while (states.size() < (size_t)BLOCK_RECORDS && (c.more = c.in.nextState(s))) {
+            states.push_back(s - 1);
+            for (int p = 0; p < pvs; ++p) {
+                double second = 0.0, first = 0.0;
+                c.in.readPair((size_t)p, s, second, first);
+                values.push_back(first + second);
+            }
         }
-        if (c.in.atEnd()) {
-            c.more = false;
-            break;
-        }
-        int number = 0;
-        if (!c.in.readInt(number) || number < 1) return (int)ReadFault::VarCorrupt;
-        c.next = (unsigned long)number;
+    } catch (const InputError& e) {
+        v.error = std::make_shared<InputError>(e);
+        return (int)ReadFault::Told;
     }
     return 0;
 }
@@ -67,28 +61,21 @@ int readBlock(VarCursor& c, int numStates, int pvs, std::vector<int>& states, st
 // Opens the file and reads the names on the first process; whether records follow.
 ReadFault readNames(const std::string& path, VarCursor& c, VarShare& v)
 {
-    if (!c.in.open(path.c_str())) {
+    if (!c.in.open()) {
         fprintf(stderr, "Warning: cannot open %s; the state space has no PV values.\n", path.c_str());
         fflush(stderr);
         return ReadFault::None;
     }
-    std::string word;
-    bool more = c.in.readWord(word);
-    while (more && startsWithLetter(word)) {
-        if (word.size() > MAX_PV_NAME || word.find_first_of("/\\") != std::string::npos) {
-            v.faultWord = word;
-            return ReadFault::VarName;
-        }
-        v.names.push_back(word);
-        more = c.in.readWord(word);
+    try {
+        c.more = c.in.readNames(v.names);
+    } catch (const InputError& e) {
+        v.error = std::make_shared<InputError>(e);
+        return ReadFault::Told;
     }
-    if (!more) {
+    if (!c.more) {
         fprintf(stderr, "Warning: %s holds no state records; every PV value is 0.\n", path.c_str());
         fflush(stderr);
-        return ReadFault::None;
     }
-    if (sscanf(word.c_str(), "%lu", &c.next) != 1) return ReadFault::VarCorrupt;
-    c.more = true;
     return ReadFault::None;
 }
 
@@ -99,7 +86,7 @@ VarShare readVarShared(const std::string& path, int numStates, int first, int co
     int rank = 0;
     MPI_Comm_rank(comm, &rank);
     VarShare v;
-    VarCursor c;
+    VarCursor c(path, numStates);
     int fault = 0, more = 0;
     if (rank == 0) fault = (int)readNames(path, c, v);
     more = c.more ? 1 : 0;
@@ -115,7 +102,7 @@ VarShare readVarShared(const std::string& path, int numStates, int first, int co
     for (more = head[1]; more;) {
         int block[3] = {0, 0, 0};
         if (rank == 0) {
-            block[0] = readBlock(c, numStates, pvs, states, values);
+            block[0] = readBlock(c, pvs, states, values, v);
             block[1] = (int)states.size();
             block[2] = c.more ? 1 : 0;
         }

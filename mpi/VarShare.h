@@ -5,9 +5,11 @@
 
 #include <mpi.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/InputError.h"
 #include "mpi/ReadFault.h"
 
 struct VarShare {
@@ -16,7 +18,7 @@ struct VarShare {
     // file has no record of the state)
     std::vector<std::vector<double>> values;
     ReadFault fault = ReadFault::None;  // the same on every process
-    std::string faultWord;              // the offending name of a VarName fault
+    std::shared_ptr<InputError> error;   // of a Told fault, on the first process
 };
 
 // Reads path (a missing file warns and leaves no PVs, as the one-process reader does) for the

@@ -16,10 +16,12 @@ static std::string shown(const std::string& token)
     return s;
 }
 
-std::string ChainFault::message() const
+std::string ChainFault::place() const
 {
-    std::string m = "Error reading state space file " + file;
+    std::string m = file;
     if (line > 0) m += ", line " + std::to_string(line);
     if (!token.empty()) m += ", at \"" + shown(token) + "\"";
-    return m + ": " + reason + ".";
+    return m + (reason.empty() ? "" : ": " + reason) + ".";
 }
+
+std::string ChainFault::message() const { return "Error reading state space file " + place(); }

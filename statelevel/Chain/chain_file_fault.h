@@ -16,6 +16,8 @@ struct ChainFault {
     // "Error reading state space file F, line L, at "T": R." with the parts
     // that are known; a long or unprintable token is shown shortened.
     std::string message() const;
+    // The place and the reason alone: "F, line L, at "T": R." (no ": R" without a reason).
+    std::string place() const;
 };
 
 // Throws InputError with fault.message() and a line break, for standard error.

@@ -15,44 +15,51 @@ static bool isBlank(int c)
 // Longest part of a word kept for a message (which shows less of it).
 static const size_t KEPT_WORD = 1 << 16;
 
-namespace {
-
-// The line and the whole word of the .arm file at path that ends at offset `end`.
-ChainFault placeOf(const std::string& path, long long end)
+ChainFault word_place(const std::string& path, long long end, bool fileEnded)
 {
     ChainFault f{path, 0, "", ""};
     FILE* file = fopen(path.c_str(), "rb");
-    if (file != nullptr) {
-        f.line = 1;
-        // the word starts after the last blank before `end`; its line counts the breaks before it
-        int c;
-        for (long long at = 0; at < end && (c = getc_unlocked(file)) != EOF; ++at) {
-            if (!isBlank(c)) {
-                if (f.token.size() < KEPT_WORD) f.token.push_back((char)c);
-                continue;
-            }
-            if (c == '\n') ++f.line;
-            f.token.clear();
+    if (file == nullptr) return f;
+    // the word starts after the last blank before `end`; its line counts the breaks before it
+    long line = 1, lastWordLine = 0;
+    int c = EOF;
+    for (long long at = 0; at < end && (c = getc_unlocked(file)) != EOF; ++at) {
+        if (!isBlank(c)) {
+            if (f.token.size() < KEPT_WORD) f.token.push_back((char)c);
+            lastWordLine = line;
+            continue;
         }
-        while ((c = getc_unlocked(file)) != EOF && !isBlank(c) && f.token.size() < KEPT_WORD)
-            f.token.push_back((char)c);
-        fclose(file);
+        if (c == '\n') ++line;
+        f.token.clear();
     }
+    if (fileEnded) {
+        fclose(file);
+        f.token.clear();
+        f.line = lastWordLine;
+        return f;
+    }
+    c = getc_unlocked(file);
+    if (f.token.empty()) {  // blanks, then the word that starts after them
+        for (; c != EOF && isBlank(c); c = getc_unlocked(file))
+            if (c == '\n') ++line;
+    }
+    for (; c != EOF && !isBlank(c) && f.token.size() < KEPT_WORD; c = getc_unlocked(file))
+        f.token.push_back((char)c);
+    fclose(file);
+    f.line = line;
     return f;
 }
 
-}  // namespace
-
 ChainFault arm_trailing_fault(const std::string& path, long long end, int n)
 {
-    ChainFault f = placeOf(path, end);
+    ChainFault f = word_place(path, end);
     f.reason = "the file goes on after the records of its " + std::to_string(n) + " states";
     return f;
 }
 
 ChainFault arm_number_fault(const std::string& path, long long end, ArmNumber fault)
 {
-    ChainFault f = placeOf(path, end);
+    ChainFault f = word_place(path, end);
     if (fault == ArmNumber::RunTogether)
         f.reason = "the word is not one number: numbers are separated by blanks";
     else

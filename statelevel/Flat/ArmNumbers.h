@@ -38,6 +38,11 @@ inline ArmNumber read_arm_rate(FlatTokenReader& in, double& r)
     return ArmNumber::Underflow;
 }
 
+// The line and the whole word of the flat file at path that holds the byte before offset
+// `end` (a reader's tell()), or else the first word after it. When the reading found the
+// end of the file there (`fileEnded`), no word, and the last line that holds one. No reason yet.
+ChainFault word_place(const std::string& path, long long end, bool fileEnded = false);
+
 // Where and why the .arm file at path is refused for a number that was RunTogether or
 // Underflow: `end` is the reader's offset right after the number (tell()); the file is read
 // again up to there for the line, and the word is shown whole.

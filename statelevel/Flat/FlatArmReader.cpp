@@ -1,90 +1,177 @@
 // Reading of the rate matrix from B.arm into row order.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 
 #include "statelevel/Flat/ArmNumbers.h"
+#include "statelevel/Flat/ArmScan.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
 #include "framework/InputError.h"
 #include "framework/InputFiles.h"
 
-// Refuses the .arm file: it does not have the expected shape.
-[[noreturn]] static void armCorrupt()
-{
-    throw InputError("Error reading state space file (.arm file) possibly due to corruption.\n",
-                     InputError::STANDARD_ERROR);
-}
+namespace {
 
-// Refuses the .arm file at `path` unless the number just read may be used: a number that
-// is not whole or a rate that underflows is named with its line; anything else is corruption.
-static void takeNumber(ArmNumber got, const FlatTokenReader& in, const std::string& path)
-{
-    if (got == ArmNumber::Read) return;
-    if (got == ArmNumber::Corrupt) armCorrupt();
-    chain_file_fault(arm_number_fault(path, in.tell(), got));
-}
+const char* const ARM_CORRUPT =
+    "Error reading state space file (.arm file) possibly due to corruption.\n";
 
-void FlatStateLevel::readArmFile()
-{
-    std::string name = base_name + ".arm";
-    require_regular_file(name);
+// Reading position and the file's name, for the messages.
+struct ArmReading {
     FlatTokenReader in;
-    if (!in.open(name.c_str()))
-        throw InputError("Error reading file " + name + ".\n", InputError::STANDARD_OUTPUT);
-    int initial = 0;
-    takeNumber(read_arm_int(in, initial), in, name);
-    takeNumber(read_arm_int(in, num_states), in, name);
-    if (num_states == 1)
-        throw InputError("Corrupt state space file or state space has only one state.\n",
-                         InputError::STANDARD_ERROR);
-    if (num_states <= 0) armCorrupt();
-    // the initial state decides the long run of a chain with several closed classes
-    if (initial < 1 || initial > num_states) armCorrupt();
-    initial_state = initial - 1;  // after the check: -2147483648 - 1 would overflow
-    // every row record takes at least four bytes ("i 0" and a blank): a file
-    // too short for N rows is refused before anything of size N is allocated
-    long long left = in.bytesLeft();
-    if (left >= 0 && (long long)num_states > left / 4) armCorrupt();
-    readArmRows(in, name);
-    std::string word;
-    if (!in.atEnd() && in.readWord(word)) chain_file_fault(arm_trailing_fault(name, in.tell(), num_states));
-}
+    std::string path;
 
-// Reads the N row records: each row goes through scratch arrays of N entries
-// into arrays of exactly its size, in file order.
-void FlatStateLevel::readArmRows(FlatTokenReader& in, const std::string& path)
+    // The place of the word just read (or that failed to read), with a reason.
+    std::string placeAt(long long end, const std::string& reason, bool fileEnded = false) const
+    {
+        ChainFault f = word_place(path, end, fileEnded);
+        f.reason = reason;
+        return f.place() + "\n";
+    }
+
+    // Refuses the file with the corruption message and, on the next line, where and why.
+    [[noreturn]] void corrupt(long long end, const std::string& reason) const
+    {
+        throw InputError(ARM_CORRUPT + placeAt(end, reason), InputError::STANDARD_ERROR);
+    }
+
+    // Refuses the file unless the number just read may be used: a number that is not whole
+    // or a rate that underflows has its own message; anything else, where `what` was expected.
+    template <class What>
+    void take(ArmNumber got, What what)
+    {
+        if (got == ArmNumber::Read) return;
+        if (got != ArmNumber::Corrupt) chain_file_fault(arm_number_fault(path, in.tell(), got));
+        long long end = in.tell();
+        if (in.atEnd())
+            throw InputError(ARM_CORRUPT +
+                                 placeAt(end, "the file ends where " + what() + " was expected", true),
+                             InputError::STANDARD_ERROR);
+        corrupt(end, "expected " + what());
+    }
+};
+
+std::string stateName(int i) { return "state " + std::to_string(i); }
+
+// Reads the N row records: each row goes through scratch arrays of N entries.
+void readRows(ArmReading& r, int n, ArmRecords& to)
 {
-    const int n = num_states;
-    major_size.assign(n, 0);
-    minor_index.assign(n, nullptr);
-    rates.assign(n, nullptr);
-    std::unique_ptr<int[]> scratch_minor(new int[n]);
-    std::unique_ptr<double[]> scratch_rate(new double[n]);
+    std::unique_ptr<int[]> dest(new int[n]);
+    std::unique_ptr<double[]> rate(new double[n]);
     for (int i = 1; i <= n; ++i) {
         int number = 0;
-        takeNumber(read_arm_int(in, number), in, path);
+        r.take(read_arm_int(r.in, number), [&] { return "the record of " + stateName(i); });
         if (number != i)
-            throw InputError("There is a missing row in the matrix.\n",
-                             InputError::STANDARD_OUTPUT);
+            throw InputError("There is a missing row in the matrix.\n", InputError::STANDARD_OUTPUT,
+                             r.placeAt(r.in.tell(), "the record of " + stateName(i) + " was expected"));
         int count = 0;
         for (;;) {
             int j = 0;
-            double r = 0.0;
-            takeNumber(read_arm_int(in, j), in, path);
+            double rt = 0.0;
+            r.take(read_arm_int(r.in, j), [&] {
+                return "a destination state or the 0 that ends the record of " + stateName(i);
+            });
             if (j == 0) break;
-            if (j < 0 || j > n || count == n) armCorrupt();
-            takeNumber(read_arm_rate(in, r), in, path);
-            scratch_minor[count] = j - 1;
-            scratch_rate[count] = r;
+            if (j < 0 || j > n)
+                r.corrupt(r.in.tell(), "a destination is a state from 1 to " + std::to_string(n));
+            if (count == n)
+                r.corrupt(r.in.tell(), "the record of " + stateName(i) + " holds more than " +
+                                           std::to_string(n) + " transitions");
+            r.take(read_arm_rate(r.in, rt), [&] {
+                return "the rate from " + stateName(i) + " to " + stateName(j) +
+                       ", a finite number of at least zero";
+            });
+            dest[count] = j - 1;
+            rate[count] = rt;
             ++count;
         }
-        major_size[i - 1] = count;
-        if (count == 0) continue;
-        minor_index[i - 1] = new int[count];
-        rates[i - 1] = new double[count];
-        std::copy(scratch_minor.get(), scratch_minor.get() + count, minor_index[i - 1]);
-        std::copy(scratch_rate.get(), scratch_rate.get() + count, rates[i - 1]);
+        to.record(i - 1, count, dest.get(), rate.get());
     }
+}
+
+// Keeps nothing.
+class Dropped : public ArmRecords {
+public:
+    void header(int, int) override {}
+    void record(int, int, const int*, const double*) override {}
+};
+
+}  // namespace
+
+void scan_arm_file(const std::string& path, ArmRecords& to)
+{
+    require_regular_file(path);
+    ArmReading r;
+    r.path = path;
+    if (!r.in.open(path.c_str()))
+        throw InputError("Error reading file " + path + ".\n", InputError::STANDARD_OUTPUT,
+                         path + ": " + strerror(errno) + ".\n");
+    int initial = 0, n = 0;
+    r.take(read_arm_int(r.in, initial), [] { return std::string("the initial state"); });
+    const long long initialEnd = r.in.tell();
+    r.take(read_arm_int(r.in, n), [] { return std::string("the number of states"); });
+    const long long nEnd = r.in.tell();
+    if (n == 1)
+        throw InputError("Corrupt state space file or state space has only one state.\n" +
+                             r.placeAt(nEnd, "the number of states"),
+                         InputError::STANDARD_ERROR);
+    if (n <= 0) r.corrupt(nEnd, "the number of states is at least 2");
+    // the initial state decides the long run of a chain with several closed classes
+    if (initial < 1 || initial > n)
+        r.corrupt(initialEnd, "the initial state is a state from 1 to " + std::to_string(n));
+    // every row record takes at least four bytes ("i 0" and a blank): a file
+    // too short for N rows is refused before anything of size N is allocated
+    long long left = r.in.bytesLeft();
+    if (left >= 0 && (long long)n > left / 4)
+        r.corrupt(nEnd, "the file is too short for the records of " + std::to_string(n) + " states");
+    to.header(initial - 1, n);  // after the check: -2147483648 - 1 would overflow
+    readRows(r, n, to);
+    std::string word;
+    if (!r.in.atEnd() && r.in.readWord(word)) chain_file_fault(arm_trailing_fault(path, r.in.tell(), n));
+}
+
+bool arm_file_fault(const std::string& path, InputError& fault)
+{
+    Dropped none;
+    try {
+        scan_arm_file(path, none);
+    } catch (const InputError& e) {
+        fault = e;
+        return true;
+    }
+    return false;
+}
+
+// Keeps the records in the level's rows: each in arrays of exactly its size, in file order.
+class FlatStateLevel::ArmRows : public ArmRecords {
+public:
+    explicit ArmRows(FlatStateLevel& level) : level(level) {}
+    void header(int initial, int states) override
+    {
+        level.initial_state = initial;
+        level.num_states = states;
+        level.major_size.assign(states, 0);
+        level.minor_index.assign(states, nullptr);
+        level.rates.assign(states, nullptr);
+    }
+    void record(int row, int count, const int* dest, const double* rate) override
+    {
+        level.major_size[row] = count;
+        if (count == 0) return;
+        level.minor_index[row] = new int[count];
+        level.rates[row] = new double[count];
+        std::copy(dest, dest + count, level.minor_index[row]);
+        std::copy(rate, rate + count, level.rates[row]);
+    }
+
+private:
+    FlatStateLevel& level;
+};
+
+void FlatStateLevel::readArmFile()
+{
+    ArmRows rows(*this);
+    scan_arm_file(base_name + ".arm", rows);
 }

@@ -11,6 +11,7 @@
 #include "statelevel/BaseStateLevel.h"
 
 class FlatTokenReader;
+class VarScan;
 
 class FlatStateLevel : public BaseStateLevel {
 public:
@@ -303,9 +304,9 @@ public:
 
 private:
     void readArmFile();
-    void readArmRows(FlatTokenReader& in, const std::string& path);
+    class ArmRows;  // the records of the .arm file into the rows
     void readVarFile();
-    int readVarRecords(FlatTokenReader& in, const std::string& first);
+    int readVarRecords(VarScan& in);
     void switch_orientation(TOrientation new_orientation);
     void rowsToColumns();
     void columnsToRows();

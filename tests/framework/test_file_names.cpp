@@ -280,6 +280,6 @@ TEST(FileNames, ControlCharactersInNamesAreRefusedAndShownEscaped)
     ProgramResult r = run_program(DSS_BINARY, args_for(model, out.dir(), {}));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error reading performance variable file (.var file): the PV name U\\x1b[2Jp holds a "
-                     "control character.\n");
+                     "control character.\n" + model.file("two.var") + ", line 1.\n");
     EXPECT_TRUE(files_in(out.path).empty());
 }

@@ -2,6 +2,7 @@
 // printed results of dss, and on malformed input, where every process must end alike.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -246,25 +248,55 @@ TEST(DssMpi, ChainsWithTransientStatesPassTheCheck)
     expectAgreement(chain.dir(), "tr", {0.0, 1.0 / 3.0, 2.0 / 3.0, 0.0});
 }
 
+// Each stream of dss-mpi begins with what dss writes there, said once; what dss-mpi wrote.
+static ProgramResult expectTheLinesOfDss(const std::string& g, const std::string& e, const std::string& what)
+{
+    TempDir out;
+    ProgramResult d = run_program(DSS_BINARY, options(g, e, out.dir()));
+    ProgramResult m = runMpi(2, options(g, e, out.dir()));
+    EXPECT_EQ(d.status, 1) << what;
+    EXPECT_EQ(m.status, 1) << what;
+    EXPECT_NE(d.err, "") << what;
+    // the program's own lines come before anything mpirun adds about the failed job
+    EXPECT_EQ(m.err.substr(0, d.err.size()), d.err) << what << ": " << m.err;
+    EXPECT_EQ(m.out.substr(0, d.out.size()), d.out) << what << ": " << m.out;
+    EXPECT_EQ(m.err.find(d.err, 1), std::string::npos) << what << ": said more than once";
+    EXPECT_TRUE(std::filesystem::is_empty(out.path)) << what;
+    return m;
+}
+
 TEST(DssMpi, MalformedFilesEndEveryProcessWithTheMessageOfDss)
 {
-    // the program's own lines come before anything mpirun adds about the failed job
     std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
-    const char* cases[][2] = {
-        {"arm_rows_swapped", "There is a missing row in the matrix.\n"},
-        {"arm_eof", "Error reading state space file (.arm file) possibly due to corruption.\n"},
-        {"var_state_high", "Error reading performance variable file (.var file) possibly due to corruption.\n"},
-    };
-    for (auto& c : cases) {
-        TempDir out;
-        ProgramResult d = run_program(DSS_BINARY, options(g, c[0], out.dir()));
-        ProgramResult m = runMpi(2, options(g, c[0], out.dir()));
-        EXPECT_EQ(d.status, 1) << c[0];
-        EXPECT_EQ(m.status, 1) << c[0];
-        std::string both = m.out + m.err;
-        EXPECT_EQ(both.rfind(c[1], 0), 0u) << c[0] << ": " << both;
-        EXPECT_EQ(both.find(c[1], 1), std::string::npos) << c[0] << ": said more than once";
-        EXPECT_NE((d.out + d.err).find(c[1]), std::string::npos) << c[0];
+    for (const char* e : {"arm_rows_swapped", "absent", "arm_eof", "arm_word",
+                          "arm_dest_high", "arm_huge_n", "onestate", "var_state_high", "var_huge_value",
+                          "var_eof_in_record", "var_duplicate_name", "var_slash_name"})
+        expectTheLinesOfDss(g, e, e);
+    // the missing row's place, on standard error beside the message on standard output
+    ProgramResult m = expectTheLinesOfDss(g, "missingrow", "missingrow");
+    EXPECT_EQ(m.out.rfind("There is a missing row in the matrix.\n", 0), 0u) << m.out;
+    EXPECT_EQ(m.err.rfind(g + "missingrow.arm, line 4, at \"4\": the record of state 3 was expected.\n", 0), 0u)
+        << m.err;
+}
+
+// A record number of the .var file is a whole word of digits from 1 to N, in the first record
+// and in any later one, as dss reads it.
+TEST(DssMpi, VarRecordNumbersThatAreNotWholeNumbersAreRefusedAsByDss)
+{
+    for (std::string number : {"1.9", "1x", "3"}) {
+        for (bool firstRecord : {true, false}) {
+            TempDir dir;
+            dir.write("v.arm", "1 2\n1 2 1.0 0\n2 1 3.0 0\n");
+            dir.write("v.pvtype", "Version:1\nNumPV:1\nName:Up\nType:3\nNumTimes:0\n");
+            dir.write("v.var", "Up\n" + (firstRecord ? number + " 0 1\n2 0 0\n" : "2 0 0\n" + number + " 0 1\n"));
+            ProgramResult m = expectTheLinesOfDss(dir.dir(), "v", number);
+            EXPECT_EQ(m.err.rfind("Error reading performance variable file (.var file) possibly due to corruption.\n" +
+                                      dir.file("v.var") + ", line " + (firstRecord ? "2" : "3") + ", at \"" + number +
+                                      "\": the record number is not a whole number from 1 to 2.\n",
+                                  0),
+                      0u)
+                << m.err;
+        }
     }
 }
 
@@ -309,6 +341,71 @@ TEST(DssMpi, StateFileOnAFullDeviceLeavesThePreviousResults)
         EXPECT_EQ(slurp(out.file(name)), std::string("previous ") + name) << name;
     for (const auto& e : std::filesystem::directory_iterator(out.path))
         EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
+}
+
+// The processes whose parent is `parent`, read from /proc.
+static std::vector<pid_t> childrenOf(pid_t parent)
+{
+    std::vector<pid_t> pids;
+    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
+        std::string name = e.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+        std::string stat = slurp(e.path().string() + "/stat");
+        size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        std::istringstream rest(stat.substr(close + 2));
+        char state;
+        long ppid = 0;
+        rest >> state >> ppid;
+        if (ppid == parent) pids.push_back((pid_t)std::stol(name));
+    }
+    return pids;
+}
+
+// The files of a directory and their bytes.
+static std::map<std::string, std::string> filesOf(const TempDir& dir)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(dir.path))
+        files[e.path().filename().string()] = e.is_regular_file() ? slurp(e.path().string()) : "(not a file)";
+    return files;
+}
+
+// SIGINT to every process, as Ctrl-C sends it, while the first one is held opening a state
+// file that is a named pipe nobody reads, with the report begun: the previous results stay,
+// no temporary file is left, one process says so and the run ends with 130.
+TEST(DssMpi, InterruptLeavesThePreviousResultsAndIsToldOnce)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out;
+    for (const char* name : {"r.txt", "r.csv", "tandem.dss.Queue1.pdf.splot"})
+        out.write(name, std::string("previous ") + name);
+    std::string pipe = out.file("pipe");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    auto before = filesOf(out);
+    std::vector<std::string> words = {"--allow-run-as-root", "--oversubscribe", "-n", "2", DSS_MPI_BINARY};
+    for (const std::string& w : options(g, "tandem", out.dir())) words.push_back(w);
+    words.insert(words.end(), {"-O", pipe});
+    StartedProgram p = start_program(MPIEXEC_BINARY, words, "",
+                                     {"OMPI_MCA_btl_vader_single_copy_mechanism=none", "ASAN_OPTIONS=detect_leaks=0"});
+    bool begun = false;
+    for (int i = 0; i < 6000 && !begun; ++i) {  // the wait is bounded only so a fault ends it
+        for (const auto& e : std::filesystem::directory_iterator(out.path))
+            if (e.path().filename().string().rfind(".r.txt.", 0) == 0 && std::filesystem::file_size(e.path()) > 0)
+                begun = true;
+        if (!begun) usleep(10000);
+    }
+    EXPECT_TRUE(begun);
+    std::vector<pid_t> ranks = childrenOf(p.pid);
+    EXPECT_EQ(ranks.size(), 2u);
+    for (pid_t r : ranks) kill(r, SIGINT);
+    ProgramResult m = finish_program(p);
+    EXPECT_EQ(m.status, 130) << m.err;
+    const std::string told = "Interrupted: no results were written\n";
+    EXPECT_EQ(m.err.rfind(told, 0), 0u) << m.err;
+    EXPECT_EQ(m.err.find(told, 1), std::string::npos) << "told more than once: " << m.err;
+    EXPECT_EQ(m.out, "");
+    EXPECT_EQ(filesOf(out), before);
 }
 
 TEST(DssMpi, WordsAfterPetscReachPetsc)

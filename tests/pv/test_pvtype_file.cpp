@@ -63,17 +63,20 @@ TEST(PVTypeFile, RefusalsOfOpenVersionCountAndName)
     for (const char* name : {"version_blank", "version_real"}) {
         r = readFor(level, name);
         EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.err, errorReading(name) + ".\nFile is not a supported version.\n");
+        EXPECT_EQ(r.err, errorReading(name) + ".\nFile is not a supported version.\n" +
+                             pvtypePath(name) + ", line 1, at \"" + (name[8] == 'b' ? " 1" : "1.0") + "\".\n");
     }
     r = readFor(level, "numpv_word");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, errorReading("numpv_word") +
                          ".\nFile contains the wrong number of PV variables.\n"
-                         "Expected 3 but file contains 0\n");
+                         "Expected 3 but file contains 0\n" +
+                         pvtypePath("numpv_word") + ", line 2, at \"abc\".\n");
     r = readFor(level, "name_leading_space");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, errorReading("name_leading_space") +
-                         "\n. Expected PV named A but found PV named  A\n");
+                         "\n. Expected PV named A but found PV named  A\n" +
+                         pvtypePath("name_leading_space") + ", line 3.\n");
     // the reason is kept for the report, in one line
     EXPECT_EQ(level.pvtype_failure, errorReading("name_leading_space") +
                                         ". Expected PV named A but found PV named  A");
@@ -100,7 +103,8 @@ TEST(PVTypeFile, NameMismatchAtTheThirdPVKeepsTheFirstTwo)
     PVTypeRead r = readFor(level, "third_name_wrong");
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.err, errorReading("third_name_wrong") +
-                         "\n. Expected PV named C but found PV named D\n");
+                         "\n. Expected PV named C but found PV named D\n" +
+                         pvtypePath("third_name_wrong") + ", line 13.\n");
     EXPECT_EQ(level.pv_type, (std::vector<int>{3, 1}));
     EXPECT_EQ(level.num_times, (std::vector<int>{0, 2}));
 }
@@ -110,7 +114,8 @@ TEST(PVTypeFile, MisspeltKeyIsReportedAndItsValueUsed)
     ABC level;
     PVTypeRead r = readFor(level, "misspelt_key");
     EXPECT_TRUE(r.ok);
-    EXPECT_EQ(r.err, "Error reading PV file.\n  Expected key: Type\n  but read key: Typ\n");
+    EXPECT_EQ(r.err, "Error reading PV file.\n  Expected key: Type\n  but read key: Typ\n" +
+                         pvtypePath("misspelt_key") + ", line 7.\n");
     EXPECT_EQ(level.pv_type[1], 2);
 }
 
@@ -119,19 +124,22 @@ TEST(PVTypeFile, LinesThatAreNotKeyValueLinesStopTheReading)
     struct Case {
         const char* name;
         std::string second;
+        std::string place;  // after the file's name
     } cases[] = {
-        {"no_colon", "Expected a line Type:value of at most 499 characters.\n"},
-        {"long_line", "Expected a line Name:value of at most 499 characters.\n"},
-        {"early_end", "The file ends where the key Stop was expected.\n"},
-        {"negative_times", "Negative number of time points for PV B.\n"},
+        {"no_colon", "Expected a line Type:value of at most 499 characters.\n", ", line 7, at \"Type 1\""},
+        // the line is shown cut
+        {"long_line", "Expected a line Name:value of at most 499 characters.\n",
+         ", line 6, at \"Name:B" + std::string(34, ' ') + "...\""},
+        {"early_end", "The file ends where the key Stop was expected.\n", ": the file ends after line 11"},
+        {"negative_times", "Negative number of time points for PV B.\n", ", line 8, at \"-1\""},
         // a count the file cannot back allocates nothing of its size
-        {"numtimes_huge", "The file ends where the key Stop was expected.\n"},
+        {"numtimes_huge", "The file ends where the key Stop was expected.\n", ": the file ends after line 9"},
     };
     for (const Case& c : cases) {
         ABC level;
         PVTypeRead r = readFor(level, c.name);
         EXPECT_FALSE(r.ok) << c.name;
-        EXPECT_EQ(r.err, errorReading(c.name) + ".\n" + c.second);
+        EXPECT_EQ(r.err, errorReading(c.name) + ".\n" + c.second + pvtypePath(c.name) + c.place + ".\n");
         EXPECT_EQ(level.num_times, (std::vector<int>{0}));  // PV A stays stored
     }
 }

@@ -25,25 +25,53 @@ TEST(FlatFileFaults, DeterministicModelIsRefusedBeforeTheArmFile)
                 "");
 }
 
-TEST(FlatFileFaults, MissingArmFileNamesItsPath)
+// The line after a message: the test file, then where in it and why.
+static std::string at(const std::string& file, const std::string& rest)
 {
-    expectFault("absent", "Error reading file " + dataDir() + "absent.arm.\n", "");
+    return dataDir() + file + rest + "\n";
 }
 
-TEST(FlatFileFaults, OneStateAndMissingRow)
+// The messages on standard output keep their place; where and why follow on standard error.
+TEST(FlatFileFaults, MissingArmFileAndMissingRowSayWhereOnStandardError)
 {
-    expectFault("onestate", "", "Corrupt state space file or state space has only one state.\n");
-    expectFault("missingrow", "There is a missing row in the matrix.\n", "");
+    expectFault("absent", "Error reading file " + dataDir() + "absent.arm.\n",
+                at("absent.arm", ": No such file or directory."));
+    expectFault("onestate", "",
+                "Corrupt state space file or state space has only one state.\n" +
+                    at("onestate.arm", ", line 1, at \"1\": the number of states."));
+    expectFault("missingrow", "There is a missing row in the matrix.\n",
+                at("missingrow.arm", ", line 4, at \"4\": the record of state 3 was expected."));
 }
 
-TEST(FlatFileFaults, ArmFileShapeFaultsStopTheRun)
+// Every shape fault of a .arm file: the corruption message, then the line, the word and why.
+TEST(FlatFileFaults, ArmFileShapeFaultsSayTheLineTheWordAndWhy)
 {
-    for (const char* name :
-         {"arm_word", "arm_eof", "arm_zero_n", "arm_negative_n", "arm_dest_high",
-          "arm_dest_negative", "arm_row_overfull", "arm_negative_rate", "arm_nan_rate",
-          "arm_huge_rate", "arm_header_word", "arm_initial_high", "arm_initial_zero",
-          "arm_negative_tiny_rate"})
-        expectFault(name, "", ARM_CORRUPT);
+    const std::string rate = ": expected the rate from state 1 to state 2, a finite number of at least zero.";
+    const char* const cases[][2] = {
+        {"arm_word", ", line 2, at \"fast\""},
+        {"arm_negative_rate", ", line 2, at \"-1.0\""},
+        {"arm_nan_rate", ", line 2, at \"nan\""},
+        {"arm_huge_rate", ", line 2, at \"1e999\""},
+        {"arm_negative_tiny_rate", ", line 2, at \"-1e-330\""},
+    };
+    for (const auto& c : cases) expectFault(c[0], "", ARM_CORRUPT + at(std::string(c[0]) + ".arm", c[1] + rate));
+    const char* const others[][2] = {
+        {"arm_eof", ", line 3: the file ends where a destination state or the 0 that ends the "
+                    "record of state 2 was expected."},
+        {"arm_empty", ": the file ends where the initial state was expected."},
+        {"arm_header_cut", ", line 1: the file ends where the number of states was expected."},
+        {"arm_zero_n", ", line 1, at \"0\": the number of states is at least 2."},
+        {"arm_negative_n", ", line 1, at \"-5\": the number of states is at least 2."},
+        {"arm_dest_high", ", line 2, at \"3\": a destination is a state from 1 to 2."},
+        {"arm_dest_negative", ", line 2, at \"-1\": a destination is a state from 1 to 2."},
+        {"arm_row_overfull", ", line 2, at \"1\": the record of state 1 holds more than 2 transitions."},
+        {"arm_header_word", ", line 1, at \"one\": expected the initial state."},
+        {"arm_initial_high", ", line 1, at \"4\": the initial state is a state from 1 to 3."},
+        {"arm_initial_zero", ", line 1, at \"0\": the initial state is a state from 1 to 2."},
+        {"arm_huge_n", ", line 1, at \"2000000000\": the file is too short for the records of "
+                       "2000000000 states."},
+    };
+    for (const auto& c : others) expectFault(c[0], "", ARM_CORRUPT + at(std::string(c[0]) + ".arm", c[1]));
 }
 
 // The message of a refused number: the file, the line and the whole word.
@@ -88,20 +116,33 @@ TEST(FlatFileFaults, WordsAfterTheLastRecordAreRefusedWithTheirLine)
     expectFault("arm_trailing_word", "", placed("arm_trailing_word", 3, "end", why));
 }
 
-TEST(FlatFileFaults, VarFileShapeFaultsStopTheRun)
+TEST(FlatFileFaults, VarFileShapeFaultsSayTheLineTheWordAndWhy)
 {
-    for (const char* name : {"var_state_high", "var_state_zero", "var_word",
-                             "var_eof_in_record", "var_first_not_number"})
-        expectFault(name, "", VAR_CORRUPT);
+    const std::string number = ": the record number is not a whole number from 1 to 2.";
+    const char* const cases[][2] = {
+        {"var_state_high", ", line 3, at \"3\""},
+        {"var_state_zero", ", line 2, at \"0\""},
+        {"var_state_negative", ", line 3, at \"-2\""},
+        {"var_first_not_number", ", line 2, at \"#1\""},
+    };
+    for (const auto& c : cases) expectFault(c[0], "", VAR_CORRUPT + at(std::string(c[0]) + ".var", c[1] + number));
+    expectFault("var_word", "",
+                VAR_CORRUPT + at("var_word.var", ", line 2, at \"one\": expected a value of PV Q for state 1, a finite number."));
+    // a value too large for a double is named whole, on its own line
+    expectFault("var_huge_value", "",
+                VAR_CORRUPT + at("var_huge_value.var", ", line 2, at \"1e999\": expected a value of PV Up for state 1, a finite number."));
+    expectFault("var_eof_in_record", "",
+                VAR_CORRUPT + at("var_eof_in_record.var",
+                                 ", line 3: the file ends where a value of PV Q for state 2 was expected."));
 }
 
 TEST(FlatFileFaults, PVNamesThatCouldLeaveTheSolverDirectoryAreRefused)
 {
     std::string tail = " holds a path separator or is longer than 103 characters.\n";
     std::string head = "Error reading performance variable file (.var file): the PV name ";
-    expectFault("var_slash_name", "", head + "Up/../../evil" + tail);
-    expectFault("var_backslash_name", "", head + "a\\b" + tail);
-    expectFault("var_long_name", "", head + "Q" + std::string(103, 'x') + tail);
+    expectFault("var_slash_name", "", head + "Up/../../evil" + tail + at("var_slash_name.var", ", line 1."));
+    expectFault("var_backslash_name", "", head + "a\\b" + tail + at("var_backslash_name.var", ", line 1."));
+    expectFault("var_long_name", "", head + "Q" + std::string(103, 'x') + tail + at("var_long_name.var", ", line 1."));
 }
 
 // A missing .var file: the run goes on and its report is written, but no PV has a value,
@@ -143,9 +184,8 @@ TEST(FlatFileFaults, VarRecordNumbersThatAreNotWholeNumbersAreRefused)
             dir.write("v.var", "Up\n" + records);
             DssRun r = runDss(dir.dir(), "v");
             EXPECT_EQ(r.status, 1) << number;
-            bool whole = number.find_first_not_of("0123456789") == std::string::npos;
-            EXPECT_EQ(r.err, whole ? head : head + "The record number " + number +
-                                                " is not a whole number from 1 to 2.\n")
+            EXPECT_EQ(r.err, head + dir.file("v.var") + ", line " + (firstRecord ? "2" : "3") +
+                                 ", at \"" + number + "\": the record number is not a whole number from 1 to 2.\n")
                 << number;
         }
     }
@@ -162,5 +202,6 @@ TEST(FlatFileFaults, InitialStateOfTheSmallestIntIsOutOfRange)
     DssRun r = runDss(dir.dir(), "i");
     EXPECT_EQ(r.status, 1);
     // the sanitizer build catches the overflow this once was
-    EXPECT_EQ(r.err, "Error reading state space file (.arm file) possibly due to corruption.\n");
+    EXPECT_EQ(r.err, "Error reading state space file (.arm file) possibly due to corruption.\n" +
+                         dir.file("i.arm") + ", line 1, at \"-2147483648\": the initial state is a state from 1 to 2.\n");
 }

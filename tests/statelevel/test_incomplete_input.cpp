@@ -64,7 +64,7 @@ TEST(IncompleteInput, PVNameGivenTwiceIsRefused)
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Error reading performance variable file (.var file): the PV name Up "
-                     "appears more than once.\n");
+                     "appears more than once.\n" + data_dir() + "var_duplicate_name.var, line 1.\n");
     EXPECT_TRUE(std::filesystem::is_empty(out.path));
 }
 
@@ -147,4 +147,6 @@ TEST(IncompleteInput, MissingInputsKeepTheirMessages)
     EXPECT_TRUE(contains(report, "Comments:\n     Could not open comments file:\n     " +
                                      out.dir() + "absent\n"));
     EXPECT_TRUE(contains(report, "dss: Could not open file " + model.dir() + "two.parm.\n"));
+    // the reason of the comments file beside the report's lines; a missing .parm is common
+    EXPECT_EQ(r.err, "Warning: cannot open comments file " + out.dir() + "absent: No such file or directory.\n");
 }

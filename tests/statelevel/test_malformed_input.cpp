@@ -53,8 +53,11 @@ void expect_fault(const std::string& name, const std::string& out, const std::st
 
 TEST(MalformedInput, EmptyCutAndOversizedArmFiles)
 {
-    for (const char* name : {"arm_empty", "arm_header_cut", "arm_inf_rate"})
-        expect_fault(name, "", ARM_CORRUPT);
+    expect_fault("arm_empty", "", ARM_CORRUPT + data_dir() + "arm_empty.arm: the file ends where the initial state was expected.\n");
+    expect_fault("arm_header_cut", "", ARM_CORRUPT + data_dir() +
+                 "arm_header_cut.arm, line 1: the file ends where the number of states was expected.\n");
+    expect_fault("arm_inf_rate", "", ARM_CORRUPT + data_dir() +
+                 "arm_inf_rate.arm, line 2, at \"inf\": expected the rate from state 1 to state 2, a finite number of at least zero.\n");
 }
 
 TEST(MalformedInput, HugeStateCountInAShortFileIsRefusedBeforeAllocation)
@@ -66,18 +69,22 @@ TEST(MalformedInput, HugeStateCountInAShortFileIsRefusedBeforeAllocation)
 #else
     rlim_t limit = rlim_t(256) << 20;
 #endif
-    expect_fault("arm_huge_n", "", ARM_CORRUPT, limit);
+    expect_fault("arm_huge_n", "", ARM_CORRUPT + data_dir() + "arm_huge_n.arm, line 1, at \"2000000000\": "
+                 "the file is too short for the records of 2000000000 states.\n", limit);
 }
 
 TEST(MalformedInput, RowsOutOfOrderAreAMissingRow)
 {
-    expect_fault("arm_rows_swapped", "There is a missing row in the matrix.\n", "");
+    expect_fault("arm_rows_swapped", "There is a missing row in the matrix.\n",
+                 data_dir() + "arm_rows_swapped.arm, line 3, at \"3\": the record of state 2 was expected.\n");
 }
 
 TEST(MalformedInput, NegativeStateAndOverflowingValueInVarFile)
 {
-    expect_fault("var_state_negative", "", VAR_CORRUPT);
-    expect_fault("var_huge_value", "", VAR_CORRUPT);
+    expect_fault("var_state_negative", "", VAR_CORRUPT + data_dir() +
+                 "var_state_negative.var, line 3, at \"-2\": the record number is not a whole number from 1 to 2.\n");
+    expect_fault("var_huge_value", "", VAR_CORRUPT + data_dir() +
+                 "var_huge_value.var, line 2, at \"1e999\": expected a value of PV Up for state 1, a finite number.\n");
 }
 
 TEST(MalformedInput, EarlierFaultFilesLeaveNothingBehind)
@@ -117,11 +124,11 @@ TEST(MalformedInput, PVTypeFileFaultsAreReportedAndThePVIsLeftOut)
                            "Error: PVs were not evaluated: Error opening file " + data_dir() + "pvtype_missing.pvtype\n"},
         {"pvtype_empty", "Error reading " + data_dir() +
                              "pvtype_empty.pvtype.\nThe file ends where the key Version was "
-                             "expected.\nError: PVs were not evaluated: Error reading " + data_dir() +
+                             "expected.\n" + data_dir() + "pvtype_empty.pvtype: the file is empty.\nError: PVs were not evaluated: Error reading " + data_dir() +
                              "pvtype_empty.pvtype. The file ends where the key Version was expected.\n"},
         {"pvtype_cut", "Error reading " + data_dir() +
                            "pvtype_cut.pvtype.\nExpected a line Type:value of at most 499 "
-                           "characters.\nError: PVs were not evaluated: Error reading " + data_dir() +
+                           "characters.\n" + data_dir() + "pvtype_cut.pvtype, line 4, at \"Ty\".\nError: PVs were not evaluated: Error reading " + data_dir() +
                            "pvtype_cut.pvtype. Expected a line Type:value of at most 499 characters.\n"},
     };
     // the report is written and says which PVs were left out; the run is a failure
