@@ -106,6 +106,20 @@ bool FlatTokenReader::readInt(int& v)
     return true;
 }
 
+bool FlatTokenReader::readDigits(long long& v)
+{
+    skipSpace();
+    long long value = 0;
+    int digits = 0, c;
+    while ((c = peek()) >= '0' && c <= '9') {
+        ++pos;
+        if (++digits <= 18) value = value * 10 + (c - '0');
+    }
+    if (digits == 0 || digits > 18) return false;
+    v = value;
+    return true;
+}
+
 // The value of a well-formed decimal whose digits fit below 2^53 and whose scale is a power
 // of ten up to 22: both are exact doubles, so one multiplication or division rounds it as
 // strtod does. False for any other number, which strtod then reads.

@@ -27,6 +27,8 @@ public:
     bool atEnd();
     // An int: optional sign and digits; false without digits or on overflow.
     bool readInt(int& v);
+    // Digits alone, at most 18 of them (no sign); false when there are none or more.
+    bool readDigits(long long& v);
     // A double: [sign] digits [. digits] [e [sign] digits]; false when that
     // shape is broken or the value overflows.
     bool readDouble(double& v);

@@ -67,18 +67,23 @@ bool VarScan::readNames(std::vector<std::string>& names)
 
 bool VarScan::nextState(int& state)
 {
-    std::string w;
+    // a word of digits alone: "1.9", "1x" or "+1" is not state 1
+    long long s = 0;
     if (!started) {
         started = true;
-        w.swap(pending);
-    } else if (in.atEnd() || !in.readWord(w)) {
+        const std::string& w = pending;
+        bool digits = !w.empty() && w.size() <= 10;
+        for (char c : w) {
+            digits = digits && c >= '0' && c <= '9';
+            s = digits ? s * 10 + (c - '0') : 0;
+        }
+        if (!digits) s = 0;
+    } else if (in.atEnd()) {
         return false;
+    } else if (!in.readDigits(s) || !in.atWordEnd()) {
+        s = 0;
     }
-    // a word of digits alone: "1.9" or "1x" is not state 1
-    bool digits = !w.empty() && w.size() <= 10;
-    for (char c : w) digits = digits && c >= '0' && c <= '9';
-    unsigned long s = digits ? std::strtoul(w.c_str(), nullptr, 10) : 0;
-    if (s < 1 || s > (unsigned long)states)
+    if (s < 1 || s > (long long)states)
         corrupt(in.tell(), "the record number is not a whole number from 1 to " + std::to_string(states));
     state = (int)s;
     return true;
