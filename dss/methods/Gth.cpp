@@ -175,7 +175,7 @@ double gthErrorEstimate(const GthFactors& f, const std::vector<int64_t>& start, 
     // it is then an upper figure, not a measurement.
     std::vector<long double> z(x.begin(), x.end());
     long double last = INFINITY;
-    for (int pass = 0; pass < 8; ++pass) {
+    for (int pass = 0; pass < 4; ++pass) {
         std::vector<long double> s = residualOf(start, col, rate, z);
         std::vector<long double> d = solveWithFactors(f, s);
         long double dSum = 0.0L;
