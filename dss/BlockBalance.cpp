@@ -12,32 +12,39 @@ namespace {
 
 const int levelCount = 8;
 
-// The graph of the transitions between the finest blocks, by source block.
+// The graph of the transitions between the finest blocks, by source block: one pass over the
+// chain collects the transitions that cross, which the weakly coupled chains have few of.
 void linkFinestBlocks(const Generator& q, BlockLevels& b)
 {
+    std::vector<int64_t> crossing;
+    std::vector<int> sourceOf;
+    for (int i = 0; i < q.n; ++i) {
+        const int from = b.finest[i];
+        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p)
+            if (b.finest[q.target[p]] != from && q.rate[p] > 0.0) {
+                crossing.push_back(p);
+                sourceOf.push_back(i);
+            }
+    }
     Generator& g = b.between;
     g.n = b.finestCount;
     g.start.assign((size_t)g.n + 1, 0);
-    for (int i = 0; i < q.n; ++i)
-        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p)
-            if (q.rate[p] > 0.0 && b.finest[q.target[p]] != b.finest[i]) ++g.start[b.finest[i] + 1];
-    for (int k = 0; k < g.n; ++k) g.start[k + 1] += g.start[k];
-    const int64_t m = g.start[g.n];
+    const int64_t m = (int64_t)crossing.size();
     g.target.resize(m);
     g.rate.resize(m);
     b.source.resize(m);
     b.edge.resize(m);
+    for (int64_t k = 0; k < m; ++k) ++g.start[b.finest[sourceOf[k]] + 1];
+    for (int k = 0; k < g.n; ++k) g.start[k + 1] += g.start[k];
     std::vector<int64_t> next(g.start.begin(), g.start.end() - 1);
-    for (int i = 0; i < q.n; ++i)
-        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p) {
-            const int j = q.target[p];
-            if (!(q.rate[p] > 0.0) || b.finest[j] == b.finest[i]) continue;
-            const int64_t e = next[b.finest[i]]++;
-            g.target[e] = b.finest[j];
-            g.rate[e] = q.rate[p] / q.exitRate[i];
-            b.source[e] = i;
-            b.edge[e] = p;
-        }
+    for (int64_t k = 0; k < m; ++k) {
+        const int i = sourceOf[k];
+        const int64_t p = crossing[k], e = next[b.finest[i]]++;
+        g.target[e] = b.finest[q.target[p]];
+        g.rate[e] = q.rate[p] / q.exitRate[i];
+        b.source[e] = i;
+        b.edge[e] = p;
+    }
     g.exitRate.assign(g.n, 1.0);
 }
 
