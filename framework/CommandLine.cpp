@@ -135,7 +135,12 @@ static void showHelp(int argc, char** argv)
 {
     fflush(stdout);
     showUsage(argc, argv, stdout);
-    fputs("[-f]: write the probabilities of the CSV file and the state probability file\n"
+    fputs("[-m <method>]: lu (the default's factorisation, without its fill budget), gth, ilu, gs\n"
+          "      or auto; without -m large chains whose factors would fill in go on as auto\n"
+          "[-F <format>]: flat, prism or drn; found from the files present when not given\n"
+          "[-D <switch>]: results-database switch (e<entity>, s<host> or i<index>)\n"
+          "-G and -s may also name an existing directory without the closing slash\n"
+          "[-f]: write the probabilities of the CSV file and the state probability file\n"
           "      with 17 significant digits\n"
           "[-j <JSON results filename>]\n"
           "-h, --help: this text; --version: the program's version\n"

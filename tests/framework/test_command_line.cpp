@@ -2,6 +2,10 @@
 // long options, values out of range, help, version and letters no parser knows.
 #include <gtest/gtest.h>
 
+#include <sstream>
+
+#include <fstream>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -133,6 +137,28 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero)
     EXPECT_EQ(v.status, 0);
     EXPECT_EQ(v.out, "Velmar dss Version 2.5\n");
     EXPECT_EQ(v.err, "");
+}
+
+// Every letter the program's parsers take is named in --help and in the man page.
+TEST(CommandLine, HelpAndManPageNameEveryOption)
+{
+    ProgramResult r = run_program(DSS_BINARY, {"--help"});
+    ASSERT_EQ(r.status, 0);
+    std::ifstream in(std::string(VELMAR_EXAMPLES) + "/../doc/dss.1");
+    std::stringstream man;
+    man << in.rdbuf();
+    ASSERT_FALSE(man.str().empty());
+    auto names = [](const std::string& text, const std::string& letter) {
+        for (size_t at = text.find(letter); at != std::string::npos; at = text.find(letter, at + 1)) {
+            const char next = at + letter.size() < text.size() ? text[at + letter.size()] : ' ';
+            if (next == ' ' || next == ']' || next == ',' || next == '"' || next == '\n') return true;
+        }
+        return false;
+    };
+    for (char c : std::string("PSEGsdovKOjfDFatcrgmh")) {
+        EXPECT_TRUE(names(r.out, std::string("-") + c)) << "--help lacks -" << c;
+        EXPECT_TRUE(names(man.str(), std::string("\\-") + c)) << "the man page lacks -" << c;
+    }
 }
 
 TEST(CommandLine, UnknownLettersAreNamedAndTheRunGoesOn)
