@@ -5,7 +5,6 @@
 #include <cfloat>
 #include <cmath>
 
-#include "dss/ClosedClasses.h"
 #include "dss/StrongComponents.h"
 
 namespace {
@@ -48,24 +47,10 @@ void linkFinestBlocks(const Generator& q, BlockLevels& b)
     g.exitRate.assign(g.n, 1.0);
 }
 
-// True when every positive rate is at least share times its source's exit rate.
-bool allFast(const Generator& q, double share)
-{
-    for (int i = 0; i < q.n; ++i)
-        for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p)
-            if (q.rate[p] > 0.0 && !fastEdge(q, i, p, share)) return false;
-    return true;
-}
-
 }  // namespace
 
-BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known)
+BlockLevels findBlockLevels(const Generator& q)
 {
-    if (known != nullptr && known->count() == 1 && known->transient == 0 && allFast(q, firstShare)) {
-        BlockLevels none;
-        none.states = q.n;
-        return none;
-    }
     return blockLevelsFrom(q, strongComponents(q, firstShare));
 }
 

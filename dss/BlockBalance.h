@@ -9,8 +9,6 @@
 
 #include "dss/Generator.h"
 
-struct ClosedClasses;
-
 // The states grouped, level by level, into blocks that the chain's fast transitions hold
 // together: at level l a transition is fast when its rate is at least share[l] times its
 // source's exit rate; each level's blocks are the strongly connected components of the fast
@@ -34,10 +32,9 @@ struct BlockLevels {
     bool split() const { return !share.empty(); }
 };
 
-// Shares of the levels: 1e-2, 1e-4, ... 1e-16. With the chain's closed classes known, a chain
-// of one class without transient states whose transitions are all fast is found not to split
-// without a search.
-BlockLevels findBlockLevels(const Generator& q, const ClosedClasses* known = nullptr);
+// Shares of the levels: 1e-2, 1e-4, ... 1e-16. (findChainStructure finds them together with
+// the closed classes, at the cost of one search.)
+BlockLevels findBlockLevels(const Generator& q);
 
 // The share of the finest level: a transition below 1e-2 of its source's exit rate is slow.
 constexpr double firstShare = 1e-2;

@@ -129,9 +129,10 @@ std::vector<long double> residualOf(const std::vector<int64_t>& start, const std
     return s;
 }
 
-// A solution d of d Q = s with the factors (s is overwritten); d is fixed up to a multiple of
-// the stationary vector, since the last pivot is zero.
-std::vector<long double> solveWithFactors(const GthFactors& f, std::vector<long double>& s)
+// A solution d of d Q = s with the factors (s is overwritten), shares[k] being the sum of row
+// k's shares; d is fixed up to a multiple of the stationary vector, since the last pivot is zero.
+std::vector<long double> solveWithFactors(const GthFactors& f, const std::vector<long double>& shares,
+                                          std::vector<long double>& s)
 {
     const int m = (int)f.exit.size();
     // Q = L U with U's row k the censored row of k (shares times exit[k], the diagonal minus
@@ -139,9 +140,7 @@ std::vector<long double> solveWithFactors(const GthFactors& f, std::vector<long 
     // exit of the column's state: first y U = s, then d L = y
     std::vector<long double> y(m, 0.0L);
     for (int k = 0; k + 1 < m; ++k) {
-        long double shares = 0.0L;
-        for (int64_t p = f.upperStart[k]; p < f.upperStart[k + 1]; ++p) shares += f.upperShare[p];
-        const long double out = s[k] / shares;
+        const long double out = s[k] / shares[k];
         y[k] = -out / f.exit[k];
         for (int64_t p = f.upperStart[k]; p < f.upperStart[k + 1]; ++p) s[f.upperCol[p]] += out * f.upperShare[p];
     }
@@ -173,11 +172,14 @@ double gthErrorEstimate(const GthFactors& f, const std::vector<int64_t>& start, 
     // themselves, until its corrections vanish against x - z. Where they stop shrinking, the
     // residual's own rounding (magnified alike) is reached, and the estimate keeps that floor:
     // it is then an upper figure, not a measurement.
+    std::vector<long double> shares(m, 0.0L);
+    for (int k = 0; k < m; ++k)
+        for (int64_t p = f.upperStart[k]; p < f.upperStart[k + 1]; ++p) shares[k] += f.upperShare[p];
     std::vector<long double> z(x.begin(), x.end());
     long double last = INFINITY;
     for (int pass = 0; pass < 4; ++pass) {
         std::vector<long double> s = residualOf(start, col, rate, z);
-        std::vector<long double> d = solveWithFactors(f, s);
+        std::vector<long double> d = solveWithFactors(f, shares, s);
         long double dSum = 0.0L;
         for (long double v : d) dSum += v;
         long double step = 0.0L, error = 0.0L;
