@@ -42,7 +42,7 @@ timed() {
 for p in 1 2; do
   wall=$(timed $mpi -n "$p" ./build-bench-mpi/dss-mpi -P b -S b -E m -G "$dir/" -s "$dir/" -o "$dir/p$p.txt" -v)
   echo "dss-mpi on $p process(es): median wall $wall s"
-  grep -E "^KSP|^Peak|^Solution check" "$dir/p$p.txt" | sed 's/^/  /'
+  grep -E "^Method petsc|^Solution check|^Peak Memory" "$dir/p$p.txt" | sed 's/^/  /'
   eval "wall$p=$wall"
 done
 wallauto=$(timed ./build-bench-mpi/dss -P b -S b -E m -G "$dir/" -s "$dir/" -o "$dir/a.txt" -m auto)

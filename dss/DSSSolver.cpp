@@ -5,6 +5,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "dss/AddedMethods.h"
 #include "dss/Matrix.h"
 #include "framework/PendingOutputs.h"
 #include "framework/report_functions.h"
@@ -38,7 +39,7 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
     complementPlot = o.complementPlot;
     searchRows = o.searchRows;
     stability = o.stability;
-    method = o.method;
+    method = o.methodGiven ? o.method : defaultMethod();
     methodGiven = o.methodGiven;
 }
 
@@ -62,7 +63,9 @@ void DSSSolver::initialize()
 {
     checkRequiredOptions();
     if (!knownMethod(method)) {
-        fprintf(stderr, "dss: unknown method \"%s\" for -m: use lu, gth, ilu, gs or auto\n", method.c_str());
+        std::string names = "lu, gth, ilu, gs";
+        for (const std::string& added : addedMethodNames()) names += ", " + added;
+        fprintf(stderr, "dss: unknown method \"%s\" for -m: use %s or auto\n", method.c_str(), names.c_str());
         exit(1);
     }
     // -G "" with -E "" passes the check but names no state space: the factory

@@ -34,6 +34,10 @@ std::string methodLine(const SolveAttempt& a)
                  "Method gth: elimination with sums for pivots, ordering %s, %lld factor entries%s%s, %.2f s.\n",
                  a.ordering.c_str(), (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(),
                  a.seconds);
+    } else if (a.method != "lu") {
+        // a method a program added says what it ran in its note
+        snprintf(line, sizeof line, "Method %s: %s, %d iterations, %s, %.2f s.\n", a.method.c_str(), a.note.c_str(),
+                 a.iterations, a.converged ? "converged" : "did not converge", a.seconds);
     } else {
         snprintf(line, sizeof line, "Method lu: factorisation with drop tolerance %le, %lld factor entries%s%s, %.2f s.\n",
                  a.tolerance, (long long)a.factorEntries, a.note.empty() ? "" : ", ", a.note.c_str(), a.seconds);

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "dss/AddedMethods.h"
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
 #include "dss/MethodLine.h"
@@ -13,7 +14,8 @@
 
 bool knownMethod(const std::string& name)
 {
-    return name == "lu" || name == "gth" || name == "ilu" || name == "gs" || name == "auto";
+    return name == "lu" || name == "gth" || name == "ilu" || name == "gs" || name == "auto" ||
+           addedMethod(name) != nullptr;
 }
 
 namespace {
@@ -94,8 +96,9 @@ void DSSSolver::solveWithMethod()
     settings.closedClasses = record.closedClasses;
     settings.transientStates = record.transientStates;
     settings.blocks = &blockLevels;
-    MethodMaker lu = [this](const std::string& name) -> std::unique_ptr<SolutionMethod> {
+    MethodMaker lu = [this, &settings](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
+        if (AddedMaker added = addedMethod(name)) return added(settings);
         if (name == "lu-budget" && !budgetedLuTried) return std::make_unique<LuMethod>(*this, autoLuFillBudget);
         return nullptr;
     };

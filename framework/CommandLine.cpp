@@ -10,6 +10,7 @@
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/JsonResults.h"
+#include "framework/ProgramRun.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
 
@@ -146,6 +147,7 @@ static void showHelp(int argc, char** argv)
           "-h, --help: this text; --version: the program's version\n"
           "Exit status: 0 after a normal run, 1 on bad options or input, or a failed solve.\n",
           stdout);
+    fputs(programFace().helpLines, stdout);
 }
 
 int settleCommandLine(int argc, char** argv)
@@ -156,7 +158,7 @@ int settleCommandLine(int argc, char** argv)
         return 0;
     }
     if (check.version) {
-        printf("%s dss %s\n", getVelmarName(), getVelmarVersion());
+        printf("%s %s %s\n", getVelmarName(), programFace().name, getVelmarVersion());
         return 0;
     }
     for (const std::string& word : check.longOptions)

@@ -1,5 +1,6 @@
 // JSON results through nlohmann-json; without it the option is refused on the command line.
 #include "framework/JsonResults.h"
+#include "framework/ProgramRun.h"
 
 #ifdef VELMAR_HAVE_JSON
 #include <nlohmann/json.hpp>
@@ -38,7 +39,7 @@ static nlohmann::ordered_json pvObject(const PVResult& pv)
 std::string jsonResultsText(const JsonRun& run)
 {
     nlohmann::ordered_json doc;
-    doc["program"] = "dss";
+    doc["program"] = programFace().name;
     doc["model"] = {{"project", run.project},         {"study", run.study},
                     {"experiment", run.experiment},   {"stateSpacePath", run.stateSpacePath},
                     {"solverPath", run.solverPath},   {"states", run.states},

@@ -13,30 +13,8 @@ DistributedChain::~DistributedChain()
 
 namespace {
 
-// The unit of time: the smallest positive rate, raised where the largest rate would overflow
-// a diagonal of n rates (the rule of the one-process solver).
-double chainUnit(const ArmShare& share, MPI_Comm comm)
-{
-    double extremes[2] = {INFINITY, 0.0};  // smallest positive, minus the largest
-    double largest = 0.0;
-    for (size_t k = 0; k < share.rate.size(); ++k) {
-        double r = share.rate[k];
-        if (r > 0.0) extremes[0] = std::min(extremes[0], r);
-        largest = std::max(largest, r);
-    }
-    extremes[1] = -largest;
-    double global[2];
-    MPI_Allreduce(extremes, global, 2, MPI_DOUBLE, MPI_MIN, comm);
-    double smallest = global[0];
-    largest = -global[1];
-    if (!(smallest > 0.0) || !std::isfinite(smallest)) return 1.0;
-    double headroom = DBL_MAX / (4.0 * std::max(1, share.numStates));
-    if (largest / smallest > headroom) return largest / headroom;
-    return smallest;
-}
-
 // Diagonal-block and off-diagonal-block entry counts of this process's rows.
-PetscErrorCode countEntries(const ArmShare& share, MPI_Comm comm, std::vector<PetscInt>& dnz,
+PetscErrorCode countEntries(const RowShare& share, MPI_Comm comm, std::vector<PetscInt>& dnz,
                             std::vector<PetscInt>& onz)
 {
     const int lo = share.first, hi = share.first + share.count;
@@ -77,11 +55,10 @@ double flowScaleOf(double exit, double smallest)
     return std::ldexp(1.0, -k);
 }
 
-// Writes this process's records as columns of A: the rates into their destinations' rows and
+// Writes this process's transitions as columns of A: the rates into their destinations' rows and
 // minus the exit rate on the diagonal.
-PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& chain)
+PetscErrorCode setColumns(const RowShare& share, DistributedChain& chain)
 {
-    long long written = 0;
     chain.absorbing = share.numStates;
     chain.flowScale.assign((size_t)share.count, 1.0);
     for (int k = 0; k < share.count; ++k) {
@@ -90,17 +67,15 @@ PetscErrorCode setColumns(const ArmShare& share, double unit, DistributedChain& 
         for (int64_t p = share.start[(size_t)k]; p < share.start[(size_t)k + 1]; ++p) {
             PetscInt j = share.dest[(size_t)p];
             if (j == i) continue;
-            double r = share.rate[(size_t)p] / unit;
+            double r = share.rate[(size_t)p];
             exit += r;
             if (r > 0.0 && (smallest == 0.0 || r < smallest)) smallest = r;
             PetscCall(MatSetValue(chain.A, j, i, r, ADD_VALUES));
-            ++written;
         }
         PetscCall(MatSetValue(chain.A, i, i, -exit, ADD_VALUES));
         chain.flowScale[(size_t)k] = flowScaleOf(exit, smallest);
         if (!(exit > 0.0) && chain.absorbing == share.numStates) chain.absorbing = (int)i;
     }
-    chain.transitions = written;
     return 0;
 }
 
@@ -122,24 +97,19 @@ void keepFlowScaleWhereNeeded(MPI_Comm comm, DistributedChain& chain)
 
 }  // namespace
 
-PetscErrorCode buildChain(const ArmShare& share, MPI_Comm comm, DistributedChain& chain)
+PetscErrorCode buildChain(const RowShare& share, MPI_Comm comm, DistributedChain& chain)
 {
-    chain.first = share.first;
-    chain.count = share.count;
-    chain.unit = chainUnit(share, comm);
     std::vector<PetscInt> dnz, onz;
     PetscCall(countEntries(share, comm, dnz, onz));
     PetscCall(MatCreateAIJ(comm, share.count, share.count, share.numStates, share.numStates, 0,
                            dnz.data(), 0, onz.data(), &chain.A));
     PetscCall(MatSetOption(chain.A, MAT_NEW_NONZERO_ALLOCATION_ERR, PETSC_FALSE));
-    PetscCall(setColumns(share, chain.unit, chain));
+    PetscCall(setColumns(share, chain));
     PetscCall(MatAssemblyBegin(chain.A, MAT_FINAL_ASSEMBLY));
     PetscCall(MatAssemblyEnd(chain.A, MAT_FINAL_ASSEMBLY));
     int absorbing = chain.absorbing;
     MPI_Allreduce(&absorbing, &chain.absorbing, 1, MPI_INT, MPI_MIN, comm);
     if (chain.absorbing == share.numStates) chain.absorbing = -1;
-    long long mine = chain.transitions;
-    MPI_Allreduce(&mine, &chain.transitions, 1, MPI_LONG_LONG, MPI_SUM, comm);
     keepFlowScaleWhereNeeded(comm, chain);
     return 0;
 }

@@ -1,19 +1,25 @@
 // The transposed generator Q^T as a distributed PETSc matrix: process r owns the rows of the
-// states whose records it read, and rates are divided by the chain's unit of time.
+// states whose transitions it was sent.
 #ifndef VELMAR_MPI_DISTRIBUTEDCHAIN_H
 #define VELMAR_MPI_DISTRIBUTEDCHAIN_H
 
 #include <petscmat.h>
 
+#include <cstdint>
 #include <vector>
 
-#include "mpi/ArmShare.h"
+// The transitions out of states first .. first + count - 1 of a chain of numStates states:
+// those of state first + k are dest/rate[start[k] .. start[k + 1]), without self-loops.
+struct RowShare {
+    int numStates = 0;
+    int first = 0, count = 0;
+    std::vector<int64_t> start{0};
+    std::vector<int> dest;
+    std::vector<double> rate;
+};
 
 struct DistributedChain {
-    Mat A = nullptr;          // Q^T / unit: A(j, i) = q_ij / unit, A(i, i) = -exit_i / unit
-    double unit = 1.0;        // the unit of time rates were divided by
-    long long transitions = 0;  // off-diagonal entries written, over all processes
-    int first = 0, count = 0;   // this process's rows
+    Mat A = nullptr;            // Q^T: A(j, i) = q_ij, A(i, i) = -exit_i
     int absorbing = -1;         // the first state without a positive exit rate, -1 for none
     // Per state of this process, a power of two near 1 / exit rate: with x_i = flowScale_i y_i
     // the columns of A become those of the jump chain (entries below 2), so probabilities
@@ -28,7 +34,7 @@ struct DistributedChain {
     ~DistributedChain();
 };
 
-// Builds the matrix from every process's records (collective); returns PETSc's error code.
-PetscErrorCode buildChain(const ArmShare& share, MPI_Comm comm, DistributedChain& chain);
+// Builds the matrix from every process's share (collective); returns PETSc's error code.
+PetscErrorCode buildChain(const RowShare& share, MPI_Comm comm, DistributedChain& chain);
 
 #endif

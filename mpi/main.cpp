@@ -1,23 +1,24 @@
-// Entry of dss-mpi: MPI and PETSc start, the words after "--petsc" become PETSc options, and
-// the distributed solver runs with the rest of the command line.
+// Entry of dss-mpi: MPI and PETSc start, the words after "--petsc" become PETSc options; the
+// first process runs dss with the petsc method as its default, the others serve its solves.
 #include <mpi.h>
 #include <petscsys.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
-#include <new>
 #include <string>
-#include <vector>
 
+#include "dss/AddedMethods.h"
 #include "framework/OutputCheck.h"
 #include "framework/PendingOutputs.h"
-#include "mpi/MpiSolver.h"
-#include "statelevel/BaseStateLevel.h"
+#include "framework/ProgramRun.h"
+#include "mpi/PetscMethod.h"
+#include "mpi/ProcessTeam.h"
+
+namespace {
 
 // Splits argv at the word "--petsc": the words before it stay ours, those after are joined
 // into one PETSc option string.
-static std::string splitPetscWords(int& argc, char** argv)
+std::string splitPetscWords(int& argc, char** argv)
 {
     std::string words;
     for (int i = 1; i < argc; ++i) {
@@ -30,12 +31,28 @@ static std::string splitPetscWords(int& argc, char** argv)
     return words;
 }
 
-// Runs the solver; the exit status.
-static int runSolver(int argc, char** argv)
+// PETSc's own handler ends every process but the first of the failed call's communicator
+// (after ten seconds): here each returns its error, so that the processes end the solve
+// together. The first process tells it in PETSc's words, the others in one line.
+PetscErrorCode tellError(MPI_Comm comm, int line, const char* fun, const char* file, PetscErrorCode n,
+                         PetscErrorType p, const char* mess, void* ctx)
 {
-    MpiSolver solver(argc, argv, PETSC_COMM_WORLD);
-    return solver.run(argc, argv);
+    int world = 0;
+    MPI_Comm_rank(MPI_COMM_WORLD, &world);
+    if (world == 0) return PetscTraceBackErrorHandler(comm, line, fun, file, n, p, mess, ctx);
+    if (p == PETSC_ERROR_INITIAL) fprintf(stderr, "[%d]PETSC ERROR: %s\n", world, mess ? mess : "");
+    return n;
 }
+
+const char* const helpLines =
+    "dss-mpi: the program dss whose default method, petsc, solves the chain with PETSc's\n"
+    "      Krylov solvers across the MPI processes (mpiexec -n <processes> dss-mpi ...); the\n"
+    "      first process reads the state space and writes every output\n"
+    "[-m petsc]: the default; -m with any method of dss solves on the first process alone\n"
+    "[--petsc <PETSc options>...]: every word after --petsc goes to PETSc, for example\n"
+    "      --petsc -ksp_type gmres -pc_type jacobi\n";
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -48,44 +65,26 @@ int main(int argc, char** argv)
         MPI_Abort(MPI_COMM_WORLD, 1);
     }
     install_output_guards();  // after PETSc, whose own handlers these replace
+    PetscPushErrorHandler(tellError, nullptr);
     int rank = 0;
     MPI_Comm_rank(MPI_COMM_WORLD, &rank);
-    if (rank != 0) quiet_interrupt();  // the first process says it for the run
-    int status = 1;
     if (PetscOptionsInsertString(nullptr, petscWords.c_str()) != 0) {
         if (rank == 0) fprintf(stderr, "The PETSc options after --petsc cannot be read: %s\n", petscWords.c_str());
-    } else {
-        try {
-            status = runSolver(argc, argv);
-        } catch (std::bad_alloc&) {
-            fprintf(stderr, "The solver's memory requirement is more than the available RAM.\n");
-            fprintf(stderr, "Either reduce the size of the state space or install more RAM.\n");
-            discard_all_pending();  // MPI_Abort runs no exit handlers
-            MPI_Abort(MPI_COMM_WORLD, 1);
-        } catch (AccessException&) {
-            fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
-            discard_all_pending();
-            MPI_Abort(MPI_COMM_WORLD, 1);
-        }
+        PetscFinalize();
+        MPI_Finalize();
+        return 1;
     }
-    // every result of the first process takes its name at once, now that all are written;
-    // a report that says PETSc stopped the solve is such a result
-    std::string failed;
-    int reason = commit_held(failed);
-    if (reason != 0) {
-        fprintf(stderr, "Error writing file %s: %s\n", failed.c_str(), strerror(reason));
-        fflush(stderr);
-        if (status == 0) status = 1;
+    if (rank != 0) {
+        quiet_interrupt();  // the first process says it for the run
+        serveFirstProcess(PETSC_COMM_WORLD);
+        PetscFinalize();
+        MPI_Finalize();
+        return 0;
     }
-    if (status == MpiSolver::petscFailed) {
-        // the other processes may be waiting for this one in a collective call: ending them
-        // all is the only way no process is left hanging. The others give the first process,
-        // when it failed too, a moment to finish the report's error line.
-        if (rank != 0) sleep(2);
-        discard_all_pending();
-        MPI_Abort(MPI_COMM_WORLD, 1);
-    }
-    PetscFinalize();
-    MPI_Finalize();
-    return status;
+    endTeamAtExit(PETSC_COMM_WORLD);
+    addMethod("petsc", [](const MethodSettings& s) { return makePetscMethod(PETSC_COMM_WORLD, s); }, true);
+    ProgramFace face;
+    face.name = "dss-mpi";
+    face.helpLines = helpLines;
+    return runDss(argc, argv, face);
 }

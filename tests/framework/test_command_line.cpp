@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "framework/CommandLine.h"
-#include "tests/support/run_program.h"
+#include "tests/support/program_under_test.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ struct Model {
 TEST(CommandLine, DatabaseSwitchValuesNoLongerSetSolverOptions)
 {
     Model s;
-    ProgramResult r = run_program(DSS_BINARY, s.args({"-Dehost1", "-Dshost", "-a", "5"}));
+    ProgramResult r = run_dss(s.args({"-Dehost1", "-Dshost", "-a", "5"}));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Accuracy: 1.000000e-05\nTolerance: 1.000000e-03\n"), std::string::npos)
         << r.out;
@@ -59,7 +59,7 @@ TEST(CommandLine, DatabaseSwitchValuesNoLongerSetSolverOptions)
 TEST(CommandLine, LongOptionsAreRefusedWithTheUsageText)
 {
     Model s;
-    ProgramResult r = run_program(DSS_BINARY, s.args({"-o", "r.txt", "--tolerance", "1e-6"}),
+    ProgramResult r = run_dss(s.args({"-o", "r.txt", "--tolerance", "1e-6"}),
                                   s.solver.path);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error: unknown option \"--tolerance\": the options of dss are single "
@@ -67,7 +67,7 @@ TEST(CommandLine, LongOptionsAreRefusedWithTheUsageText)
     EXPECT_EQ(r.out, "");
     EXPECT_TRUE(s.solverDirEmpty());
     // "--" itself is passed over, and a word that is an option's value is not an option
-    ProgramResult dashes = run_program(DSS_BINARY, s.args({"--", "-c", "--x"}));
+    ProgramResult dashes = run_dss(s.args({"--", "-c", "--x"}));
     EXPECT_EQ(dashes.status, 0) << dashes.err;
 }
 
@@ -87,7 +87,7 @@ TEST(CommandLine, ValuesOutOfRangeAreRefusedBeforeAnythingIsWritten)
                           Case{"-g", "70000", "an integer from -32768 to 32767"},
                           Case{"-r", "99999999999", "an integer from -2147483648 to 2147483647"}}) {
         Model s;
-        ProgramResult r = run_program(DSS_BINARY, s.args({"-o", s.solver.file("r.txt"), c.letter,
+        ProgramResult r = run_dss(s.args({"-o", s.solver.file("r.txt"), c.letter,
                                                           c.value}));
         EXPECT_EQ(r.status, 1) << c.letter << " " << c.value;
         EXPECT_EQ(r.err, "Error: option " + c.letter + ": the value \"" + c.value + "\" is not " +
@@ -96,7 +96,7 @@ TEST(CommandLine, ValuesOutOfRangeAreRefusedBeforeAnythingIsWritten)
         EXPECT_TRUE(s.solverDirEmpty()) << c.letter << " " << c.value;
     }
     Model s;
-    ProgramResult v = run_program(DSS_BINARY, s.args({"-v2x"}));
+    ProgramResult v = run_dss(s.args({"-v2x"}));
     EXPECT_EQ(v.status, 1);
     EXPECT_EQ(v.err, "Error: option -v: the value \"2x\" is not an integer written right after "
                      "the letter.\n");
@@ -117,7 +117,7 @@ TEST(CommandLine, ValuesAtTheEdgesOfTheirRangesAreAccepted)
     EXPECT_EQ(optionValueProblem('v', nullptr), "");
     EXPECT_NE(optionValueProblem('t', " 1"), "");
     Model s;
-    ProgramResult r = run_program(DSS_BINARY, s.args({"-a", "1", "-r", "-1", "-g", "32767"}));
+    ProgramResult r = run_dss(s.args({"-a", "1", "-r", "-1", "-g", "32767"}));
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("Accuracy: 1.000000e-01\n"), std::string::npos);
 }
@@ -126,23 +126,23 @@ TEST(CommandLine, HelpAndVersionGoToStandardOutputWithStatusZero)
 {
     for (const char* word : {"-h", "--help"}) {
         TempDir cwd;
-        ProgramResult r = run_program(DSS_BINARY, {"-P", "p", word, "-t", "abc"}, cwd.path);
+        ProgramResult r = run_dss({"-P", "p", word, "-t", "abc"}, cwd.path);
         EXPECT_EQ(r.status, 0) << word;
         EXPECT_EQ(r.out.find(USAGE), 0u) << r.out;
         EXPECT_NE(r.out.find("[-j <JSON results filename>]\n"), std::string::npos);
         EXPECT_EQ(r.err, "");
         EXPECT_TRUE(std::filesystem::is_empty(cwd.path));
     }
-    ProgramResult v = run_program(DSS_BINARY, {"--version"});
+    ProgramResult v = run_dss({"--version"});
     EXPECT_EQ(v.status, 0);
-    EXPECT_EQ(v.out, "Velmar dss Version 2.5\n");
+    EXPECT_EQ(v.out, "Velmar " + program_name() + " Version 2.5\n");
     EXPECT_EQ(v.err, "");
 }
 
 // Every letter the program's parsers take is named in --help and in the man page.
 TEST(CommandLine, HelpAndManPageNameEveryOption)
 {
-    ProgramResult r = run_program(DSS_BINARY, {"--help"});
+    ProgramResult r = run_dss({"--help"});
     ASSERT_EQ(r.status, 0);
     std::ifstream in(std::string(VELMAR_EXAMPLES) + "/../doc/dss.1");
     std::stringstream man;
@@ -164,7 +164,7 @@ TEST(CommandLine, HelpAndManPageNameEveryOption)
 TEST(CommandLine, UnknownLettersAreNamedAndTheRunGoesOn)
 {
     Model s;
-    ProgramResult r = run_program(DSS_BINARY, s.args({"-x", "-Zq"}));
+    ProgramResult r = run_dss(s.args({"-x", "-Zq"}));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, "Warning: option -x is not known to dss; it is ignored.\n"
                      "Warning: option -Z is not known to dss; it is ignored.\n"

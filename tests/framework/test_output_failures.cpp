@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/run_program.h"
+#include "tests/support/program_under_test.h"
 
 namespace {
 
@@ -103,7 +103,7 @@ TEST(OutputFailures, ReportOnAFullDiskEndsWithItsNameAndReason)
     std::string full = full_device(out);
     if (full.empty()) GTEST_SKIP() << "no full device";
     ASSERT_EQ(symlink(full.c_str(), out.file("r.txt").c_str()), 0);
-    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt")}));
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt")}));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "Error writing file " + out.file("r.txt") + NO_SPACE);
@@ -120,7 +120,7 @@ TEST(OutputFailures, DevFullAsTheReportIsAFailure)
     bool csvBefore = exists("/dev/full.csv");
     TempDir model, out;
     write_chain(model, 2);
-    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", "/dev/full"}));
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", "/dev/full"}));
     if (!csvBefore) std::filesystem::remove("/dev/full.csv");  // the CSV beside the report
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error writing file /dev/full" + NO_SPACE);
@@ -136,8 +136,7 @@ TEST(OutputFailures, StateAndDebugFilesOnAFullDisk)
     write_previous(out, {"r.txt", "r.csv", "bd.dss.Up.pdf.splot", "bd.dss.Up.cdf.splot"});
     auto before = contents(out);
     for (std::string option : {"-O", "-d"}) {
-        ProgramResult r = run_program(
-            DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), option, full}));
+        ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt"), option, full}));
         EXPECT_EQ(r.status, 1) << option;
         EXPECT_EQ(r.out, "") << option;
         EXPECT_EQ(r.err, "Error writing file " + full + NO_SPACE) << option;
@@ -147,7 +146,7 @@ TEST(OutputFailures, StateAndDebugFilesOnAFullDisk)
         EXPECT_EQ(contents(out), before) << option;
     }
     // the same run with room for everything replaces all of them
-    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt")}));
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt")}));
     EXPECT_EQ(r.status, 0) << r.err;
     auto after = contents(out);
     for (const char* name : {"r.txt", "r.csv", "bd.dss.Up.pdf.splot", "bd.dss.Up.cdf.splot"})
@@ -161,7 +160,8 @@ TEST(OutputFailures, ReportOnStandardOutputIntoAFullDisk)
     write_chain(model, 2);
     std::string full = full_device(out);
     if (full.empty()) GTEST_SKIP() << "no full device";
-    std::string command = std::string(DSS_BINARY);
+    if (under_mpi()) GTEST_SKIP() << "the processes write standard output into a pipe to mpiexec";
+    std::string command = dss_shell_command();
     for (const std::string& a : args_for(model, out)) command += " '" + a + "'";
     ProgramResult r = run_program("/bin/sh", {"-c", command + " >'" + full + "'"});
     EXPECT_EQ(r.status, 1);
@@ -176,8 +176,7 @@ TEST(OutputFailures, FileSizeLimitCutsAPlotFileAndEveryPreviousResultStays)
     write_chain(model, 400);
     write_previous(out, {"r.txt", "r.csv", "bd.dss.Up.pdf.splot", "bd.dss.Up.cdf.splot"});
     auto before = contents(out);
-    ProgramResult r = run_program(DSS_BINARY,
-                                  with(args_for(model, out), {"-o", out.file("r.txt")}), "", {},
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt")}), "", {},
                                   0, 4096);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, "");
@@ -195,9 +194,7 @@ TEST(OutputFailures, FileSizeLimitCutsTheStateFileAndEveryPreviousResultStays)
     write_chain(model, 400, 1);
     write_previous(out, {"r.txt", "r.csv", "states.txt"});
     auto before = contents(out);
-    ProgramResult r = run_program(
-        DSS_BINARY,
-        with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}), "",
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}), "",
         {}, 0, 2048);
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error writing file " + out.file("states.txt") + ": File too large\n");
@@ -214,8 +211,7 @@ TEST(OutputFailures, SigxfszIsAWriteErrorNotTheEndOfTheProgram)
     auto before = contents(out);
     int signal = 0;
     ProgramResult r = finish_program(
-        start_program(DSS_BINARY,
-                      with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}),
+        start_dss(with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}),
                       "", {}, 0, 2048, true),
         &signal);
     EXPECT_EQ(signal, 0);
@@ -230,9 +226,7 @@ TEST(OutputFailures, CompleteRunReplacesThePreviousResultsAndLeavesNoTemporaryFi
     write_chain(model, 3);
     write_previous(out, {"r.txt", "r.csv", "states.txt", "bd.dss.Up.pdf.splot"});
     ASSERT_EQ(chmod(out.file("r.txt").c_str(), 0640), 0);
-    ProgramResult r = run_program(
-        DSS_BINARY,
-        with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}));
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("states.txt")}));
     EXPECT_EQ(r.status, 0) << r.err;
     auto after = contents(out);
     std::vector<std::string> names;
@@ -251,7 +245,7 @@ TEST(OutputFailures, ResultThroughASymbolicLinkReplacesItsTarget)
     write_chain(model, 2);
     elsewhere.write("kept.txt", "previous\n");
     ASSERT_EQ(symlink(elsewhere.file("kept.txt").c_str(), out.file("r.txt").c_str()), 0);
-    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt")}));
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt")}));
     EXPECT_EQ(r.status, 0) << r.err;
     struct stat st;
     ASSERT_EQ(lstat(out.file("r.txt").c_str(), &st), 0);
@@ -269,8 +263,7 @@ ProgramResult interrupted_run(const TempDir& model, const TempDir& out, int sign
 {
     std::string pipe = out.file("pipe");
     EXPECT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    StartedProgram p = start_program(
-        DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), "-O", pipe}));
+    StartedProgram p = start_dss(with(args_for(model, out), {"-o", out.file("r.txt"), "-O", pipe}));
     bool begun = false;
     for (int i = 0; i < 6000 && !begun; ++i) {  // the wait is bounded only so a fault ends it
         for (const auto& e : std::filesystem::directory_iterator(out.path))
@@ -280,7 +273,7 @@ ProgramResult interrupted_run(const TempDir& model, const TempDir& out, int sign
         if (!begun) usleep(10000);
     }
     EXPECT_TRUE(begun);
-    kill(p.pid, signal);
+    signal_dss(p, signal);
     ProgramResult r = finish_program(p, &ended_by);
     unlink(pipe.c_str());
     return r;
@@ -314,7 +307,7 @@ TEST(OutputFailures, JsonFileOnAFullDiskLeavesThePreviousReport)
     std::string full = full_device(out);
     if (full.empty()) GTEST_SKIP() << "no full device";
     write_previous(out, {"r.txt", "r.csv"});
-    ProgramResult r = run_program(DSS_BINARY, with(args_for(model, out), {"-o", out.file("r.txt"), "-j", full}));
+    ProgramResult r = run_dss(with(args_for(model, out), {"-o", out.file("r.txt"), "-j", full}));
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error: could not write the JSON results file " + full + NO_SPACE);
     EXPECT_EQ(slurp(out.file("r.txt")), "previous r.txt\n");

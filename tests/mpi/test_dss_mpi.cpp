@@ -1,11 +1,13 @@
-// dss-mpi on one and two processes against dense solves (GTH) and closed forms, against the
-// printed results of dss, and on malformed input, where every process must end alike.
+// dss-mpi (on the processes of the test run, VELMAR_TEST_PROCESSES) against dense solves
+// (GTH), closed forms and dss's own answers, the petsc method's part of the report, PETSc's
+// options, and the end of every process on malformed input, interrupts and full disks.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -17,22 +19,22 @@
 #include <vector>
 
 #include "tests/dss/dss_harness.h"
-#include "tests/support/run_program.h"
+#include "tests/support/program_under_test.h"
 
 namespace {
 
+// Runs dss-mpi on the processes of the test run (VELMAR_TEST_PROCESSES).
+ProgramResult runMpi(const std::vector<std::string>& args) { return run_dss(args); }
+
 // Runs dss-mpi on `procs` processes.
-ProgramResult runMpi(int procs, const std::vector<std::string>& args)
+ProgramResult runMpiOn(int procs, const std::vector<std::string>& args)
 {
-    std::vector<std::string> words = {"--allow-run-as-root", "--oversubscribe", "-n",
-                                      std::to_string(procs), DSS_MPI_BINARY};
+    std::vector<std::string> words = mpiexec_words(procs);
     words.insert(words.end(), args.begin(), args.end());
-    // containers often forbid the cross-memory copy Open MPI would try first; Open MPI keeps
-    // allocations (some in plugins it has unloaded) until the process ends, which a sanitizer
-    // build's leak checker would count against the program
-    return run_program(MPIEXEC_BINARY, words, "",
-                       {"OMPI_MCA_btl_vader_single_copy_mechanism=none", "ASAN_OPTIONS=detect_leaks=0"});
+    return run_program(MPIEXEC_BINARY, words, "", mpi_environment({}));
 }
+
+std::string where() { return " on " + std::to_string(test_processes()) + " processes"; }
 
 // The usual options for experiment e in directory g, writing into directory s.
 std::vector<std::string> options(const std::string& g, const std::string& e, const std::string& s)
@@ -40,8 +42,9 @@ std::vector<std::string> options(const std::string& g, const std::string& e, con
     return {"-P", "p", "-S", "s", "-E", e, "-G", g, "-s", s, "-o", s + "r.txt"};
 }
 
-// What a report and CSV print about the PVs: the Mean and Variance lines, then the CSV.
-std::string printed(const std::string& dir)
+// What a report and CSV print about the PVs: the Mean and Variance lines, then the CSV
+// (without it when the CSV carries 17 digits, -f).
+std::string printed(const std::string& dir, bool withCsv = true)
 {
     std::istringstream report(slurp(dir + "r.txt"));
     std::string line, lines;
@@ -49,7 +52,7 @@ std::string printed(const std::string& dir)
         if (line.rfind("Mean ", 0) == 0 || line.rfind("Variance ", 0) == 0 ||
             line.rfind("Performance variable", 0) == 0)
             lines += line + "\n";
-    return lines + slurp(dir + "r.csv");
+    return withCsv ? lines + slurp(dir + "r.csv") : lines;
 }
 
 // The chain of a well-formed .arm file as edges between states numbered from 0.
@@ -71,7 +74,7 @@ Edges readArm(const std::string& path, int& n)
     return e;
 }
 
-// Probabilities of a state file written with -dss_state_digits.
+// Probabilities of a state file written with -f (17 significant digits).
 std::vector<double> readStates(const std::string& path)
 {
     std::ifstream in(path);
@@ -85,33 +88,42 @@ std::vector<double> readStates(const std::string& path)
     return pi;
 }
 
-// The report block of the parallel solve with the check line.
+// The report's last check line passed.
 bool checkPassed(const std::string& dir)
 {
-    return slurp(dir + "r.txt").find("Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = ") !=
-               std::string::npos &&
-           slurp(dir + "r.txt").find(": passed.\n") != std::string::npos;
+    const std::string report = slurp(dir + "r.txt");
+    const size_t line = report.rfind("Solution check (infinity norm): ||pi Q||/(||Q|| ||pi||) = ");
+    return line != std::string::npos && report.find(": passed.\n", line) != std::string::npos;
 }
 
-// Solves experiment e of directory g with dss and with dss-mpi on 1 and 2 processes: status 0,
-// the same printed results, every probability within 1e-9 of `want`.
+// The largest difference of a probability from the wanted one, relative to the wanted one
+// (states of probability 0 must come out 0 or within 1e-300).
+double largestRelativeError(const std::vector<double>& got, const std::vector<double>& want)
+{
+    if (got.size() != want.size()) return INFINITY;
+    double worst = 0.0;
+    for (size_t i = 0; i < got.size(); ++i) {
+        if (!std::isfinite(got[i])) return INFINITY;
+        const double d = std::fabs(got[i] - want[i]);
+        worst = std::max(worst, want[i] > 0.0 ? d / want[i] : (d > 1e-300 ? INFINITY : 0.0));
+    }
+    return worst;
+}
+
+// Solves experiment e of directory g with dss and with dss-mpi: status 0, a check that
+// passed, the same printed results, every probability within 1e-9 of `want`.
 void expectAgreement(const std::string& g, const std::string& e, const std::vector<double>& want)
 {
-    TempDir ref;
+    TempDir ref, out;
     ProgramResult d = run_program(DSS_BINARY, options(g, e, ref.dir()));
     ASSERT_EQ(d.status, 0) << d.err;
-    for (int procs : {1, 2}) {
-        TempDir out;
-        std::vector<std::string> args = options(g, e, out.dir());
-        args.insert(args.end(), {"-O", out.file("states"), "--petsc", "-dss_state_digits", "17"});
-        ProgramResult m = runMpi(procs, args);
-        std::string where = e + " on " + std::to_string(procs) + " processes";
-        ASSERT_EQ(m.status, 0) << where << m.out << m.err;
-        EXPECT_TRUE(checkPassed(out.dir())) << where << slurp(out.file("r.txt"));
-        EXPECT_EQ(printed(out.dir()), printed(ref.dir())) << where;
-        std::vector<double> pi = readStates(out.file("states"));
-        EXPECT_LT(maxDifference(pi, want), 1e-9) << where;
-    }
+    std::vector<std::string> args = options(g, e, out.dir());
+    args.insert(args.end(), {"-f", "-O", out.file("states")});
+    ProgramResult m = runMpi(args);
+    ASSERT_EQ(m.status, 0) << e << where() << m.out << m.err;
+    EXPECT_TRUE(checkPassed(out.dir())) << e << where() << slurp(out.file("r.txt"));
+    EXPECT_EQ(printed(out.dir(), false), printed(ref.dir(), false)) << e << where();
+    EXPECT_LT(maxDifference(readStates(out.file("states")), want), 1e-9) << e << where();
 }
 
 // Writes the flat files of a chain with one PV "Level" (the state number plus offset) into
@@ -143,7 +155,31 @@ void ssgen(const std::vector<std::string>& words)
 
 }  // namespace
 
-TEST(DssMpi, BundledExamplesAgreeWithDssAndDenseSolves)
+TEST(DssMpi, BundledExamplesAgreeWithTheGthAnswerOfDssStateByState)
+{
+    for (const char* e : {"machine", "mm1k", "tandem"}) {
+        std::string g = std::string(VELMAR_EXAMPLES) + "/";
+        TempDir ref, out;
+        std::vector<std::string> d = options(g, e, ref.dir()), m = options(g, e, out.dir());
+        d.insert(d.end(), {"-m", "gth", "-f", "-O", ref.file("states")});
+        m.insert(m.end(), {"-f", "-O", out.file("states")});
+        ProgramResult dr = run_program(DSS_BINARY, d);
+        ASSERT_EQ(dr.status, 0) << dr.err;
+        ProgramResult mr = runMpi(m);
+        ASSERT_EQ(mr.status, 0) << e << where() << mr.out << mr.err;
+        const std::string report = slurp(out.file("r.txt"));
+        // the answer is the petsc method's own, not gth's after it
+        EXPECT_NE(report.find("Method petsc: KSP "), std::string::npos) << report;
+        EXPECT_EQ(report.find("continued with gth"), std::string::npos) << report;
+        EXPECT_TRUE(checkPassed(out.dir())) << report;
+        const double error = largestRelativeError(readStates(out.file("states")), readStates(ref.file("states")));
+        EXPECT_LT(error, 1e-7) << e << where();
+        RecordProperty(std::string(e) + "_relative_error", std::to_string(error));
+        EXPECT_EQ(printed(out.dir(), false), printed(ref.dir(), false)) << e << where();
+    }
+}
+
+TEST(DssMpi, BundledExamplesAgreeWithDenseSolves)
 {
     for (const char* e : {"mm1k", "tandem"}) {
         int n = 0;
@@ -201,30 +237,30 @@ TEST(DssMpi, ExtremeRatesAndOffsetValuesGiveTheResultsOfDss)
     TempDir g, out;
     writeChain(g, "off", 2, {{0, 1, 1.0}, {1, 0, 1.0}}, 1e9);
     expectAgreement(g.dir(), "off", {0.5, 0.5});
-    ASSERT_EQ(runMpi(2, options(g.dir(), "off", out.dir())).status, 0);
+    ASSERT_EQ(runMpi(options(g.dir(), "off", out.dir())).status, 0);
     EXPECT_NE(slurp(out.file("r.txt")).find("Mean                 :  1.000000e+09\nVariance             :  2.500000e-01\n"),
               std::string::npos);
 }
 
-TEST(DssMpi, RecordsSpreadOverManyLinesAreReadWhole)
+// More processes than states, and shares that differ in size: processes without a row of
+// their own take part in the solve all the same.
+TEST(DssMpi, ChainsOfFewerStatesThanProcessesAreSolved)
 {
-    // one token per line: most line starts fall inside records, so shares must be placed again
     TempDir g;
+    writeChain(g, "two", 2, {{0, 1, 1.0}, {1, 0, 3.0}});
     ssgen({"tandem", "12", "9", "1.0", "1.3", "1.1", g.file("t")});
-    std::string arm = slurp(g.file("t.arm"));
-    for (char& c : arm)
-        if (c == ' ') c = '\n';
-    g.write("t.arm", arm);
     int n = 0;
     Edges edges = readArm(g.file("t.arm"), n);
-    std::vector<double> want = gthSolve(generator(n, edges));
-    for (int procs : {2, 3}) {
+    const std::vector<std::pair<std::string, std::vector<double>>> cases = {
+        {"two", {0.75, 0.25}}, {"t", gthSolve(generator(n, edges))}};
+    for (const auto& [e, want] : cases) {
         TempDir out;
-        std::vector<std::string> args = options(g.dir(), "t", out.dir());
-        args.insert(args.end(), {"-O", out.file("states"), "--petsc", "-dss_state_digits", "17"});
-        ProgramResult m = runMpi(procs, args);
-        ASSERT_EQ(m.status, 0) << m.out << m.err;
-        EXPECT_LT(maxDifference(readStates(out.file("states")), want), 1e-9) << procs;
+        std::vector<std::string> args = options(g.dir(), e, out.dir());
+        args.insert(args.end(), {"-f", "-O", out.file("states")});
+        ProgramResult m = runMpiOn(3, args);
+        ASSERT_EQ(m.status, 0) << e << m.out << m.err;
+        EXPECT_LT(maxDifference(readStates(out.file("states")), want), 1e-9) << e;
+        EXPECT_NE(slurp(out.file("r.txt")).find(" on 3 processes, "), std::string::npos);
     }
 }
 
@@ -232,14 +268,11 @@ TEST(DssMpi, ChainsWithTransientStatesPassTheCheck)
 {
     // state 3 absorbs: pi = (0, 0, 1) exactly, the transient states without any flow
     std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
-    TempDir ref;
+    TempDir ref, out;
     ASSERT_EQ(run_program(DSS_BINARY, options(g, "three", ref.dir())).status, 0);
-    for (int procs : {1, 2}) {
-        TempDir out;
-        ProgramResult m = runMpi(procs, options(g, "three", out.dir()));
-        EXPECT_EQ(m.status, 0) << m.out << m.err << slurp(out.file("r.txt"));
-        EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
-    }
+    ProgramResult m = runMpi(options(g, "three", out.dir()));
+    EXPECT_EQ(m.status, 0) << m.out << m.err << slurp(out.file("r.txt"));
+    EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
     // the closed class {2, 3} between transient states 1 (the initial one) and 4: neither the
     // initial nor the last state's equation may be replaced
     Edges e = {{0, 1, 1.0}, {1, 2, 2.0}, {2, 1, 1.0}, {3, 0, 5.0}};
@@ -248,19 +281,17 @@ TEST(DssMpi, ChainsWithTransientStatesPassTheCheck)
     expectAgreement(chain.dir(), "tr", {0.0, 1.0 / 3.0, 2.0 / 3.0, 0.0});
 }
 
-// Each stream of dss-mpi begins with what dss writes there, said once; what dss-mpi wrote.
+// dss-mpi says what dss says, once, on the same streams, with the same status and no file.
 static ProgramResult expectTheLinesOfDss(const std::string& g, const std::string& e, const std::string& what)
 {
     TempDir out;
     ProgramResult d = run_program(DSS_BINARY, options(g, e, out.dir()));
-    ProgramResult m = runMpi(2, options(g, e, out.dir()));
+    ProgramResult m = runMpi(options(g, e, out.dir()));
     EXPECT_EQ(d.status, 1) << what;
-    EXPECT_EQ(m.status, 1) << what;
+    EXPECT_EQ(m.status, 1) << what << where();
     EXPECT_NE(d.err, "") << what;
-    // the program's own lines come before anything mpirun adds about the failed job
-    EXPECT_EQ(m.err.substr(0, d.err.size()), d.err) << what << ": " << m.err;
-    EXPECT_EQ(m.out.substr(0, d.out.size()), d.out) << what << ": " << m.out;
-    EXPECT_EQ(m.err.find(d.err, 1), std::string::npos) << what << ": said more than once";
+    EXPECT_EQ(m.err, d.err) << what << where();
+    EXPECT_EQ(m.out, d.out) << what << where();
     EXPECT_TRUE(std::filesystem::is_empty(out.path)) << what;
     return m;
 }
@@ -306,18 +337,32 @@ TEST(DssMpi, OutputThatCannotBeCreatedAndMissingOptionsEndWithStatusOne)
     TempDir out;
     std::vector<std::string> args = options(g, "mm1k", out.dir());
     args.back() = out.file("no/such/dir/r.txt");
-    ProgramResult m = runMpi(2, args);
+    ProgramResult m = runMpi(args);
     EXPECT_EQ(m.status, 1);
-    EXPECT_EQ(m.err.rfind("Error: -o " + out.file("no/such/dir/r.txt") +
-                              ": the report file cannot be written: the directory " + out.file("no/such/dir") +
-                              ": No such file or directory; nothing was written.\n",
-                          0),
-              0u)
-        << m.err;
+    EXPECT_EQ(m.err, "Error: -o " + out.file("no/such/dir/r.txt") +
+                         ": the report file cannot be written: the directory " + out.file("no/such/dir") +
+                         ": No such file or directory; nothing was written.\n");
     EXPECT_EQ(m.out, "");
-    ProgramResult u = runMpi(2, {"-G", g, "-E", "mm1k"});
+    ProgramResult u = runMpi({"-G", g, "-E", "mm1k"});
     EXPECT_EQ(u.status, 1);
-    EXPECT_EQ(u.err.rfind("Options:\n-P <project name>\n", 0), 0u) << u.err;
+    EXPECT_EQ(u.err, run_program(DSS_BINARY, {"-G", g, "-E", "mm1k"}).err);
+    EXPECT_NE(u.err.find("\nOptions:\n-P <project name>\n"), std::string::npos) << u.err;
+}
+
+// An output named after an input is refused before anything is written: the input stays.
+TEST(DssMpi, OutputThatIsAnInputIsRefusedAndTheInputStays)
+{
+    TempDir model, out;
+    for (const char* ext : {".arm", ".var", ".pvtype"})
+        model.write(std::string("tandem") + ext, slurp(std::string(VELMAR_EXAMPLES) + "/tandem" + ext));
+    const std::string var = slurp(model.file("tandem.var"));
+    ProgramResult m = runMpi({"-P", "p", "-S", "s", "-E", "tandem", "-G", model.dir(), "-s", out.dir(), "-O",
+                              model.file("tandem.var")});
+    EXPECT_EQ(m.status, 1);
+    EXPECT_EQ(m.err, "Error: the state probability file " + model.file("tandem.var") +
+                         " is the PV value file " + model.dir() + "tandem.var; nothing was written.\n");
+    EXPECT_EQ(slurp(model.file("tandem.var")), var);
+    EXPECT_TRUE(std::filesystem::is_empty(out.path));
 }
 
 // A state file on a full device leaves the previous report and CSV as they were, and no
@@ -332,34 +377,13 @@ TEST(DssMpi, StateFileOnAFullDeviceLeavesThePreviousResults)
     ASSERT_EQ(symlink("/dev/full", out.file("states").c_str()), 0);
     std::vector<std::string> args = options(g, "tandem", out.dir());
     args.insert(args.end(), {"-O", out.file("states")});
-    ProgramResult m = runMpi(2, args);
-    EXPECT_NE(m.status, 0);
-    EXPECT_NE(m.err.find("Error writing file " + out.file("states") + ": No space left on device\n"),
-              std::string::npos)
-        << m.err;
+    ProgramResult m = runMpi(args);
+    EXPECT_EQ(m.status, 1);
+    EXPECT_EQ(m.err, "Error writing file " + out.file("states") + ": No space left on device\n");
     for (const char* name : {"r.txt", "r.csv"})
         EXPECT_EQ(slurp(out.file(name)), std::string("previous ") + name) << name;
     for (const auto& e : std::filesystem::directory_iterator(out.path))
         EXPECT_NE(e.path().filename().string()[0], '.') << e.path();
-}
-
-// The processes whose parent is `parent`, read from /proc.
-static std::vector<pid_t> childrenOf(pid_t parent)
-{
-    std::vector<pid_t> pids;
-    for (const auto& e : std::filesystem::directory_iterator("/proc")) {
-        std::string name = e.path().filename().string();
-        if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        std::string stat = slurp(e.path().string() + "/stat");
-        size_t close = stat.rfind(')');
-        if (close == std::string::npos) continue;
-        std::istringstream rest(stat.substr(close + 2));
-        char state;
-        long ppid = 0;
-        rest >> state >> ppid;
-        if (ppid == parent) pids.push_back((pid_t)std::stol(name));
-    }
-    return pids;
 }
 
 // The files of a directory and their bytes.
@@ -371,41 +395,48 @@ static std::map<std::string, std::string> filesOf(const TempDir& dir)
     return files;
 }
 
-// SIGINT to every process, as Ctrl-C sends it, while the first one is held opening a state
-// file that is a named pipe nobody reads, with the report begun: the previous results stay,
-// no temporary file is left, one process says so and the run ends with 130.
-TEST(DssMpi, InterruptLeavesThePreviousResultsAndIsToldOnce)
+// Waits until the report's temporary file has been begun in dir.
+static bool reportBegun(const TempDir& out)
 {
-    std::string g = std::string(VELMAR_EXAMPLES) + "/";
-    TempDir out;
-    for (const char* name : {"r.txt", "r.csv", "tandem.dss.Queue1.pdf.splot"})
-        out.write(name, std::string("previous ") + name);
-    std::string pipe = out.file("pipe");
-    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
-    auto before = filesOf(out);
-    std::vector<std::string> words = {"--allow-run-as-root", "--oversubscribe", "-n", "2", DSS_MPI_BINARY};
-    for (const std::string& w : options(g, "tandem", out.dir())) words.push_back(w);
-    words.insert(words.end(), {"-O", pipe});
-    StartedProgram p = start_program(MPIEXEC_BINARY, words, "",
-                                     {"OMPI_MCA_btl_vader_single_copy_mechanism=none", "ASAN_OPTIONS=detect_leaks=0"});
-    bool begun = false;
-    for (int i = 0; i < 6000 && !begun; ++i) {  // the wait is bounded only so a fault ends it
+    for (int i = 0; i < 6000; ++i) {  // the wait is bounded only so a fault ends it
         for (const auto& e : std::filesystem::directory_iterator(out.path))
             if (e.path().filename().string().rfind(".r.txt.", 0) == 0 && std::filesystem::file_size(e.path()) > 0)
-                begun = true;
-        if (!begun) usleep(10000);
+                return true;
+        usleep(10000);
     }
-    EXPECT_TRUE(begun);
-    std::vector<pid_t> ranks = childrenOf(p.pid);
-    EXPECT_EQ(ranks.size(), 2u);
-    for (pid_t r : ranks) kill(r, SIGINT);
-    ProgramResult m = finish_program(p);
-    EXPECT_EQ(m.status, 130) << m.err;
-    const std::string told = "Interrupted: no results were written\n";
-    EXPECT_EQ(m.err.rfind(told, 0), 0u) << m.err;
-    EXPECT_EQ(m.err.find(told, 1), std::string::npos) << "told more than once: " << m.err;
-    EXPECT_EQ(m.out, "");
-    EXPECT_EQ(filesOf(out), before);
+    return false;
+}
+
+// SIGINT to every process, as Ctrl-C sends it, while the first one is held opening a state
+// file that is a named pipe nobody reads, with the report begun: the previous results stay,
+// no temporary file is left, one process says so and the run ends with 130. The same when
+// the first process alone is interrupted: the others, waiting for it, end with it.
+TEST(DssMpi, InterruptLeavesThePreviousResultsAndIsToldOnce)
+{
+    for (bool everyProcess : {true, false}) {
+        std::string g = std::string(VELMAR_EXAMPLES) + "/";
+        TempDir out;
+        for (const char* name : {"r.txt", "r.csv", "tandem.dss.Queue1.pdf.splot"})
+            out.write(name, std::string("previous ") + name);
+        std::string pipe = out.file("pipe");
+        ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+        auto before = filesOf(out);
+        std::vector<std::string> args = options(g, "tandem", out.dir());
+        args.insert(args.end(), {"-O", pipe});
+        StartedProgram p = start_dss(args);
+        EXPECT_TRUE(reportBegun(out));
+        std::vector<pid_t> ranks = children_of(p.pid);
+        EXPECT_EQ(ranks.size(), (size_t)test_processes());
+        std::sort(ranks.begin(), ranks.end());  // started in order: the first process first
+        if (everyProcess) signal_dss(p, SIGINT);
+        else kill(ranks.front(), SIGINT);
+        ProgramResult m = finish_program(p);
+        EXPECT_EQ(m.status, 130) << m.err;
+        const std::string told = "Interrupted: no results were written\n";
+        EXPECT_EQ(m.err, told) << everyProcess;
+        EXPECT_EQ(m.out, "");
+        EXPECT_EQ(filesOf(out), before);
+    }
 }
 
 TEST(DssMpi, WordsAfterPetscReachPetsc)
@@ -413,19 +444,26 @@ TEST(DssMpi, WordsAfterPetscReachPetsc)
     std::string g = std::string(VELMAR_EXAMPLES) + "/";
     TempDir out;
     std::vector<std::string> args = options(g, "tandem", out.dir());
-    for (const char* w : {"-v", "--petsc", "-ksp_type", "gmres", "-pc_type", "jacobi"}) args.push_back(w);
-    ProgramResult m = runMpi(2, args);
+    for (const char* w : {"--petsc", "-ksp_type", "gmres", "-pc_type", "jacobi"}) args.push_back(w);
+    ProgramResult m = runMpi(args);
     ASSERT_EQ(m.status, 0) << m.out << m.err;
-    EXPECT_NE(slurp(out.file("r.txt")).find("KSP gmres with jacobi on 2 processes, unit row 1: "), std::string::npos);
+    EXPECT_NE(slurp(out.file("r.txt")).find("Method petsc: KSP gmres with jacobi on " +
+                                            std::to_string(test_processes()) + " process"),
+              std::string::npos)
+        << slurp(out.file("r.txt"));
     EXPECT_TRUE(checkPassed(out.dir()));
 
-    // a PETSc failure ends every process with status 1 and says so on the report
+    // a PETSc failure is the method's: its line says so, and gth answers as after any method
+    // that produced no vector
     args.back() = "nonsense";  // -pc_type nonsense
-    ProgramResult bad = runMpi(2, args);
-    EXPECT_EQ(bad.status, 1);
+    ProgramResult bad = runMpi(args);
+    EXPECT_EQ(bad.status, 0) << bad.err;
     EXPECT_NE(bad.err.find("Unable to find requested PC type nonsense"), std::string::npos) << bad.err;
     std::string report = slurp(out.file("r.txt"));
-    EXPECT_NE(report.find("Error: PETSc stopped the solve with error code "), std::string::npos) << report;
+    EXPECT_NE(report.find("Method petsc: PETSc stopped the solve with error code "), std::string::npos) << report;
+    EXPECT_NE(report.find("Solution not certified (petsc: no vector); continued with gth.\n"), std::string::npos)
+        << report;
+    EXPECT_TRUE(checkPassed(out.dir()));
 }
 
 // The numbers of a plot file, in order, and its text with every number taken out.
@@ -455,7 +493,7 @@ TEST(DssMpi, StateFileAndComplementaryPlotsMatchDss)
     d.insert(d.end(), {"-c", "-O", ref.file("states")});
     m.insert(m.end(), {"-c", "-O", out.file("states")});
     ASSERT_EQ(run_program(DSS_BINARY, d).status, 0);
-    ProgramResult r = runMpi(2, m);
+    ProgramResult r = runMpi(m);
     ASSERT_EQ(r.status, 0) << r.out << r.err;
     EXPECT_EQ(slurp(out.file("states")), slurp(ref.file("states")));
     EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
@@ -495,29 +533,23 @@ TEST(DssMpi, NearlyDecomposableChainsAreAnsweredStateByState)
         const char* name;
         int n;
         Edges edges;
-        bool byGth;  // the Krylov vector cannot be certified (false: it may or may not be)
     };
-    for (const Case& c : {Case{"rings", 10, rings, true}, Case{"absorbing", 3, absorbing, true},
-                          Case{"repairs", 31, repairs, false}, Case{"draining", 9, draining, false}}) {
+    for (const Case& c : {Case{"rings", 10, rings}, Case{"absorbing", 3, absorbing}, Case{"repairs", 31, repairs},
+                          Case{"draining", 9, draining}}) {
         TempDir g;
         writeChain(g, c.name, c.n, c.edges);
         std::vector<double> want = denseStationary(c.n, c.edges);
-        for (int procs : {1, 2}) {
-            TempDir out;
-            std::vector<std::string> args = options(g.dir(), c.name, out.dir());
-            args.insert(args.end(), {"-O", out.file("states"), "--petsc", "-dss_state_digits", "17"});
-            ProgramResult m = runMpi(procs, args);
-            const std::string where = std::string(c.name) + " on " + std::to_string(procs) + " processes";
-            const std::string report = slurp(out.file("r.txt"));
-            ASSERT_EQ(m.status, 0) << where << m.out << m.err << report;
-            EXPECT_TRUE(checkPassed(out.dir())) << report;
-            std::vector<double> pi = readStates(out.file("states"));
-            ASSERT_EQ(pi.size(), want.size()) << where;
-            for (size_t i = 0; i < pi.size(); ++i)
-                EXPECT_LE(std::fabs(pi[i] - want[i]), 1e-9 * want[i]) << where << " state " << i;
-            const bool byGth = report.find("); continued with gth on the first process.\n") != std::string::npos;
-            EXPECT_TRUE(byGth || !c.byGth) << report;
-        }
+        TempDir out;
+        std::vector<std::string> args = options(g.dir(), c.name, out.dir());
+        args.insert(args.end(), {"-f", "-O", out.file("states")});
+        ProgramResult m = runMpi(args);
+        const std::string report = slurp(out.file("r.txt"));
+        ASSERT_EQ(m.status, 0) << c.name << where() << m.out << m.err << report;
+        EXPECT_TRUE(checkPassed(out.dir())) << report;
+        std::vector<double> pi = readStates(out.file("states"));
+        ASSERT_EQ(pi.size(), want.size()) << c.name << where();
+        for (size_t i = 0; i < pi.size(); ++i)
+            EXPECT_LE(std::fabs(pi[i] - want[i]), 1e-9 * want[i]) << c.name << where() << " state " << i;
     }
 }
 
@@ -525,13 +557,12 @@ TEST(DssMpi, NumbersNotWholeAndRatesThatUnderflowAreNamedAsDssNamesThem)
 {
     std::string g = std::string(VELMAR_TEST_DATA) + "/statelevel/";
     TempDir big;
-    // a ring of 400 states: record 300 lies in the second process's share
+    // a ring of 400 states with one rate that underflows far into the file
     std::string arm = "1 400\n";
     for (int s = 1; s <= 400; ++s)
         arm += std::to_string(s) + " " + std::to_string(s % 400 + 1) + (s == 300 ? " 1e-320" : " 1.5") + " 0\n";
     big.write("ring.arm", arm);
     big.write("head.arm", "1 2x\n1 2 1.0 0\n2 1 1.0 0\n");
-    // a record past the last state at the end of a long file lies in the second share
     std::string ring = "1 400\n";
     for (int s = 1; s <= 400; ++s) ring += std::to_string(s) + " " + std::to_string(s % 400 + 1) + " 1.5 0\n";
     big.write("past.arm", ring + "401 1 1.0 0\n");
@@ -540,40 +571,83 @@ TEST(DssMpi, NumbersNotWholeAndRatesThatUnderflowAreNamedAsDssNamesThem)
         {g, "arm_state_with_fraction"}, {big.dir(), "ring"}, {big.dir(), "head"},
         {g, "arm_row_past_n"}, {g, "arm_trailing_word"}, {big.dir(), "past"}};
     for (const auto& [dir, name] : cases) {
-        TempDir out;
-        ProgramResult d = run_program(DSS_BINARY, options(dir, name, out.dir()));
-        ProgramResult m = runMpi(2, options(dir, name, out.dir()));
-        EXPECT_EQ(d.status, 1) << name;
-        EXPECT_EQ(m.status, 1) << name;
-        ASSERT_EQ(d.err.rfind("Error reading state space file " + dir + name + ".arm, line ", 0), 0u) << d.err;
-        std::string both = m.out + m.err;
-        EXPECT_EQ(both.rfind(d.err, 0), 0u) << name << ": " << both;
-        EXPECT_EQ(both.find(d.err, 1), std::string::npos) << name << ": said more than once";
+        ProgramResult m = expectTheLinesOfDss(dir, name, name);
+        EXPECT_EQ(m.err.rfind("Error reading state space file " + dir + name + ".arm, line ", 0), 0u) << m.err;
     }
-    TempDir out;
-    ProgramResult underflow = run_program(DSS_BINARY, options(big.dir(), "ring", out.dir()));
-    EXPECT_NE(underflow.err.find(", line 301, at \"1e-320\": "), std::string::npos) << underflow.err;
-    ProgramResult past = run_program(DSS_BINARY, options(big.dir(), "past", out.dir()));
-    EXPECT_NE(past.err.find(", line 402, at \"401\": the file goes on after the records of its 400 states"),
-              std::string::npos)
-        << past.err;
 }
 
-TEST(DssMpi, AccuracyThatWouldPassAnyVectorIsRefusedAsByDss)
+// PRISM's explicit files and DRN text are read as dss reads them.
+TEST(DssMpi, PrismAndDrnModelsGiveTheResultsOfDss)
 {
-    std::string g = std::string(VELMAR_EXAMPLES) + "/";
-    for (const char* a : {"0", "-3", "x"}) {
-        TempDir out;
-        std::vector<std::string> args = options(g, "mm1k", out.dir());
-        args.insert(args.end(), {"-a", a});
-        ProgramResult d = run_program(DSS_BINARY, args);
-        ProgramResult m = runMpi(2, args);
-        EXPECT_EQ(d.status, 1) << a;
-        EXPECT_EQ(m.status, 1) << a;
-        EXPECT_EQ(d.err, std::string("Error: option -a: the value \"") + a +
-                             "\" is not an integer from 1 to 307 (the accuracy is 10 to the power minus it).\n");
-        EXPECT_EQ(m.err.rfind(d.err, 0), 0u) << a << ": " << m.err;
-        EXPECT_EQ(m.err.find(d.err, 1), std::string::npos) << a << ": said more than once";
-        EXPECT_TRUE(std::filesystem::is_empty(out.path)) << a;
+    const std::string data = std::string(VELMAR_TEST_DATA) + "/";
+    for (const std::string& dir : {data + "prism/", data + "drn/"}) {
+        TempDir ref, out;
+        std::vector<std::string> d = options(dir, "tandem", ref.dir()), m = options(dir, "tandem", out.dir());
+        ProgramResult dr = run_program(DSS_BINARY, d);
+        ASSERT_EQ(dr.status, 0) << dr.err;
+        ProgramResult mr = runMpi(m);
+        ASSERT_EQ(mr.status, 0) << dir << where() << mr.out << mr.err;
+        EXPECT_EQ(mr.err, dr.err) << dir;
+        EXPECT_TRUE(checkPassed(out.dir())) << slurp(out.file("r.txt"));
+        EXPECT_NE(printed(ref.dir()), "");
+        EXPECT_EQ(printed(out.dir()), printed(ref.dir())) << dir;
     }
 }
+
+// -m picks any method of dss, which runs on the first process; the default is petsc, which
+// --help names with --petsc.
+TEST(DssMpi, MethodOptionAndHelp)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out, ref;
+    std::vector<std::string> args = options(g, "mm1k", out.dir());
+    ProgramResult byDefault = runMpi(args);
+    ASSERT_EQ(byDefault.status, 0) << byDefault.err;
+    EXPECT_NE(slurp(out.file("r.txt")).find("\nMethod: petsc\n"), std::string::npos);
+    args.insert(args.end(), {"-m", "gth"});
+    ProgramResult gth = runMpi(args);
+    ASSERT_EQ(gth.status, 0) << gth.err;
+    const std::string report = slurp(out.file("r.txt"));
+    EXPECT_NE(report.find("\nMethod: gth\n"), std::string::npos);
+    EXPECT_NE(report.find("Method gth: elimination"), std::string::npos);
+    EXPECT_EQ(report.find("Method petsc"), std::string::npos);
+    std::vector<std::string> d = options(g, "mm1k", ref.dir());
+    d.insert(d.end(), {"-m", "gth"});
+    ASSERT_EQ(run_program(DSS_BINARY, d).status, 0);
+    EXPECT_EQ(printed(out.dir()), printed(ref.dir()));
+
+    args.back() = "fast";
+    ProgramResult unknown = runMpi(args);
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_EQ(unknown.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs, petsc or auto\n");
+
+    ProgramResult help = runMpi({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.out.rfind(run_program(DSS_BINARY, {"--help"}).out, 0), 0u) << help.out;
+    EXPECT_NE(help.out.find("[-m petsc]"), std::string::npos);
+    EXPECT_NE(help.out.find("[--petsc <PETSc options>...]"), std::string::npos);
+}
+
+#ifdef VELMAR_HAVE_JSON
+// The JSON results file is written as by dss, naming the program, with the check of the
+// petsc method's answer and the PVs of dss's.
+TEST(DssMpi, JsonResultsAreWrittenAsByDss)
+{
+    std::string g = std::string(VELMAR_EXAMPLES) + "/";
+    TempDir out, ref;
+    std::vector<std::string> args = options(g, "mm1k", out.dir()), d = options(g, "mm1k", ref.dir());
+    args.insert(args.end(), {"-j", out.file("r.json")});
+    d.insert(d.end(), {"-j", ref.file("r.json")});
+    ProgramResult m = runMpi(args);
+    ASSERT_EQ(m.status, 0) << m.err;
+    ASSERT_EQ(run_program(DSS_BINARY, d).status, 0);
+    const std::string json = slurp(out.file("r.json")), want = slurp(ref.file("r.json"));
+    EXPECT_EQ(json.rfind("{\n  \"program\": \"dss-mpi\",\n", 0), 0u) << json;
+    EXPECT_EQ(want.rfind("{\n  \"program\": \"dss\",\n", 0), 0u) << want;
+    for (const char* field : {"\"checkPassed\": true", "\"valid\": true", "\"states\": 6,", "\"transitions\": 10\n",
+                              "\"name\": \"QueueLength\"", "\"name\": \"ServerBusy\""}) {
+        EXPECT_NE(json.find(field), std::string::npos) << field << json;
+        EXPECT_NE(want.find(field), std::string::npos) << field << want;
+    }
+}
+#endif

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "tests/support/run_program.h"
+#include "tests/support/program_under_test.h"
 
 // Private to each test file: the numerical tests have a DssRun of their own.
 namespace {
@@ -16,8 +16,7 @@ typedef ProgramResult DssRun;
 inline DssRun runDss(const std::string& dir, const std::string& name)
 {
     TempDir scratch;
-    return run_program(DSS_BINARY,
-                       {"-P", "p", "-S", "s", "-s", scratch.dir(), "-G", dir, "-E", name});
+    return run_dss({"-P", "p", "-S", "s", "-s", scratch.dir(), "-G", dir, "-E", name});
 }
 
 inline std::string dataDir() { return std::string(VELMAR_TEST_DATA) + "/statelevel/"; }
