@@ -173,7 +173,7 @@ TEST(DssMpi, BundledExamplesAgreeWithTheGthAnswerOfDssStateByState)
         EXPECT_EQ(report.find("continued with gth"), std::string::npos) << report;
         EXPECT_TRUE(checkPassed(out.dir())) << report;
         const double error = largestRelativeError(readStates(out.file("states")), readStates(ref.file("states")));
-        EXPECT_LT(error, 1e-7) << e << where();
+        EXPECT_LT(error, 1e-9) << e << where();
         RecordProperty(std::string(e) + "_relative_error", std::to_string(error));
         EXPECT_EQ(printed(out.dir(), false), printed(ref.dir(), false)) << e << where();
     }
