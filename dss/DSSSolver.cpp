@@ -5,7 +5,6 @@
 #include <string>
 #include <unistd.h>
 
-#include "dss/Matrix.h"
 #include "framework/PendingOutputs.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
@@ -48,7 +47,6 @@ DSSSolver::~DSSSolver()
         finish_output(jsonOut, &jsonSink);
         if (!jsonSink.temporary.empty()) discard_pending(jsonSink.temporary);
     }
-    delete[] A;
 }
 
 void DSSSolver::ShowCmdLineOptions()
@@ -95,15 +93,8 @@ std::vector<std::string> DSSSolver::plotFiles()
 // Sizes the per-state arrays of the factorisation for the state level's states.
 void DSSSolver::allocateStateArrays()
 {
-    numStates = stateLevel->getNumberOfStates();
-    size_t n = numStates > 0 ? (size_t)numStates : 0;
-    rowCost.assign(n, 0);
-    colCost.assign(n, 0);
-    rowSwap.resize(n);
-    colSwap.resize(n);
-    for (size_t i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = (int)i;
-    rhs.assign(n, 0.0);
-    colPosition.assign(n, 0);
+    lu.resize(stateLevel->getNumberOfStates());
+    rhs.assign(numStates > 0 ? (size_t)numStates : 0, 0.0);
 }
 
 void DSSSolver::DisplayBanners()
@@ -145,10 +136,7 @@ void DSSSolver::print_states()
 
 void DSSSolver::terminate()
 {
-    delete[] A;
-    A = nullptr;
-    for (std::vector<int>* v : {&rowCost, &colCost, &rowSwap, &colSwap, &colPosition})
-        std::vector<int>().swap(*v);
+    lu.release();
     std::vector<double>().swap(rhs);
     if (progressLine) progressLine->finish();
     fprintf(out, "DSSSolver done\n");

@@ -16,8 +16,7 @@
 #include "methods/SolveRecord.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/ProgressLine.h"
-
-struct Matrix;
+#include "lu/SparseLU.h"
 
 // Raised by a factorisation whose fill outgrows the budget it was given.
 struct FillBudgetExceeded {};
@@ -41,29 +40,29 @@ public:
     // True after a solve whose results did not pass their check.
     bool solutionFailed() const { return runFailed; }
 
-    // Working matrix (Matrix.cpp, MatrixLoad.cpp).
-    int setVal(Matrix* matrix, int row, int col, double value);
-    double getVal(int row, int col);
-    void colPos(int col);
-    void swapRows(int r1, int r2);
-    void swapCols(int row, int c1, int c2);
+    // Working matrix: the loads here (MatrixLoad.cpp), the rest kept by the factorisation.
+    int setVal(Matrix* matrix, int row, int col, double value) { return lu.setVal(matrix, row, col, value); }
+    double getVal(int row, int col) { return lu.getVal(row, col); }
+    void colPos(int col) { lu.colPos(col); }
+    void swapRows(int r1, int r2) { lu.swapRows(r1, r2); }
+    void swapCols(int row, int c1, int c2) { lu.swapCols(row, c1, c2); }
+    // Loads the system matrix into target (n fresh rows); sets minRate and, for A, the drop
+    // threshold of the factorisation.
     void readMatrix(Matrix* target);
     void initializeSolver();
 
-    // Factorisation (LUDecomp.cpp).
+    // Factorisation: runs lu's with the progress lines on the report and the debug stream;
+    // throws FillBudgetExceeded when it gives up on its budget.
     void performLUDecomp();
-    double upperTriangular(int i, int k);
-    void lowerTriangular(int j, int k, double pivot);
-    double lowerSum(int j, int k, int* p);
-    double lowerNumerator(int j, int k);
-    void storeLower(int j, int k, int p, double sum, double pivot);
-    int pivotMatrix(unsigned k);
-    void calcRowCost(unsigned k);
-    void calcColCost(unsigned k);
-    // The cost of row j at step k, as calcRowCost counts it.
-    int activeRowCost(int j, unsigned k) const;
-    // Entries of each column of A while a factorisation with pivoting runs (empty otherwise).
-    std::vector<int> columnEntries;
+    double upperTriangular(int i, int k) { return lu.upperTriangular(i, k); }
+    void lowerTriangular(int j, int k, double pivot) { lu.lowerTriangular(j, k, pivot); }
+    double lowerSum(int j, int k, int* p) { return lu.lowerSum(j, k, p); }
+    double lowerNumerator(int j, int k) { return lu.lowerNumerator(j, k); }
+    void storeLower(int j, int k, int p, double sum, double pivot) { lu.storeLower(j, k, p, sum, pivot); }
+    int pivotMatrix(unsigned k) { return lu.pivotMatrix(k); }
+    void calcRowCost(unsigned k) { lu.calcRowCost(k); }
+    void calcColCost(unsigned k) { lu.calcColCost(k); }
+    int activeRowCost(int j, unsigned k) const { return lu.activeRowCost(j, k); }
 
     // Substitution and refinement (Substitution.cpp).
     void forwardSub(double* y, const double* b, Matrix* factors);
@@ -95,34 +94,34 @@ public:
     // default method hold far more entries than the chain.
     void hintAtFill(int64_t factorEntries);
 
+    // The factorisation and the working matrix it owns; the members below that name its parts
+    // are the solver's names for them.
+    SparseLU lu;
     std::string method = "lu";  // -m: lu, gth, ilu, gs or auto
     bool methodGiven = false;   // with no -m, the factorisation works within auto's fill budget
     // the factors' entries a factorisation that gave up on its budget was heading for
-    int64_t projectedFill = 0;
+    int64_t& projectedFill = lu.projectedFill;
     // auto leaves out the budgeted factorisation (the default path has tried it already)
     bool budgetedLuTried = false;
     bool fillHinted = false;
-    // When positive, the factorisation gives up (FillBudgetExceeded) once the fill of 64
-    // columns comes at a rate that would make this many times the loaded entries in all, or
-    // that many with the fill so far.
-    double fillBudget = 0.0;
-    int64_t appendedEntries = 0;  // entries setVal appended since the factorisation began
+    double& fillBudget = lu.fillBudget;
+    int64_t& appendedEntries = lu.appendedEntries;
     double accuracy = 1e-9;
     double tolerance = 0.001;
-    double dropThreshold = 0.0;
+    double& dropThreshold = lu.dropThreshold;
     bool complementPlot = false;
-    int16_t stability = 0;
-    int32_t searchRows = 0;
+    int16_t& stability = lu.stability;
+    int32_t& searchRows = lu.searchRows;
     std::vector<double> solutionVector;
-    std::vector<int> colCost;
-    std::vector<int> rowCost;
-    std::vector<int> colSwap;
-    std::vector<int> rowSwap;
-    std::vector<int> colPosition;
+    std::vector<int>& colCost = lu.colCost;
+    std::vector<int>& rowCost = lu.rowCost;
+    std::vector<int>& colSwap = lu.colSwap;
+    std::vector<int>& rowSwap = lu.rowSwap;
+    std::vector<int>& colPosition = lu.colPosition;
     std::vector<double> rhs;
     double minRate = 1e9;
-    int numStates = 0;
-    Matrix* A = nullptr;
+    int& numStates = lu.numStates;
+    Matrix*& A = lu.A;
     // The progress line on a terminal; the numerical steps only report their position to it.
     std::unique_ptr<ProgressLine> progressLine;
     // Distinct transitions of the chain and the peak memory, as the report states them.
@@ -140,7 +139,7 @@ public:
     Generator chain;
     double rateUnit = 1.0;
     std::vector<int> positionOf;
-    int64_t droppedEntries = 0;
+    int64_t& droppedEntries = lu.droppedEntries;
     int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;
     // The chain's blocks for the solution check, found once by prepareLoad, and its transient

@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "dss/DSSSolver.h"
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 #include "statelevel/BaseStateLevel.h"
 
 // Folds repeated columns of a row into their first entry, summing in stored order.
@@ -36,7 +36,8 @@ static void normalisationRow(Matrix& last, int n)
         if (!present[c]) last.append(c, 1.0);
 }
 
-// Loads the system matrix into target (n fresh rows); sets minRate and dropThreshold.
+// Loads the system matrix into target (n fresh rows); sets minRate, and the drop threshold
+// when target is the matrix to factorise (the refinement's copy leaves it as it is).
 void DSSSolver::readMatrix(Matrix* target)
 {
     int n = numStates;
@@ -81,7 +82,7 @@ void DSSSolver::readMatrix(Matrix* target)
     }
     for (int i = 0; i + 1 < n; ++i) target[i].append(i, diagonal[i]);
     if (n > 0) normalisationRow(target[n - 1], n);
-    dropThreshold = tolerance * minRate;
+    if (target == A) dropThreshold = tolerance * minRate;
 }
 
 // Allocates A and loads the system matrix into it.

@@ -11,7 +11,7 @@
 #include "chain/ChainStructure.h"
 #include "dss/DSSSolver.h"
 #include "methods/Gmres.h"
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 #include "methods/AutoMethod.h"
 #include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
@@ -137,8 +137,6 @@ void DSSSolver::toStateOrder(const std::vector<double>& x)
 void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
 {
     const int n = numStates;
-    const double given = tolerance;
-    tolerance = tol;
     attempt.method = "lu";
     attempt.ordering = positionOf.empty() ? "none" : "recurrent state last";
     attempt.tolerance = tol;
@@ -146,8 +144,8 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
     std::vector<double> y(n), z(n), x(n);
     for (int i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = i;
     initializeSolver();
-    attempt.dropThreshold = dropThreshold;  // the refinement's load of origA sets the member anew
-    tolerance = given;
+    dropThreshold = tol * minRate;  // this attempt's own, whatever -t said
+    attempt.dropThreshold = dropThreshold;
     progress("Begin LU decomposition.\n", true);
     performLUDecomp();
     progress("Finished LU decomposition.\n", true);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "dss/DSSSolver.h"
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 #include "dss/MethodLine.h"
 #include "methods/Methods.h"
 

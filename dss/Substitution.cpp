@@ -1,4 +1,4 @@
-// Forward and backward substitution with the factors, and iterative refinement.
+// Iterative refinement of the factorisation's solution, carried on by GMRES when it stalls.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -6,55 +6,8 @@
 
 #include "dss/DSSSolver.h"
 #include "methods/Gmres.h"
-#include "dss/Matrix.h"
-#include "dss/Refinement.h"
-
-// Solves L y = b (unit diagonal implied); rebuilds rhs as b in factor row order first.
-void DSSSolver::forwardSub(double* y, const double* b, Matrix* factors)
-{
-    const int n = numStates;
-    for (int i = 0; i < n; ++i) rhs[i] = rowSwap[i] == n - 1 ? 1.0 : 0.0;
-    if (n == 0) return;
-    y[0] = b[0];
-    for (int i = 1; i < n; ++i) {
-        if (verbosity > 0 && i % verbosity == 0) {
-            fprintf(out, "Completed row number: %d\n", i);
-            fflush(out);
-        }
-        double sum = 0.0;
-        const Matrix& row = factors[i];
-        for (int q = 0; q < row.numEntries(); ++q)
-            if (row.columns[q] < i) sum += row.values[q] * y[row.columns[q]];
-        y[i] = b[i] - sum;
-    }
-}
-
-// Solves U x = y.
-void DSSSolver::backwardSub(const double* y, double* x, Matrix* factors)
-{
-    const int n = numStates;
-    if (n == 0) return;
-    int p = factors[n - 1].find(n - 1);
-    double d = p >= 0 ? factors[n - 1].values[p] : 0.0;
-    x[n - 1] = y[n - 1] / d;
-    for (int i = n - 2; i >= 0; --i) {
-        if (verbosity != 0 && i % verbosity == 0) {
-            fprintf(out, "Completed column number: %d\n", i);
-            fflush(out);
-        }
-        double sum = 0.0;
-        d = 0.0;
-        const Matrix& row = factors[i];
-        for (int q = 0; q < row.numEntries(); ++q) {
-            int c = row.columns[q];
-            if (c > i)
-                sum += row.values[q] * x[c];
-            else if (c == i)
-                d = row.values[q];
-        }
-        x[i] = (y[i] - sum) / d;
-    }
-}
+#include "lu/Matrix.h"
+#include "lu/Refinement.h"
 
 // Undoes the column permutation: x in state order.
 void DSSSolver::findSolution(const double* z, double* x)

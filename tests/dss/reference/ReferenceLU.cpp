@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "methods/Gmres.h"
-#include "dss/Refinement.h"
+#include "lu/Refinement.h"
 
 ReferenceLU::ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab)
     : A(std::move(loaded)), n((int)A.size()), dropThreshold(threshold), searchRows(rows),

@@ -1,5 +1,5 @@
 // Iterative refinement: corrections kept only while they bring the iterate closer to the chain.
-#include "dss/Refinement.h"
+#include "lu/Refinement.h"
 
 #include <algorithm>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include <functional>
 #include <vector>
 
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 
 // ||Q^T x||_inf / ||x||_inf from the loaded system (its last row being the normalisation):
 // the residual of the normalised iterate against the chain, up to the constant ||Q||.

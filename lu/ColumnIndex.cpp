@@ -1,10 +1,10 @@
 // Building and maintaining the column index of the working matrix.
-#include "dss/ColumnIndex.h"
+#include "lu/ColumnIndex.h"
 
 #include <algorithm>
 #include <cstddef>
 
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 
 ColumnIndex::ColumnIndex(const Matrix* A, int n, bool withLoaded)
 {
