@@ -9,11 +9,11 @@
 
 #include <string>
 
-#include "dss/BlockBalance.h"
-#include "dss/ClosedClasses.h"
-#include "dss/Generator.h"
-#include "dss/Gmres.h"
-#include "dss/SolveRecord.h"
+#include "chain/BlockBalance.h"
+#include "chain/ClosedClasses.h"
+#include "chain/Generator.h"
+#include "methods/Gmres.h"
+#include "methods/SolveRecord.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/ProgressLine.h"
 

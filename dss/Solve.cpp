@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "dss/ChainStructure.h"
+#include "chain/ChainStructure.h"
 #include "dss/DSSSolver.h"
-#include "dss/Gmres.h"
+#include "methods/Gmres.h"
 #include "dss/Matrix.h"
-#include "dss/methods/AutoMethod.h"
+#include "methods/AutoMethod.h"
 #include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/perfcdb.h"

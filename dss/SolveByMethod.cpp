@@ -9,7 +9,7 @@
 #include "dss/DSSSolver.h"
 #include "dss/Matrix.h"
 #include "dss/MethodLine.h"
-#include "dss/methods/Methods.h"
+#include "methods/Methods.h"
 
 bool knownMethod(const std::string& name)
 {

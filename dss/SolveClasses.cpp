@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "dss/ClosedClasses.h"
+#include "chain/ClosedClasses.h"
 #include "dss/DSSSolver.h"
-#include "dss/LongRun.h"
-#include "dss/SubChain.h"
+#include "chain/LongRun.h"
+#include "chain/SubChain.h"
 #include "statelevel/Chain/ChainStateLevel.h"
 
 namespace {

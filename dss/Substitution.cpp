@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "dss/DSSSolver.h"
-#include "dss/Gmres.h"
+#include "methods/Gmres.h"
 #include "dss/Matrix.h"
 #include "dss/Refinement.h"
 

@@ -12,7 +12,7 @@
 #include "framework/FileNames.h"
 #include "framework/InputError.h"
 #include "framework/velmar_getopt.h"
-#include "statelevel/StateSpaceFormat.h"
+#include "framework/StateSpaceFiles.h"
 
 std::string output_place_problem(const std::string& path)
 {

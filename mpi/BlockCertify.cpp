@@ -6,10 +6,10 @@
 #include <cstring>
 #include <memory>
 
-#include "dss/BlockBalance.h"
-#include "dss/Generator.h"
+#include "chain/BlockBalance.h"
+#include "chain/Generator.h"
 #include "dss/MethodLine.h"
-#include "dss/methods/Methods.h"
+#include "methods/Methods.h"
 
 namespace {
 

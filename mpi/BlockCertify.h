@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "dss/SolutionCheck.h"
+#include "check/SolutionCheck.h"
 
 // A = Q^T in the chain's unit of time, x the checked vector with its check. On return check
 // holds the verdict (on every process) and x gth's vector when that replaced it; lines are

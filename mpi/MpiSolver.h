@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "dss/SolutionCheck.h"
+#include "check/SolutionCheck.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "mpi/ArmShare.h"
 #include "mpi/KrylovSolve.h"

@@ -5,7 +5,7 @@
 
 #include <petscmat.h>
 
-#include "dss/SolutionCheck.h"
+#include "check/SolutionCheck.h"
 
 // Checks x against A = Q^T (any positive multiple of it: every figure is free of the unit);
 // collective. The figures are those checkSolution gives for the gathered vector.

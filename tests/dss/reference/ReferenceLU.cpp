@@ -5,7 +5,7 @@
 #include <cmath>
 #include <utility>
 
-#include "dss/Gmres.h"
+#include "methods/Gmres.h"
 #include "dss/Refinement.h"
 
 ReferenceLU::ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab)
