@@ -41,7 +41,7 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
                                            char** argv)
     : solverName(strDup(name)), stateLevel(level)
 {
-    velmar_parse(argc, argv, "D:P:G:S:s:E:d:o:v::K:O:j:f", [&](int c, const char* value) {
+    velmar_parse(argc, argv, OptionParse::Solver, [&](int c, const char* value) {
         switch (c) {
         case 'D': parseDBSwitches(value); break;
         case 'P': replace(projectName, value); break;
