@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-#include "dss/SolutionCheck.h"
+#include "check/SolutionCheck.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 
 Generator readChain(const std::string& base, Figures& f, const Report& report)

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "bench/BenchEngines.h"
-#include "dss/Generator.h"
-#include "dss/methods/ReducedSystem.h"
+#include "chain/Generator.h"
+#include "methods/ReducedSystem.h"
 
 using Clock = std::chrono::steady_clock;
 

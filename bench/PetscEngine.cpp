@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "bench/BenchSystem.h"
-#include "dss/methods/MethodSettings.h"
+#include "methods/MethodSettings.h"
 
 bool havePetsc()
 {

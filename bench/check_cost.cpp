@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "dss/BlockBalance.h"
+#include "chain/BlockBalance.h"
 #include "dss/DSSSolver.h"
-#include "dss/SolutionCheck.h"
-#include "dss/StrongComponents.h"
+#include "check/SolutionCheck.h"
+#include "chain/StrongComponents.h"
 #include <chrono>
 #include "statelevel/BaseStateLevel.h"
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "dss/SolutionMethod.h"
-#include "dss/methods/MethodSettings.h"
+#include "methods/SolutionMethod.h"
+#include "methods/MethodSettings.h"
 
 using AddedMaker = std::function<std::unique_ptr<SolutionMethod>(const MethodSettings&)>;
 

@@ -8,7 +8,7 @@
 
 void parseDirectOptions(int argc, char** argv, DirectOptions& o)
 {
-    velmar_parse(argc, argv, "a:t:c:r:g:m:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, OptionParse::Direct, [&](int c, const char* value) {
         short s;
         long l;
         switch (c) {

@@ -1,8 +1,8 @@
 // Loading the system matrix: the generator transposed, last row all ones.
 #include <vector>
 
-#include "dss/DSSSolver.h"
-#include "dss/Matrix.h"
+#include "dss/ChainSolver.h"
+#include "lu/Matrix.h"
 #include "statelevel/BaseStateLevel.h"
 
 // Folds repeated columns of a row into their first entry, summing in stored order.
@@ -36,10 +36,11 @@ static void normalisationRow(Matrix& last, int n)
         if (!present[c]) last.append(c, 1.0);
 }
 
-// Loads the system matrix into target (n fresh rows); sets minRate and dropThreshold.
-void DSSSolver::readMatrix(Matrix* target)
+// Loads the system matrix into target (n fresh rows); sets minRate, and the drop threshold
+// when target is the matrix to factorise (the refinement's copy leaves it as it is).
+void ChainSolver::readMatrix(Matrix* target)
 {
-    int n = numStates;
+    int n = lu.numStates;
     std::vector<double> diagonal(n, 0.0);
     std::vector<int> count(n, 0);
     minRate = 1e9;
@@ -81,21 +82,21 @@ void DSSSolver::readMatrix(Matrix* target)
     }
     for (int i = 0; i + 1 < n; ++i) target[i].append(i, diagonal[i]);
     if (n > 0) normalisationRow(target[n - 1], n);
-    dropThreshold = tolerance * minRate;
+    if (target == lu.A) lu.dropThreshold = tolerance * minRate;
 }
 
 // Allocates A and loads the system matrix into it.
-void DSSSolver::initializeSolver()
+void ChainSolver::initializeSolver()
 {
-    if (debugFlag) {
-        fprintf(debugOut, "initializeSolver() begun\n");
-        fflush(debugOut);
+    if (report.debugOut) {
+        fprintf(report.debugOut, "initializeSolver() begun\n");
+        fflush(report.debugOut);
     }
-    delete[] A;
-    A = new Matrix[numStates > 0 ? numStates : 0];
-    readMatrix(A);
-    if (debugFlag) {
-        fprintf(debugOut, "initializeSolver() done\n");
-        fflush(debugOut);
+    delete[] lu.A;
+    lu.A = new Matrix[lu.numStates > 0 ? lu.numStates : 0];
+    readMatrix(lu.A);
+    if (report.debugOut) {
+        fprintf(report.debugOut, "initializeSolver() done\n");
+        fflush(report.debugOut);
     }
 }

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "dss/SolveRecord.h"
+#include "methods/SolveRecord.h"
 
 // "Method <name>: ..., <seconds> s.\n", from the attempt's record.
 std::string methodLine(const SolveAttempt& a);

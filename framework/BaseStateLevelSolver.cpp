@@ -8,9 +8,9 @@
 
 #include "framework/InputFiles.h"
 #include "framework/OutputCheck.h"
+#include "framework/StateSpaceFiles.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
-#include "statelevel/BaseStateLevel.h"
 
 const double BaseStateLevelSolver::machine_epsilon = BaseStateLevelSolver::comp_eps();
 
@@ -41,7 +41,7 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
                                            char** argv)
     : solverName(strDup(name)), stateLevel(level)
 {
-    velmar_parse(argc, argv, "D:P:G:S:s:E:d:o:v::K:O:j:f", [&](int c, const char* value) {
+    velmar_parse(argc, argv, OptionParse::Solver, [&](int c, const char* value) {
         switch (c) {
         case 'D': parseDBSwitches(value); break;
         case 'P': replace(projectName, value); break;
@@ -124,8 +124,8 @@ void BaseStateLevelSolver::checkFileNames()
     std::vector<NamedFile> inputs = {{base + ".parm", "global-variable file"}};
     if (!commentsFileName.empty()) inputs.push_back({commentsFileName, "comments file"});
     for (const NamedFile& in : inputs) require_regular_file(in.path);
-    if (stateLevel != nullptr)
-        for (const NamedFile& in : stateLevel->inputFiles()) inputs.push_back(in);
+    if (stateLevel != nullptr)  // no output may take the name of a file the chain may come from
+        for (const NamedFile& in : state_space_files(base)) inputs.push_back(in);
     refuse_shared_files(outputFiles(), inputs);
 }
 

@@ -10,7 +10,8 @@
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/JsonResults.h"
-#include "framework/ProgramRun.h"
+#include "framework/OptionTable.h"
+#include "framework/ProgramFace.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
 
@@ -33,42 +34,39 @@ static bool readTolerance(const char* value)
     return *end == '\0' && std::isfinite(v) && v >= 0.0;
 }
 
+// What a value of o must be, as a refusal says it.
+static std::string wanted(const OptionSpec& o)
+{
+    switch (o.check) {
+    case ValueCheck::FileName: return "a file name";
+    case ValueCheck::Tolerance: return "a finite number not below 0";
+    case ValueCheck::Integer:
+        if (o.value == OptionValue::Attached) return "an integer written right after the letter";
+        return "an integer from " + std::to_string(o.low) + " to " + std::to_string(o.high) +
+               (o.note != nullptr ? std::string(" (") + o.note + ")" : "");
+    case ValueCheck::Any: break;
+    }
+    return "";
+}
+
 std::string optionValueProblem(char letter, const char* value)
 {
+    const OptionSpec* o = findOption(letter);
+    if (o == nullptr) return "";
     bool good = true;
-    const char* wanted = "";
-    switch (letter) {
-    case 'a':
-        // 10^-N stays a positive normal number: the accuracy is never 0 or infinite; and it
-        // stays below 1, since an accuracy of 1 or more would pass any vector as a solution
-        good = readInteger(value, 1, 307);
-        wanted = "an integer from 1 to 307 (the accuracy is 10 to the power minus it)";
+    switch (o->check) {
+    case ValueCheck::Any: break;
+    case ValueCheck::FileName: good = value != nullptr && *value != '\0'; break;
+    case ValueCheck::Tolerance: good = readTolerance(value); break;
+    case ValueCheck::Integer:
+        // an option whose value may only be attached may stand without one
+        good = (value == nullptr && o->value == OptionValue::Attached) ||
+               readInteger(value, o->low, o->high);
         break;
-    case 't':
-        good = readTolerance(value);
-        wanted = "a finite number not below 0";
-        break;
-    case 'r':
-        good = readInteger(value, -2147483648L, 2147483647L);
-        wanted = "an integer from -2147483648 to 2147483647";
-        break;
-    case 'g':
-        good = readInteger(value, -32768, 32767);
-        wanted = "an integer from -32768 to 32767";
-        break;
-    case 'v':
-        good = value == nullptr || readInteger(value, -2147483648L, 2147483647L);
-        wanted = "an integer written right after the letter";
-        break;
-    case 'j':
-        good = value != nullptr && *value != '\0';
-        wanted = "a file name";
-        break;
-    default: break;
     }
     if (good) return "";
     return std::string("Error: option -") + letter + ": the value \"" + (value ? value : "") +
-           "\" is not " + wanted + ".";
+           "\" is not " + wanted(*o) + ".";
 }
 
 // Looks at the letters of one option word; i moves on when the next word is a value.
@@ -77,7 +75,7 @@ static void checkLetters(int argc, char** argv, int& i, CommandLineCheck& check)
     const char* word = argv[i];
     for (int j = 1; word[j] != '\0'; ++j) {
         char letter = word[j];
-        if (letter == ':' || std::strchr(velmar_program_options, letter) == nullptr) {
+        if (findOption(letter) == nullptr) {
             check.warnings.push_back(std::string("Warning: option -") + letter +
                                      " is not known to dss; it is ignored.");
             continue;
@@ -136,16 +134,8 @@ static void showHelp(int argc, char** argv)
 {
     fflush(stdout);
     showUsage(argc, argv, stdout);
-    fputs("[-m <method>]: lu (the default's factorisation, without its fill budget), gth, ilu, gs\n"
-          "      or auto; without -m large chains whose factors would fill in go on as auto\n"
-          "[-F <format>]: flat, prism or drn; found from the files present when not given\n"
-          "[-D <switch>]: results-database switch (e<entity>, s<host> or i<index>)\n"
-          "-G and -s may also name an existing directory without the closing slash\n"
-          "[-f]: write the probabilities of the CSV file and the state probability file\n"
-          "      with 17 significant digits\n"
-          "[-j <JSON results filename>]\n"
-          "-h, --help: this text; --version: the program's version\n"
-          "Exit status: 0 after a normal run, 1 on bad options or input, or a failed solve.\n",
+    fputs(optionHelp(DssProgram).c_str(), stdout);
+    fputs("Exit status: 0 after a normal run, 1 on bad options or input, or a failed solve.\n",
           stdout);
     fputs(programFace().helpLines, stdout);
 }

@@ -1,6 +1,6 @@
 // JSON results through nlohmann-json; without it the option is refused on the command line.
 #include "framework/JsonResults.h"
-#include "framework/ProgramRun.h"
+#include "framework/ProgramFace.h"
 
 #ifdef VELMAR_HAVE_JSON
 #include <nlohmann/json.hpp>

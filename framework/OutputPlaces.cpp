@@ -12,7 +12,7 @@
 #include "framework/FileNames.h"
 #include "framework/InputError.h"
 #include "framework/velmar_getopt.h"
-#include "statelevel/StateSpaceFormat.h"
+#include "framework/StateSpaceFiles.h"
 
 std::string output_place_problem(const std::string& path)
 {
@@ -66,7 +66,7 @@ void check_output_places(int argc, char** argv)
     std::string ssg, solver, experiment, comments;
     bool haveSsg = false, haveSolver = false, haveExperiment = false;
     std::vector<Planned> outputs;
-    velmar_parse(argc, argv, "G:s:E:K:o:d:O:j:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, OptionParse::OutputPlaces, [&](int c, const char* value) {
         std::string v = value != nullptr ? value : "";
         switch (c) {
         case 'G': ssg = v, haveSsg = true; break;
@@ -96,7 +96,7 @@ void check_output_places(int argc, char** argv)
     }
     // a value with a control character would start a line of the report or of a plot file,
     // or move the terminal's cursor when shown
-    velmar_parse(argc, argv, "P:S:E:G:s:o:d:O:j:K:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, OptionParse::Names, [&](int c, const char* value) {
         if (value == nullptr || !has_control_character(value)) return;
         throw InputError(std::string("Error: -") + (char)c + " \"" + shown_escaped(value) +
                              "\": the value holds a control character; nothing was written.\n",

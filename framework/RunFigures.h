@@ -5,8 +5,6 @@
 #include <cstdint>
 #include <cstdio>
 
-class BaseStateLevel;
-
 // Processor time the operating system accounts to this process so far, and its peak memory.
 struct ProcessUsage {
     double userSeconds = 0.0;
@@ -15,9 +13,6 @@ struct ProcessUsage {
 };
 
 ProcessUsage processUsage();
-
-// Transitions of the chain: distinct pairs of different states joined by an edge.
-int64_t countTransitions(BaseStateLevel& level);
 
 // "States", "Transitions" and "Peak Memory (MiB)" lines of the report.
 void writeRunFigures(FILE* out, int states, int64_t transitions, long peakKiB);

@@ -33,14 +33,11 @@ int velmar_getopt(int argc, char** argv, const char* optstring)
     }
 }
 
-const char* const velmar_program_options = "D:P:G:S:s:E:d:o:v::K:O:j:fha:t:c:r:g:m:F:";
-
 int velmar_option_arity(char letter)
 {
-    if (letter == ':' || letter == '\0') return 0;
-    const char* at = std::strchr(velmar_program_options, letter);
-    if (at == nullptr || at[1] != ':') return 0;
-    return at[2] == ':' ? 2 : 1;
+    const OptionSpec* o = findOption(letter);
+    if (o == nullptr) return 0;
+    return o->value == OptionValue::Required ? 1 : o->value == OptionValue::Attached ? 2 : 0;
 }
 
 // True when letter is one of optstring's own option letters.
@@ -56,9 +53,15 @@ void velmar_parse(int argc, char** argv, const char* optstring,
     opterr = 0;
     optind = 0;
     // the parser's own letters come first: the scanner takes the first description of a letter
-    std::string scanned = std::string(optstring) + velmar_program_options;
+    std::string scanned = std::string(optstring) + programOptionString();
     int c;
     while ((c = velmar_getopt(argc, argv, scanned.c_str())) != -1)
         if (owns(optstring, c)) act(c, optarg);
     order.Restore();
+}
+
+void velmar_parse(int argc, char** argv, OptionParse parse,
+                  const std::function<void(int, const char*)>& act)
+{
+    velmar_parse(argc, argv, optionString(parse).c_str(), act);
 }

@@ -1,6 +1,6 @@
-// Fuzzes the three option parses of one command line: the input is split at
-// NUL bytes into the words after the program name. Each parse must leave
-// argv in the order it was received.
+// Fuzzes the option parses of one command line and its check: the input is split at
+// NUL bytes into the words after the program name. Each parse must leave argv in
+// the order it was received, and a letter that takes a value never comes without one.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/CommandLine.h"
 #include "framework/velmar_getopt.h"
 
 static void check_order(const std::vector<char*>& argv, const std::vector<char*>& received)
@@ -35,11 +36,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     argv.push_back(nullptr);
     int argc = (int)words.size();
 
-    std::string path, experiment;
-    velmar_parse(argc, argv.data(), "G:E:F:", [&](int c, const char* value) {
-        if (c == 'G') path = value;
-        else if (c == 'E') experiment = value;
-    });
+    // every parse of the option table, each value handed over as its letter takes it
+    for (OptionParse parse : allOptionParses) {
+        velmar_parse(argc, argv.data(), parse, [&](int c, const char* value) {
+            if (value == nullptr && velmar_option_arity((char)c) == 1) abort();
+        });
+        check_order(std::vector<char*>(argv.begin(), argv.end() - 1), received);
+    }
+    checkCommandLine(argc, argv.data());
     check_order(std::vector<char*>(argv.begin(), argv.end() - 1), received);
     optind = 0;
     BaseStateLevelSolver* solver = BaseStateLevelSolver::createStateLevelSolver(nullptr, argc, argv.data());

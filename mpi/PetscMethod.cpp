@@ -4,8 +4,8 @@
 #include <ctime>
 #include <string>
 
-#include "dss/Generator.h"
-#include "dss/methods/ClosedClassOnly.h"
+#include "chain/Generator.h"
+#include "methods/ClosedClassOnly.h"
 #include "mpi/ProcessTeam.h"
 #include "mpi/SolveAcross.h"
 

@@ -7,8 +7,8 @@
 
 #include <memory>
 
-#include "dss/SolutionMethod.h"
-#include "dss/methods/MethodSettings.h"
+#include "methods/SolutionMethod.h"
+#include "methods/MethodSettings.h"
 
 class PetscMethod : public SolutionMethod {
 public:

@@ -9,8 +9,8 @@
 #include <numeric>
 #include <string>
 
-#include "dss/Generator.h"
-#include "dss/SolutionCheck.h"
+#include "chain/Generator.h"
+#include "check/SolutionCheck.h"
 #include "mpi/DistributedChain.h"
 #include "mpi/KrylovSolve.h"
 

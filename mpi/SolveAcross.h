@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "dss/SolveRecord.h"
+#include "methods/SolveRecord.h"
 
 struct Generator;
 struct BlockLevels;

@@ -167,9 +167,6 @@ public:
     virtual void allocatePVIterator(PVBaseIterator*& it) = 0;
     virtual void deallocatePVIterator(PVBaseIterator* it) = 0;
 
-    // The files the state level was read from; no output may overwrite them.
-    virtual std::vector<NamedFile> inputFiles() { return {}; }
-
     // Builds the program's state level from -G and -E, or returns null.
     static BaseStateLevel* createStateLevelObject(int argc, char** argv);
 

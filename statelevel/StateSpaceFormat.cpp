@@ -26,28 +26,6 @@ StateSpaceFormat state_space_format_found(const std::string& base)
     return StateSpaceFormat::Flat;
 }
 
-std::vector<NamedFile> state_space_files(const std::string& base)
-{
-    std::vector<NamedFile> files = {{base + ".arm", "state-space file"},
-                                    {base + ".var", "PV value file"},
-                                    {base + ".pvtype", "PV type file"},
-                                    {base + ".det", "deterministic-transition file"},
-                                    {base + ".tra", "PRISM transition file"},
-                                    {base + ".sta", "PRISM state file"},
-                                    {base + ".lab", "PRISM label file"},
-                                    {base + ".srew", "PRISM state reward file"},
-                                    {base + ".trew", "PRISM transition reward file"},
-                                    {base + ".pexp", "PRISM explicit model file"},
-                                    {base + ".drn", "DRN model file"}};
-    for (int k = 1;; ++k) {
-        std::string stem = base + std::to_string(k);
-        if (!exists(stem + ".srew") && !exists(stem + ".trew")) break;
-        files.push_back({stem + ".srew", "PRISM state reward file"});
-        files.push_back({stem + ".trew", "PRISM transition reward file"});
-    }
-    return files;
-}
-
 BaseStateLevel* make_state_level(const std::string& base, StateSpaceFormat format)
 {
     switch (format) {

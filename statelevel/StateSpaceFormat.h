@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/FileNames.h"
+#include "framework/StateSpaceFiles.h"
 #include "statelevel/BaseStateLevel.h"
 
 enum class StateSpaceFormat { Flat, Prism, Drn };
@@ -16,11 +16,6 @@ bool state_space_format_named(const std::string& word, StateSpaceFormat& format)
 // The flat files when B.arm exists; otherwise PRISM's when B.tra or B.pexp exists,
 // Storm's when B.drn exists; the flat files (whose absence is then reported) else.
 StateSpaceFormat state_space_format_found(const std::string& base);
-// Every file of every format the base name B may be read from, present or not:
-// the flat B.arm, B.var, B.pvtype and B.det; PRISM's B.tra, B.sta, B.lab, B.srew,
-// B.trew, B.pexp and the numbered reward files present (B1.srew, ...); Storm's B.drn.
-// No output may take one of their names, whichever format the run reads.
-std::vector<NamedFile> state_space_files(const std::string& base);
 // The loaded state level of base name B in that format; a malformed file ends the run.
 BaseStateLevel* make_state_level(const std::string& base, StateSpaceFormat format);
 

@@ -28,13 +28,6 @@ FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
     }
 }
 
-std::vector<NamedFile> FlatStateLevel::inputFiles()
-{
-    return {{base_name + ".arm", "state-space file"},
-            {base_name + ".var", "PV value file"},
-            {base_name + ".pvtype", "PV type file"}};
-}
-
 // Releases every per-major array pair and the arrays that hold them; also
 // after a load that ran out of memory between sizing the two arrays.
 void FlatStateLevel::releaseMajorStorage()

@@ -223,8 +223,6 @@ public:
     explicit FlatStateLevel(const char* base);
     ~FlatStateLevel() override;
 
-    std::vector<NamedFile> inputFiles() override;
-
     int getNumberOfStates() override { return num_states; }
     int getInitialState() override { return initial_state; }
     int getNumberOfPVs() override { return num_pvs; }

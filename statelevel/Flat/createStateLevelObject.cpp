@@ -12,7 +12,7 @@ BaseStateLevel* BaseStateLevel::createStateLevelObject(int argc, char** argv)
 {
     std::string path, experiment, formatName;
     bool formatGiven = false;
-    velmar_parse(argc, argv, "G:E:F:", [&](int c, const char* value) {
+    velmar_parse(argc, argv, OptionParse::StateLevel, [&](int c, const char* value) {
         if (c == 'G') path = directory_value(value);
         else if (c == 'E') experiment = value;
         else if (c == 'F') {

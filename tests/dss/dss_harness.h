@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "dss/DSSSolver.h"
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 #include "tests/support/MemoryStateLevel.h"
 #include "tests/support/Oracle.h"
 

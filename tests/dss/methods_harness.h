@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "dss/Generator.h"
+#include "chain/Generator.h"
 
 using Transitions = std::vector<std::tuple<int, int, double>>;
 

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "dss/Gmres.h"
+#include "methods/Gmres.h"
 #include "tests/dss/dss_harness.h"
 
 namespace {

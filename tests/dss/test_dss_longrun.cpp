@@ -6,8 +6,8 @@
 #include <cmath>
 #include <random>
 
-#include "dss/ChainStructure.h"
-#include "dss/ClosedClasses.h"
+#include "chain/ChainStructure.h"
+#include "chain/ClosedClasses.h"
 #include "tests/dss/dss_harness.h"
 
 namespace {

@@ -4,12 +4,12 @@
 
 #include <filesystem>
 
-#include "dss/methods/AutoMethod.h"
-#include "dss/methods/GaussSeidel.h"
-#include "dss/methods/IluKrylov.h"
-#include "dss/methods/Methods.h"
-#include "dss/methods/Ordering.h"
-#include "dss/methods/ReducedSystem.h"
+#include "methods/AutoMethod.h"
+#include "methods/GaussSeidel.h"
+#include "methods/IluKrylov.h"
+#include "methods/Methods.h"
+#include "methods/Ordering.h"
+#include "methods/ReducedSystem.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "tests/dss/methods_harness.h"
 #include "tools/models/Kanban.h"

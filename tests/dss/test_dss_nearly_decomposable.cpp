@@ -7,9 +7,9 @@
 #include <random>
 #include <sstream>
 
-#include "dss/BlockBalance.h"
-#include "dss/SolutionCheck.h"
-#include "dss/methods/Gth.h"
+#include "chain/BlockBalance.h"
+#include "check/SolutionCheck.h"
+#include "methods/Gth.h"
 #include "tests/dss/dss_harness.h"
 #include "tests/dss/methods_harness.h"
 #include "tests/support/run_program.h"

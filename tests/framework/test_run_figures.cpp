@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "framework/RunFigures.h"
+#include "statelevel/TransitionCount.h"
 #include "tests/support/MemoryStateLevel.h"
 #include "tests/support/run_program.h"
 

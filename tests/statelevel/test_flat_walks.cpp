@@ -6,7 +6,7 @@
 #include <random>
 #include <sstream>
 
-#include "dss/Generator.h"
+#include "chain/Generator.h"
 #include "framework/InputError.h"
 #include "tests/statelevel/DssRun.h"
 #include "tests/statelevel/FlatWalkHelpers.h"

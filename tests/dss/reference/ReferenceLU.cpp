@@ -5,8 +5,8 @@
 #include <cmath>
 #include <utility>
 
-#include "dss/Gmres.h"
-#include "dss/Refinement.h"
+#include "methods/Gmres.h"
+#include "lu/Refinement.h"
 
 ReferenceLU::ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab)
     : A(std::move(loaded)), n((int)A.size()), dropThreshold(threshold), searchRows(rows),

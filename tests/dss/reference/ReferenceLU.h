@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "dss/Matrix.h"
+#include "lu/Matrix.h"
 
 // A matrix factorised in place, with the settings and scratch arrays of the solver.
 struct ReferenceLU {

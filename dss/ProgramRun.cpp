@@ -1,0 +1,60 @@
+// The run: the state level and the solver built from one command line, and the solver driven
+// through its lifecycle.
+#include "dss/ProgramRun.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <unistd.h>
+
+#include "framework/BaseStateLevelSolver.h"
+#include "framework/CommandLine.h"
+#include "framework/InputError.h"
+#include "framework/OutputPlaces.h"
+#include "framework/PendingOutputs.h"
+#include "statelevel/BaseStateLevel.h"
+
+int runDss(int argc, char** argv, const ProgramFace& face)
+{
+    setProgramFace(face);
+    int settled = settleCommandLine(argc, argv);
+    if (settled >= 0) return settled;
+    bool failed = false;
+    try {
+        check_output_places(argc, argv);  // before any state-space file is read
+        BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
+        optind = 0;
+        BaseStateLevelSolver* solver =
+            BaseStateLevelSolver::createStateLevelSolver(level, argc, argv);
+        solver->initialize();
+        if (level != nullptr) {
+            solver->solve();
+            failed = solver->runFailed;
+            // results that could not be evaluated are a failure, after the report said which
+            std::string missing = !level->var_failure.empty() ? "Error: no PV was evaluated: " + level->var_failure
+                                  : !level->pvtype_failure.empty()
+                                      ? "Error: PVs were not evaluated: " + level->pvtype_failure
+                                      : "";
+            if (!missing.empty()) {
+                fprintf(stderr, "%s\n", missing.c_str());
+                fflush(stderr);
+                failed = true;
+            }
+            delete solver;
+            delete level;
+        }
+    } catch (std::bad_alloc&) {
+        fprintf(stderr, "The solver's memory requirement is more than the available RAM.\n");
+        fprintf(stderr, "Either reduce the size of the state space or install more RAM.\n");
+        exit(1);
+    } catch (AccessException&) {
+        fprintf(stderr, "This solver cannot be used along with the specified state space.\n");
+        exit(1);
+    } catch (const InputError& e) {
+        e.report();
+        exit(1);
+    }
+    commit_outputs();  // every result takes its name at once, now that all are written
+    return failed ? 1 : 0;
+}

@@ -1,0 +1,14 @@
+// What a program built on the run of dss says of itself: dss, or dss-mpi.
+#ifndef VELMAR_FRAMEWORK_PROGRAMFACE_H
+#define VELMAR_FRAMEWORK_PROGRAMFACE_H
+
+struct ProgramFace {
+    const char* name = "dss";  // in --version and the JSON results file
+    const char* helpLines = "";  // after the options --help lists
+};
+
+// The face of the program that is running (dss's until a run sets another).
+const ProgramFace& programFace();
+void setProgramFace(const ProgramFace& face);
+
+#endif

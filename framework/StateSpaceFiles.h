@@ -1,0 +1,15 @@
+// The names a state space may be read from, whatever its format: no output may take one.
+#ifndef VELMAR_STATESPACEFILES_H
+#define VELMAR_STATESPACEFILES_H
+
+#include <string>
+#include <vector>
+
+#include "framework/FileNames.h"
+
+// Every file of every format the base name B may be read from, present or not:
+// the flat B.arm, B.var, B.pvtype and B.det; PRISM's B.tra, B.sta, B.lab, B.srew,
+// B.trew, B.pexp and the numbered reward files present (B1.srew, ...); the B.drn model.
+std::vector<NamedFile> state_space_files(const std::string& base);
+
+#endif
