@@ -103,6 +103,7 @@ public:
     // and the load position of each state (empty: the state's own number).
     Generator chain;
     double rateUnit = 1.0;
+    double chainUnit = 1.0;  // the unit chain's rates are in (rateUnit once a method put them in it)
     std::vector<int> positionOf;
     int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;

@@ -53,6 +53,7 @@ void ChainSolver::prepareLoad()
 {
     clock_t start = clock();
     chain = readGenerator(*stateLevel);
+    chainUnit = 1.0;
     rateUnit = timeUnit(chain);
     // the closed classes come with the blocks the check needs, at the cost of one search
     ChainStructure found = findChainStructure(chain);
