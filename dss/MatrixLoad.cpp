@@ -17,8 +17,7 @@ static void normalisationRow(Matrix& last, int n)
 }
 
 // Loads the system matrix into target (n fresh rows) from the chain as read (read now when it
-// has not been yet); sets minRate, and the drop threshold when target is the matrix to
-// factorise (the refinement's copy leaves it as it is).
+// has not been yet); minRate is the smallest rate loaded.
 void ChainSolver::readMatrix(Matrix* target)
 {
     const int n = lu.numStates;
@@ -58,10 +57,9 @@ void ChainSolver::readMatrix(Matrix* target)
     }
     for (int i = 0; i + 1 < n; ++i) target[i].append(i, diagonal[i]);
     if (n > 0) normalisationRow(target[n - 1], n);
-    if (target == lu.A) lu.dropThreshold = tolerance * minRate;
 }
 
-// Allocates A and loads the system matrix into it.
+// Allocates A, loads the system matrix into it and sets the drop threshold from -t.
 void ChainSolver::initializeSolver()
 {
     if (report.debugOut) {
@@ -71,6 +69,7 @@ void ChainSolver::initializeSolver()
     delete[] lu.A;
     lu.A = new Matrix[lu.numStates > 0 ? lu.numStates : 0];
     readMatrix(lu.A);
+    lu.dropThreshold = tolerance * minRate;
     if (report.debugOut) {
         fprintf(report.debugOut, "initializeSolver() done\n");
         fflush(report.debugOut);

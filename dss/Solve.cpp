@@ -14,6 +14,7 @@
 #include "lu/Matrix.h"
 #include "methods/AutoMethod.h"
 #include "statelevel/BaseStateLevel.h"
+#include "report/CheckLine.h"
 
 // Writes a progress line to the debug stream (when debugging) and to the report (when verbose).
 void ChainSolver::progress(const char* line, bool flush)

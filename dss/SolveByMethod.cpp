@@ -8,8 +8,9 @@
 
 #include "dss/ChainSolver.h"
 #include "lu/Matrix.h"
-#include "dss/MethodLine.h"
+#include "report/MethodLine.h"
 #include "methods/Methods.h"
+#include "report/CheckLine.h"
 
 bool knownMethod(const std::string& name)
 {
