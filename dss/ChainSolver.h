@@ -48,8 +48,8 @@ public:
     // record what was done (Solve.cpp).
     void solveSystem();
 
-    // Working matrix loads (MatrixLoad.cpp): the system matrix into target (n fresh rows); sets
-    // minRate, and the drop threshold when target is the matrix to factorise.
+    // Working matrix loads (MatrixLoad.cpp): the system matrix into target (n fresh rows), and
+    // minRate; initializeSolver loads A and sets the drop threshold from the tolerance.
     void readMatrix(Matrix* target);
     void initializeSolver();
     // The factorisation with the progress lines; throws FillBudgetExceeded when it gives up.
@@ -103,6 +103,7 @@ public:
     // and the load position of each state (empty: the state's own number).
     Generator chain;
     double rateUnit = 1.0;
+    double chainUnit = 1.0;  // the unit chain's rates are in (rateUnit once a method put them in it)
     std::vector<int> positionOf;
     int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
     SolveRecord record;

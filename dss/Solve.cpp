@@ -14,6 +14,7 @@
 #include "lu/Matrix.h"
 #include "methods/AutoMethod.h"
 #include "statelevel/BaseStateLevel.h"
+#include "report/CheckLine.h"
 
 // Writes a progress line to the debug stream (when debugging) and to the report (when verbose).
 void ChainSolver::progress(const char* line, bool flush)
@@ -53,6 +54,7 @@ void ChainSolver::prepareLoad()
 {
     clock_t start = clock();
     chain = readGenerator(*stateLevel);
+    chainUnit = 1.0;
     rateUnit = timeUnit(chain);
     // the closed classes come with the blocks the check needs, at the cost of one search
     ChainStructure found = findChainStructure(chain);

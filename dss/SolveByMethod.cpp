@@ -9,8 +9,9 @@
 #include "dss/AddedMethods.h"
 #include "dss/ChainSolver.h"
 #include "lu/Matrix.h"
-#include "dss/MethodLine.h"
+#include "report/MethodLine.h"
 #include "methods/Methods.h"
+#include "report/CheckLine.h"
 
 bool knownMethod(const std::string& name)
 {
@@ -87,9 +88,10 @@ void ChainSolver::methodLines(const SolveAttempt& a, bool withCheck)
 void ChainSolver::solveWithMethod()
 {
     // the methods work on the chain in its own unit of time, as the factorisation does
-    if (rateUnit != 1.0) {
+    if (rateUnit != 1.0 && chainUnit != rateUnit) {
         for (double& r : chain.rate) r /= rateUnit;
         for (double& r : chain.exitRate) r /= rateUnit;
+        chainUnit = rateUnit;
     }
     MethodSettings settings;
     settings.accuracy = accuracy;

@@ -12,6 +12,7 @@
 #include "chain/LongRun.h"
 #include "chain/SubChain.h"
 #include "statelevel/Chain/ChainStateLevel.h"
+#include "report/CheckLine.h"
 
 namespace {
 

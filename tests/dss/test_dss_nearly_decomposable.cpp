@@ -13,6 +13,7 @@
 #include "tests/dss/dss_harness.h"
 #include "tests/dss/methods_harness.h"
 #include "tests/support/run_program.h"
+#include "report/CheckLine.h"
 
 namespace {
 
