@@ -243,7 +243,8 @@ TEST(DssMpi, ExtremeRatesAndOffsetValuesGiveTheResultsOfDss)
 }
 
 // More processes than states, and shares that differ in size: processes without a row of
-// their own take part in the solve all the same.
+// their own take part in the solve all the same. The tandem's records are spread over many
+// lines, one word a line.
 TEST(DssMpi, ChainsOfFewerStatesThanProcessesAreSolved)
 {
     TempDir g;
@@ -251,6 +252,9 @@ TEST(DssMpi, ChainsOfFewerStatesThanProcessesAreSolved)
     ssgen({"tandem", "12", "9", "1.0", "1.3", "1.1", g.file("t")});
     int n = 0;
     Edges edges = readArm(g.file("t.arm"), n);
+    std::string arm = slurp(g.file("t.arm"));
+    std::replace(arm.begin(), arm.end(), ' ', '\n');
+    g.write("t.arm", arm);
     const std::vector<std::pair<std::string, std::vector<double>>> cases = {
         {"two", {0.75, 0.25}}, {"t", gthSolve(generator(n, edges))}};
     for (const auto& [e, want] : cases) {
