@@ -98,10 +98,10 @@ bool FlatTokenReader::readInt(int& v)
     const bool negative = *p == '-';
     if (*p == '-' || *p == '+') ++p;
     const char* const digits = p;
-    unsigned long long value = 0;
-    for (; isDigit(*p); ++p)
-        if (value <= (unsigned long long)INT_MAX + 1) value = value * 10 + (unsigned)(*p - '0');
-    if (p == base + len) return readIntByChar(v);
+    unsigned long long value = 0;  // exact up to 19 digits
+    for (; isDigit(*p); ++p) value = value * 10 + (unsigned)(*p - '0');
+    // many digits may still be a small number, after zeros
+    if (p == base + len || p - digits > 18) return readIntByChar(v);
     pos = (size_t)(p - base);
     if (p == digits || value > (unsigned long long)INT_MAX + (negative ? 1 : 0)) return false;
     v = negative ? (int)-(long long)value : (int)value;
@@ -136,13 +136,12 @@ bool FlatTokenReader::readDigits(long long& v)
     const char* const base = buffer.data();
     const char* const start = base + pos;
     const char* p = start;
-    long long value = 0;
-    for (; isDigit(*p); ++p)
-        if (p - start < 18) value = value * 10 + (*p - '0');
+    unsigned long long value = 0;  // exact up to 18 digits, which are all it takes
+    for (; isDigit(*p); ++p) value = value * 10 + (unsigned)(*p - '0');
     if (p == base + len) return readDigitsByChar(v);
     pos = (size_t)(p - base);
     if (p == start || p - start > 18) return false;
-    v = value;
+    v = (long long)value;
     return true;
 }
 
@@ -199,27 +198,10 @@ static bool shortDecimal(const char* s, double& v)
     return true;
 }
 
-// The number of well-formed text [start, end), as strtod reads it; false when it overflows.
-static bool longDecimal(std::string& number, const char* start, const char* end, double& v)
-{
-    number.assign(start, end);
-    for (char& c : number)
-        if (c == 'E') c = 'e';
-    char* stop = nullptr;
-    errno = 0;
-    double value = strtod(number.c_str(), &stop);
-    if (*stop != '\0') return false;
-    if (errno == ERANGE && std::isinf(value)) return false;
-    v = value;
-    return true;
-}
-
-// The digits are taken as shortDecimal takes them, while they are read. shortDecimal refuses
-// a mantissa above 2^53, and one of more than 19 significant digits, which is always above it:
-// once past 2^53 the mantissa stops growing (it cannot wrap), and its test alone tells.
+// The digits are taken as shortDecimal takes them while they are read: up to 19 of them, all
+// significant or not, make the mantissa exactly. A number of more digits is read from its text.
 bool FlatTokenReader::readDouble(double& v)
 {
-    static const uint64_t LIMIT = (uint64_t)1 << 53;
     skipSpace();
     if (pos == len) return readDoubleByChar(v);
     const char* const base = buffer.data();
@@ -229,12 +211,12 @@ bool FlatTokenReader::readDouble(double& v)
     if (*p == '-' || *p == '+') ++p;
     uint64_t m = 0;
     const char* const whole = p;
-    for (; isDigit(*p); ++p) m = m <= LIMIT ? m * 10 + (uint64_t)(*p - '0') : m;
+    for (; isDigit(*p); ++p) m = m * 10 + (uint64_t)(*p - '0');
     ptrdiff_t digits = p - whole;
     int scale = 0;
     if (*p == '.') {
         const char* const fraction = ++p;
-        for (; isDigit(*p); ++p) m = m <= LIMIT ? m * 10 + (uint64_t)(*p - '0') : m;
+        for (; isDigit(*p); ++p) m = m * 10 + (uint64_t)(*p - '0');
         digits += p - fraction;
         scale = (int)-(p - fraction);
     }
@@ -255,14 +237,14 @@ bool FlatTokenReader::readDouble(double& v)
     numberTo = pos;
     numberInBlock = true;
     if (!shaped) return false;
-    if (m <= LIMIT && (m == 0 || (scale >= -22 && scale <= 22))) {
+    if (digits <= 19 && m <= ((uint64_t)1 << 53) && (m == 0 || (scale >= -22 && scale <= 22))) {
         double x = (double)m;
         if (m != 0) x = scale >= 0 ? x * tens[scale] : x / tens[-scale];
         v = negative ? -x : x;
         return true;
     }
-    numberInBlock = false;
-    return longDecimal(number, start, p, v);
+    keepNumber();
+    return readText(v);
 }
 
 void FlatTokenReader::keepNumber()
@@ -301,6 +283,11 @@ bool FlatTokenReader::readDoubleByChar(double& v)
         }
         if (takeDigits() == 0) return false;
     }
+    return readText(v);
+}
+
+bool FlatTokenReader::readText(double& v) const
+{
     if (shortDecimal(number.c_str(), v)) return true;
     char* stop = nullptr;
     errno = 0;

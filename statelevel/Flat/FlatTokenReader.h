@@ -72,6 +72,9 @@ private:
     bool readIntByChar(int& v);
     bool readDigitsByChar(long long& v);
     bool readDoubleByChar(double& v);
+    // The value of the well-formed decimal in `number`, as strtod reads it; false when it
+    // overflows.
+    bool readText(double& v) const;
 
     size_t block = 1 << 20;
     FILE* file = nullptr;
