@@ -61,8 +61,14 @@ private:
     bool refill();
     void skipSpace()
     {
-        while (pos < len && isBlank((unsigned char)buffer[pos])) ++pos;
-        if (pos == len) skipSpaceAcrossBlocks();
+        if (pos < len) {  // up to the '\0' after the block
+            const char* const base = buffer.data();
+            const char* p = base + pos;
+            while (isBlank((unsigned char)*p)) ++p;
+            pos = (size_t)(p - base);
+            if (pos < len) return;
+        }
+        skipSpaceAcrossBlocks();
     }
     void skipSpaceAcrossBlocks();
     // Appends a run of digits to `number`; returns how many there were.
