@@ -1,4 +1,4 @@
-// Chains built directly as generators, and a dense GTH solve to check methods against.
+// Chains built directly as generators; their dense GTH answers come from the oracle.
 #ifndef VELMAR_TESTS_METHODS_HARNESS_H
 #define VELMAR_TESTS_METHODS_HARNESS_H
 
@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chain/Generator.h"
+#include "tests/support/Oracle.h"
 
 using Transitions = std::vector<std::tuple<int, int, double>>;
 
@@ -32,33 +33,17 @@ inline Generator makeGenerator(int n, const Transitions& t)
     return q;
 }
 
-// Stationary vector of an irreducible chain by the Grassmann-Taksar-Heyman elimination
-// (no subtractions), dense.
-inline std::vector<double> denseGth(const Generator& q)
+// The generator's rates as a dense matrix, for the oracle.
+inline DenseRates denseRates(const Generator& q)
 {
-    const int n = q.n;
-    std::vector<std::vector<double>> a(n, std::vector<double>(n, 0.0));
-    for (int i = 0; i < n; ++i)
+    DenseRates a(q.n, std::vector<double>(q.n, 0.0));
+    for (int i = 0; i < q.n; ++i)
         for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p) a[i][q.target[p]] += q.rate[p];
-    std::vector<double> out(n, 0.0);  // rate out of k into the states before it
-    for (int k = n - 1; k > 0; --k) {
-        for (int j = 0; j < k; ++j) out[k] += a[k][j];
-        for (int i = 0; i < k; ++i) {
-            double f = a[i][k] / out[k];
-            for (int j = 0; j < k; ++j) a[i][j] += f * a[k][j];
-        }
-    }
-    std::vector<double> pi(n, 0.0);
-    pi[0] = 1.0;
-    double total = 1.0;
-    for (int j = 1; j < n; ++j) {
-        for (int i = 0; i < j; ++i) pi[j] += pi[i] * a[i][j];
-        pi[j] /= out[j];
-        total += pi[j];
-    }
-    for (double& p : pi) p /= total;
-    return pi;
+    return a;
 }
+
+// Stationary vector of an irreducible chain by dense GTH.
+inline std::vector<double> denseGth(const Generator& q) { return gthSolve(denseRates(q)); }
 
 // A random irreducible chain: a cycle through all states plus `extra` random transitions per
 // state, rates spread over `decades` decades.
@@ -77,29 +62,6 @@ inline Transitions randomTransitions(std::mt19937& gen, int n, int extra, double
         for (int j : to) t.emplace_back(i, j, rate());
     }
     return t;
-}
-
-inline double largestDifference(const std::vector<double>& a, const std::vector<double>& b)
-{
-    if (a.size() != b.size()) return INFINITY;
-    double d = 0.0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        double e = std::fabs(a[i] - b[i]);
-        if (!(e <= d)) d = std::isnan(e) ? INFINITY : e;  // NaN never agrees
-    }
-    return d;
-}
-
-// The largest relative error of a against b, entry by entry (an entry 0 in b must be 0 in a).
-inline double largestRelativeError(const std::vector<double>& a, const std::vector<double>& b)
-{
-    if (a.size() != b.size()) return INFINITY;
-    double d = 0.0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        double e = b[i] == 0.0 ? (a[i] == 0.0 ? 0.0 : INFINITY) : std::fabs(a[i] - b[i]) / std::fabs(b[i]);
-        if (!(e <= d)) d = std::isnan(e) ? INFINITY : e;
-    }
-    return d;
 }
 
 #endif

@@ -184,13 +184,11 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
     // rewards each birth with 1: rate 2 P(not full). "cost" is the queue
     // length plus 0.5 per service: E[n] + 0.5 * 3 * P(busy). The same chain
     // in PRISM's separate files, their row form, DRN and PRISM's single file.
-    double norm = 0.0, length = 0.0;
-    for (int i = 0; i <= 4; ++i) {
-        norm += std::pow(2.0 / 3.0, i);
-        length += i * std::pow(2.0 / 3.0, i);
-    }
-    const double p0 = 1.0 / norm, p4 = std::pow(2.0 / 3.0, 4) / norm;
-    const double births = 2.0 * (1.0 - p4), cost = length / norm + 1.5 * (1.0 - p0);
+    const std::vector<double> pi = mm1kStationary(4, 2.0 / 3.0);
+    double length = 0.0;
+    for (int i = 0; i <= 4; ++i) length += i * pi[i];
+    const double p0 = pi[0], p4 = pi[4];
+    const double births = 2.0 * (1.0 - p4), cost = length + 1.5 * (1.0 - p0);
     struct Form {
         std::string dir, name;
     };
