@@ -18,19 +18,20 @@
 #include "lu/Matrix.h"
 #include "tests/support/MemoryStateLevel.h"
 #include "tests/support/Oracle.h"
+#include "tests/support/TempDir.h"
 
 using Edges = std::vector<MemoryStateLevel::Entry>;
 
-// A solver over `level` whose report goes to <dir>/r.txt.
+// A solver over `level` whose report goes to <dir>/r.txt, in a temporary directory of its own
+// (the solver goes before the directory).
 struct DssRun {
-    std::string dir;
+    TempDir scratch;
+    std::string dir = scratch.path;
     std::unique_ptr<MemoryStateLevel> level;
     std::unique_ptr<DSSSolver> solver;
 
     DssRun(int n, Edges edges, std::vector<std::string> options = {})
     {
-        char tmpl[] = "/tmp/dss_testXXXXXX";
-        dir = mkdtemp(tmpl);
         level.reset(new MemoryStateLevel(n, std::move(edges)));
         std::vector<std::string> words = {"dss", "-P", "p", "-S", "s", "-E", "e", "-G", "g/",
                                           "-s", dir + "/", "-o", dir + "/r.txt"};
@@ -41,12 +42,9 @@ struct DssRun {
         solver.reset(new DSSSolver(level.get(), (int)words.size(), argv.data()));
         solver->initialize();
     }
-    ~DssRun()
-    {
-        solver.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
+    ~DssRun() { solver.reset(); }
+    // A file of the run's directory, for the options that name one.
+    std::string file(const std::string& name) const { return scratch.file(name); }
     // Everything written to the report so far (in its temporary file until the run ends).
     std::string report()
     {

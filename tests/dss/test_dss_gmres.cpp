@@ -89,7 +89,8 @@ TEST(DssGmres, StalledRefinementOfATandemIsCarriedToTheDenseAnswer)
     // refinement, which stalls after a few passes far from the stationary vector
     const int c1 = 5, c2 = 80, n = (c1 + 1) * (c2 + 1);
     Edges e = tandem(c1, c2, 1.0, 1.3, 1.1);
-    DssRun run(n, e, {"-d", "DEBUG_GMRES"});
+    TempDir outputs;
+    DssRun run(n, e, {"-d", outputs.file("DEBUG_GMRES")});
     testing::internal::CaptureStderr();
     std::vector<double> pi = run.solve();
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
@@ -109,8 +110,7 @@ TEST(DssGmres, StalledRefinementOfATandemIsCarriedToTheDenseAnswer)
     EXPECT_EQ(r.substr(end - 30, 31), " iterations, accuracy reached.\n");
     EXPECT_EQ(r.find("Warning"), std::string::npos);
     run.solver.reset();
-    std::string debug = DssRun::slurp("DEBUG_GMRES");
-    remove("DEBUG_GMRES");
+    std::string debug = DssRun::slurp(outputs.file("DEBUG_GMRES"));
     EXPECT_NE(debug.find(r.substr(at, end + 1 - at) + "Finished iterative refinement.\n"), std::string::npos);
 }
 

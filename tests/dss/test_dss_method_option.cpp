@@ -114,14 +114,11 @@ TEST(DssMethodOption, AutoSaysWhatItPickedAndWhy)
     // the kanban line fills in: iterations, checked against a dense solve
     KanbanSpace space = exploreKanban(1);
     Edges kanbanEdges;
-    std::string dir = std::filesystem::temp_directory_path() / ("option_kanban_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    TempDir model, out;
     std::string error;
-    ASSERT_TRUE(writeKanbanFiles(space, dir + "/k", error)) << error;
-    TempDir out;
-    ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "k", "-G", dir + "/", "-s",
+    ASSERT_TRUE(writeKanbanFiles(space, model.file("k"), error)) << error;
+    ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "k", "-G", model.dir(), "-s",
                                                out.path + "/", "-o", out.path + "/r.txt", "-m", "auto"});
-    std::filesystem::remove_all(dir);
     EXPECT_EQ(r.status, 0) << r.err;
     std::string report = slurp(out.path + "/r.txt");
     EXPECT_NE(report.find("Method auto picked gth: a small chain.\n"), std::string::npos) << report;
@@ -190,19 +187,16 @@ TEST(DssMethodOption, TheDefaultMethodMovesOnWhenItsFactorsWouldFillIn)
 {
     // kanban T=2: without -m the factorisation gives up on auto's fill budget and the run goes
     // on as -m auto does, saying so once; -m lu factorises to the end and hints at -m auto
-    std::string dir = std::filesystem::temp_directory_path() / ("hint_kanban_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    TempDir model, out;
     std::string error;
-    ASSERT_TRUE(writeKanbanFiles(exploreKanban(2), dir + "/k", error)) << error;
-    TempDir out;
-    std::vector<std::string> args{"-P", "p", "-S", "s", "-E", "k", "-G", dir + "/", "-s", out.path + "/",
+    ASSERT_TRUE(writeKanbanFiles(exploreKanban(2), model.file("k"), error)) << error;
+    std::vector<std::string> args{"-P", "p", "-S", "s", "-E", "k", "-G", model.dir(), "-s", out.path + "/",
                                   "-o", out.path + "/r.txt"};
     ProgramResult byDefault = run_program(DSS_BINARY, args);
     std::string report = slurp(out.path + "/r.txt");
     args.insert(args.end(), {"-m", "lu"});
     ProgramResult lu = run_program(DSS_BINARY, args);
     std::string luReport = slurp(out.path + "/r.txt");
-    std::filesystem::remove_all(dir);
     EXPECT_EQ(byDefault.status, 0);
     EXPECT_EQ(byDefault.err.rfind("dss: the factorisation would fill about ", 0), 0u) << byDefault.err;
     EXPECT_NE(byDefault.err.find(" times the chain's 32720; continued as -m auto does\n"), std::string::npos)

@@ -2,8 +2,6 @@
 // GTH solve, and each other on chains of a few thousand states.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "methods/AutoMethod.h"
 #include "methods/GaussSeidel.h"
 #include "methods/IluKrylov.h"
@@ -12,6 +10,7 @@
 #include "methods/ReducedSystem.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "tests/dss/methods_harness.h"
+#include "tests/support/TempDir.h"
 #include "tools/models/Kanban.h"
 
 namespace {
@@ -58,14 +57,11 @@ Generator tandem(int K1, int K2)
 // The kanban line with T cards per cell, written by the generator and read as dss reads it.
 Generator kanban(int tokens)
 {
-    std::string dir = std::filesystem::temp_directory_path() / ("methods_kanban_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
-    std::string error, base = dir + "/k";
+    TempDir dir;
+    std::string error, base = dir.file("k");
     EXPECT_TRUE(writeKanbanFiles(exploreKanban(tokens), base, error)) << error;
     FlatStateLevel level(base.c_str());
-    Generator q = readGenerator(level);
-    std::filesystem::remove_all(dir);
-    return q;
+    return readGenerator(level);
 }
 
 }  // namespace

@@ -143,7 +143,8 @@ TEST(DssSolve, ProgressLinesFollowTheVerbosity)
 {
     const int n = 7;
     Edges e = birthDeath(std::vector<double>(n - 1, 1.0), std::vector<double>(n - 1, 1.5));
-    DssRun three(n, e, {"-v3", "-d", "DEBUG"});
+    TempDir outputs;
+    DssRun three(n, e, {"-v3", "-d", outputs.file("DEBUG")});
     three.solver->solve();
     std::string r = three.report();
     std::string expectedOrder[] = {
@@ -163,8 +164,7 @@ TEST(DssSolve, ProgressLinesFollowTheVerbosity)
     }
     EXPECT_EQ(r.find("Completed column number: 1.\n"), std::string::npos);
     three.solver.reset();  // closes the debug stream
-    std::string debug = DssRun::slurp("DEBUG");
-    remove("DEBUG");
+    std::string debug = DssRun::slurp(outputs.file("DEBUG"));
     EXPECT_NE(debug.find("initializeSolver() begun\ninitializeSolver() done\nBegin LU decomposition.\n"
                          "Perform LU Decomp begin\nPerform LU Decomp done\nFinished LU decomposition.\n"),
               std::string::npos);
@@ -197,7 +197,8 @@ TEST(DssSolve, QuietRunWritesOnlyTimingAndClosingLines)
 TEST(DssSolve, StatesWithoutTransitionsAreAbsorbingAndTheInitialOneHoldsEverything)
 {
     // two states and no transitions: two closed classes, the chain stays where it starts
-    DssRun run(2, {}, {"-O", "STATES"});
+    TempDir outputs;
+    DssRun run(2, {}, {"-O", outputs.file("STATES")});
     run.level->initial = 1;
     testing::internal::CaptureStderr();
     run.solver->solve();
@@ -208,7 +209,6 @@ TEST(DssSolve, StatesWithoutTransitionsAreAbsorbingAndTheInitialOneHoldsEverythi
     EXPECT_NE(run.report().find("the initial state lies in a closed class"), std::string::npos);
     EXPECT_FALSE(run.solver->solutionFailed());
     run.solver.reset();
-    EXPECT_EQ(DssRun::slurp("STATES").find("## State Occupancy Probability Vector\n"), 0u);
-    EXPECT_NE(DssRun::slurp("STATES").find("Number of States: 2\n0, 0.000000\n1, 1.000000\n"), std::string::npos);
-    remove("STATES");
+    EXPECT_EQ(DssRun::slurp(outputs.file("STATES")).find("## State Occupancy Probability Vector\n"), 0u);
+    EXPECT_NE(DssRun::slurp(outputs.file("STATES")).find("Number of States: 2\n0, 0.000000\n1, 1.000000\n"), std::string::npos);
 }
