@@ -7,7 +7,7 @@
 #include <thread>
 
 #include "tests/dss/dss_harness.h"
-#include "tests/dss/methods_harness.h"
+#include "tests/support/GeneratorChains.h"
 #include "tests/support/run_program.h"
 #include "tools/models/Kanban.h"
 

@@ -212,3 +212,20 @@ TEST(DssSolve, StatesWithoutTransitionsAreAbsorbingAndTheInitialOneHoldsEverythi
     EXPECT_EQ(DssRun::slurp(outputs.file("STATES")).find("## State Occupancy Probability Vector\n"), 0u);
     EXPECT_NE(DssRun::slurp(outputs.file("STATES")).find("Number of States: 2\n0, 0.000000\n1, 1.000000\n"), std::string::npos);
 }
+
+TEST(DssPivot, PivotingNeedsBothRowsAndStability)
+{
+    Edges e = tandem(3, 3, 1.0, 1.3, 1.1);
+    for (std::vector<std::string> opts : {std::vector<std::string>{}, {"-r", "1"}, {"-g", "5"}, {"-r", "2", "-g", "0"}}) {
+        DssRun run(16, e, opts);
+        run.solve();
+        std::vector<int> identity(16);
+        for (int i = 0; i < 16; ++i) identity[i] = i;
+        EXPECT_EQ(run.solver->rowSwap, identity);
+        EXPECT_EQ(run.solver->colSwap, identity);
+    }
+    DssRun piv(16, e, {"-r", "2", "-g", "5"});
+    std::vector<double> pi = piv.solve();
+    EXPECT_NE(piv.solver->rowSwap[0], 0);
+    EXPECT_TRUE(statesAgree(pi, gthSolve(generator(16, e)), 1e-13));
+}

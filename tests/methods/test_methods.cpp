@@ -9,7 +9,7 @@
 #include "methods/Ordering.h"
 #include "methods/ReducedSystem.h"
 #include "statelevel/Flat/FlatStateLevel.h"
-#include "tests/dss/methods_harness.h"
+#include "tests/support/GeneratorChains.h"
 #include "tests/support/TempDir.h"
 #include "tools/models/Kanban.h"
 

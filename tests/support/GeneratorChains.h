@@ -1,6 +1,6 @@
 // Chains built directly as generators; their dense GTH answers come from the oracle.
-#ifndef VELMAR_TESTS_METHODS_HARNESS_H
-#define VELMAR_TESTS_METHODS_HARNESS_H
+#ifndef VELMAR_TESTS_SUPPORT_GENERATORCHAINS_H
+#define VELMAR_TESTS_SUPPORT_GENERATORCHAINS_H
 
 #include <algorithm>
 #include <cmath>
