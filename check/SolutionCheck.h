@@ -32,10 +32,6 @@ struct SolutionCheck {
     const char* failure = "";
 };
 
-// The report's one line on a check: residual, imbalance, bound, sum, smallest entry, the
-// method's error estimate when it gives one (forwardError >= 0), verdict.
-std::string checkReportLine(const SolutionCheck& c, double forwardError = -1.0);
-
 // The imbalance of one state: its residual r against the flow through it (no less than
 // floor); 0 when r is within `unresolved`, the flow that probabilities below the smallest
 // normal number (which may be there only as 0 or as a few bits) could carry in or out.

@@ -1,11 +1,14 @@
-// Direct solver construction, options, banners, state file and release.
+// Direct solver construction, options, banners, the solve's report lines, state file and release.
 #include "dss/DSSSolver.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <unistd.h>
 
 #include "framework/PendingOutputs.h"
+#include "framework/RunFigures.h"
+#include "framework/SolverDBInfo.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "pv/perfcdb.h"
@@ -28,7 +31,7 @@ BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLeve
 }
 
 DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
-    : BaseStateLevelSolver(level, "dss", argc, argv)
+    : BaseStateLevelSolver(level, "dss", argc, argv), solving(level)
 {
     DirectOptions o;
     parseDirectOptions(argc, argv, o);
@@ -91,12 +94,6 @@ std::vector<std::string> DSSSolver::plotFiles()
 }
 
 // Sizes the per-state arrays of the factorisation for the state level's states.
-void DSSSolver::allocateStateArrays()
-{
-    lu.resize(stateLevel->getNumberOfStates());
-    rhs.assign(numStates > 0 ? (size_t)numStates : 0, 0.0);
-}
-
 void DSSSolver::DisplayBanners()
 {
     solver_banner("dss", "DIRECT STEADY STATE SOLVER", "RESULTS", projectName, studyName,
@@ -140,4 +137,51 @@ void DSSSolver::terminate()
     std::vector<double>().swap(rhs);
     if (progressLine) progressLine->finish();
     fprintf(out, "DSSSolver done\n");
+}
+
+// Says on the report and on standard error why the results are not valid.
+void DSSSolver::reportFailure(const std::string& reason)
+{
+    std::string text = "Error: " + reason + "; the results above are not valid.\n";
+    fputs(text.c_str(), out);
+    fputs(text.c_str(), stderr);
+}
+
+ChainSolver& DSSSolver::solver()
+{
+    solving.report = {out, debugFlag ? debugOut : nullptr, verbosity, progressLine.get()};
+    return solving;
+}
+
+void DSSSolver::solve()
+{
+    ProcessUsage start = processUsage();
+    solveSystem();
+    if (stateOccupancyFlag) print_states();
+    ProcessUsage end = processUsage();
+    userTime = end.userSeconds - start.userSeconds;
+    systemTime = end.systemSeconds - start.systemSeconds;
+    if (progressLine) progressLine->finish();
+    fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
+    fprintf(out, "User Time (seconds): %lf\n", userTime);
+    fprintf(out, "System Time (seconds): %lf\n", systemTime);
+    transitions = record.transitions;
+    peakKiB = processUsage().peakKiB;
+    writeRunFigures(out, numStates, transitions, peakKiB);
+    if (!record.attempts.empty())
+        fprintf(out, "Entries in the factors: %lld\n", (long long)record.attempts.back().factorEntries);
+    std::vector<std::string> notFinite;
+    perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
+            complementPlot, 3, db_entity, db_exp_index, &notFinite);
+    runFailed = !record.check.passed || !notFinite.empty();
+    if (!std::isfinite(record.check.residual) && !record.check.passed)
+        reportFailure("the solution contains values that are not finite numbers (the chain may be singular)");
+    else if (!record.check.passed)
+        reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
+    for (const std::string& name : notFinite)
+        reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
+    if (jsonOut != nullptr) writeJsonFile();
+    std::vector<double>().swap(solutionVector);
+    solving.structure = ClosedClasses();
+    terminate();
 }

@@ -1,25 +1,16 @@
-// The direct steady-state solver: options, lifecycle and outputs.
+// The direct steady-state solver: options, lifecycle and outputs. The solve itself is a
+// ChainSolver's; the members that name its parts and steps are the solver's names for them.
 #ifndef VELMAR_DSSSOLVER_H
 #define VELMAR_DSSSOLVER_H
 
 #include <cstdint>
-#include <functional>
 #include <memory>
+#include <string>
 #include <vector>
 
-#include <string>
-
-#include "chain/BlockBalance.h"
-#include "chain/ClosedClasses.h"
-#include "chain/Generator.h"
-#include "methods/Gmres.h"
-#include "methods/SolveRecord.h"
+#include "dss/ChainSolver.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/ProgressLine.h"
-#include "lu/SparseLU.h"
-
-// Raised by a factorisation whose fill outgrows the budget it was given.
-struct FillBudgetExceeded {};
 
 // x to the integer power k by repeated multiplication or division.
 double port_pow(double x, int k);
@@ -39,21 +30,23 @@ public:
     void terminate();
     // True after a solve whose results did not pass their check.
     bool solutionFailed() const { return runFailed; }
+    // Sizes the per-state arrays of the factorisation for the state level's states.
+    void allocateStateArrays() { solving.allocateStateArrays(); }
 
-    // Working matrix: the loads here (MatrixLoad.cpp), the rest kept by the factorisation.
+    // The solve of the chain, told where to report.
+    ChainSolver solving;
+
+    // Working matrix.
     int setVal(Matrix* matrix, int row, int col, double value) { return lu.setVal(matrix, row, col, value); }
     double getVal(int row, int col) { return lu.getVal(row, col); }
     void colPos(int col) { lu.colPos(col); }
     void swapRows(int r1, int r2) { lu.swapRows(r1, r2); }
     void swapCols(int row, int c1, int c2) { lu.swapCols(row, c1, c2); }
-    // Loads the system matrix into target (n fresh rows); sets minRate and, for A, the drop
-    // threshold of the factorisation.
-    void readMatrix(Matrix* target);
-    void initializeSolver();
+    void readMatrix(Matrix* target) { solver().readMatrix(target); }
+    void initializeSolver() { solver().initializeSolver(); }
 
-    // Factorisation: runs lu's with the progress lines on the report and the debug stream;
-    // throws FillBudgetExceeded when it gives up on its budget.
-    void performLUDecomp();
+    // Factorisation.
+    void performLUDecomp() { solver().performLUDecomp(); }
     double upperTriangular(int i, int k) { return lu.upperTriangular(i, k); }
     void lowerTriangular(int j, int k, double pivot) { lu.lowerTriangular(j, k, pivot); }
     double lowerSum(int j, int k, int* p) { return lu.lowerSum(j, k, p); }
@@ -64,64 +57,42 @@ public:
     void calcColCost(unsigned k) { lu.calcColCost(k); }
     int activeRowCost(int j, unsigned k) const { return lu.activeRowCost(j, k); }
 
-    // Substitution and refinement (Substitution.cpp).
-    void forwardSub(double* y, const double* b, Matrix* factors);
-    void backwardSub(const double* y, double* x, Matrix* factors);
-    void findSolution(const double* z, double* x);
-    double norm(const double* v);
-    // Refines x (load order) against origA with the factors, carrying a stalled refinement on
-    // with GMRES; what it did goes to attempt.
-    void iterativeRefine(Matrix* factors, Matrix* origA, std::vector<double>& x, SolveAttempt& attempt);
+    // Substitution, refinement and the solve.
+    void forwardSub(double* y, const double* b, Matrix* factors) { solver().forwardSub(y, b, factors); }
+    void backwardSub(const double* y, double* x, Matrix* factors) { solver().backwardSub(y, x, factors); }
+    void findSolution(const double* z, double* x) { solving.findSolution(z, x); }
+    double norm(const double* v) { return solving.norm(v); }
+    void iterativeRefine(Matrix* factors, Matrix* origA, std::vector<double>& x, SolveAttempt& attempt)
+    {
+        solver().iterativeRefine(factors, origA, x, attempt);
+    }
+    void solveSystem() { solver().solveSystem(); }
 
-    // Reads the chain, its unit of time and closed classes, and the order of the load.
-    void prepareLoad();
-    // Reads the chain and solves it with the method of -m: solutionVector holds the result,
-    // record what was done (Solve.cpp).
-    void solveSystem();
-    // The default method: loads, factorises, substitutes, refines and checks, again with
-    // smaller drop tolerances while the check fails (Solve.cpp).
-    void solveWithLu();
-    // Without -m, on chains of 2,000 states or more: the factorisation within auto's fill
-    // budget, and when it would outgrow it, what -m auto does instead; false in that case.
-    bool solveWithinBudget();
-    // Any other method, through the method interface (SolveByMethod.cpp).
-    void solveWithMethod();
-    // Solves the chain again with gth after an answer that could not be certified (why says
-    // what failed), within budget times the chain's entries when budget > 0. True when gth's
-    // answer passed its check; it is then in solutionVector and record.
-    bool continueWithGth(const std::string& why, double budget);
-    // Says once on standard error that -m auto may be much faster when the factors of the
-    // default method hold far more entries than the chain.
-    void hintAtFill(int64_t factorEntries);
-
-    // The factorisation and the working matrix it owns; the members below that name its parts
-    // are the solver's names for them.
-    SparseLU lu;
-    std::string method = "lu";  // -m: lu, gth, ilu, gs or auto
-    bool methodGiven = false;   // with no -m, the factorisation works within auto's fill budget
-    // the factors' entries a factorisation that gave up on its budget was heading for
-    int64_t& projectedFill = lu.projectedFill;
-    // auto leaves out the budgeted factorisation (the default path has tried it already)
-    bool budgetedLuTried = false;
-    bool fillHinted = false;
-    double& fillBudget = lu.fillBudget;
-    int64_t& appendedEntries = lu.appendedEntries;
-    double accuracy = 1e-9;
-    double tolerance = 0.001;
+    SparseLU& lu = solving.lu;
+    std::string& method = solving.method;
+    bool& methodGiven = solving.methodGiven;
+    double& accuracy = solving.accuracy;
+    double& tolerance = solving.tolerance;
     double& dropThreshold = lu.dropThreshold;
     bool complementPlot = false;
     int16_t& stability = lu.stability;
     int32_t& searchRows = lu.searchRows;
-    std::vector<double> solutionVector;
+    std::vector<double>& solutionVector = solving.solutionVector;
     std::vector<int>& colCost = lu.colCost;
     std::vector<int>& rowCost = lu.rowCost;
     std::vector<int>& colSwap = lu.colSwap;
     std::vector<int>& rowSwap = lu.rowSwap;
     std::vector<int>& colPosition = lu.colPosition;
-    std::vector<double> rhs;
-    double minRate = 1e9;
+    std::vector<double>& rhs = solving.rhs;
+    double& minRate = solving.minRate;
     int& numStates = lu.numStates;
     Matrix*& A = lu.A;
+    SolveRecord& record = solving.record;
+    Generator& chain = solving.chain;
+    std::vector<int>& positionOf = solving.positionOf;
+    std::vector<char>& transientState = solving.transientState;
+    int& gmresLimit = solving.gmresLimit;
+
     // The progress line on a terminal; the numerical steps only report their position to it.
     std::unique_ptr<ProgressLine> progressLine;
     // Distinct transitions of the chain and the peak memory, as the report states them.
@@ -134,45 +105,10 @@ public:
     // Writes the run's JSON document; a failed write makes the run fail.
     void writeJsonFile();
 
-    // The chain as read (original rates), the unit its rates are divided by for the load,
-    // and the load position of each state (empty: the state's own number).
-    Generator chain;
-    double rateUnit = 1.0;
-    std::vector<int> positionOf;
-    int64_t& droppedEntries = lu.droppedEntries;
-    int gmresLimit = gmresIterationLimit;  // Arnoldi steps a GMRES continuation may take
-    SolveRecord record;
-    // The chain's blocks for the solution check, found once by prepareLoad, and its transient
-    // states when it has one closed class (empty otherwise).
-    BlockLevels blockLevels;
-    std::vector<char> transientState;
-
-    // Chains with several closed classes (SolveClasses.cpp): the structure prepareLoad found,
-    // and the long-run distribution from the initial state into solutionVector.
-    ClosedClasses structure;
-    void solveLongRun();
-    void reportStructure();
-    void allocateStateArrays();
-
 private:
-    double pivotBound(unsigned k, int* end);
-    void residual(const Matrix* origA, const double* x, double* r);
-    void multiply(const Matrix* origA, const double* v, double* w);
-    void precondition(Matrix* factors, const double* r, double* e);
-    void correction(Matrix* factors, Matrix* origA, const double* x1, double* e);
-    GmresOutcome continueRefinement(Matrix* factors, Matrix* origA, double* x, int passCounter,
-                                    const char* failure, std::function<bool(const double*)> accept);
-    void progress(const char* line, bool flush);
-    void note(const std::string& line);
-    void solveAttempt(double tol, SolveAttempt& attempt);
-    void checkVector(SolveAttempt& attempt);
-    void normaliseAndCheck(SolveAttempt& attempt);
-    void toStateOrder(const std::vector<double>& x);
+    // The solve, told the run's report and debug streams, verbosity and progress line.
+    ChainSolver& solver();
     void reportFailure(const std::string& reason);
-    void methodLines(const SolveAttempt& a, bool withCheck);
 };
-
-// True for a name -m accepts.
-bool knownMethod(const std::string& name);
 
 #endif

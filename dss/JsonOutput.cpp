@@ -7,6 +7,7 @@
 #include "framework/JsonResults.h"
 #include "framework/OutputCheck.h"
 #include "framework/report_functions.h"
+#include "report/SolveJson.h"
 
 // Opens the file before anything is solved, so an unwritable name costs no solve.
 void DSSSolver::openJsonFile()
@@ -40,33 +41,12 @@ void DSSSolver::writeJsonFile()
     run.states = numStates;
     run.transitions = transitions;
     run.settings = settingsOf(*this);
-    // the threshold of the factorisation whose vector was reported (or the last one made)
-    const SolveAttempt* lastLu = nullptr;
-    for (const SolveAttempt& a : record.attempts)
-        if (a.method == "lu") lastLu = &a;
-    run.solve = {{"computationSeconds", userTime + systemTime},
-                 {"userSeconds", userTime},
-                 {"systemSeconds", systemTime},
-                 {"peakMemoryMiB", (double)peakKiB / 1024.0},
-                 {"dropThreshold", lastLu != nullptr ? lastLu->dropThreshold : dropThreshold},
-                 {"timeUnit", record.timeUnit},
-                 {"closedClasses", (double)record.closedClasses, JsonField::Integer},
-                 {"transientStates", (double)record.transientStates, JsonField::Integer},
-                 {"attempts", (double)record.attempts.size(), JsonField::Integer},
-                 {"factorEntries", record.attempts.empty() ? 0.0 : (double)record.attempts.back().factorEntries,
-                  JsonField::Integer},
-                 {"gmresIterations", record.attempts.empty() ? 0.0 : (double)record.attempts.back().gmresIterations,
-                  JsonField::Integer},
-                 {"checkResidual", record.check.residual},
-                 {"checkImbalance", record.check.imbalance},
-                 {"checkBound", record.check.bound},
-                 {"checkBlocks", (double)record.check.blocks, JsonField::Integer},
-                 {"checkBlockImbalance", record.check.blockImbalance},
-                 {"checkCoupling", record.check.coupling},
-                 {"checkPassed", record.check.passed ? 1.0 : 0.0, JsonField::Flag}};
-    // the method's own error estimate, where the answer's method gives one
-    if (!record.attempts.empty() && record.attempts.back().forwardError >= 0.0)
-        run.solve.push_back({"forwardErrorEstimate", record.attempts.back().forwardError});
+    SolveFigures figures;
+    figures.userSeconds = userTime;
+    figures.systemSeconds = systemTime;
+    figures.peakKiB = peakKiB;
+    figures.dropThreshold = dropThreshold;
+    run.solve = solveFields(record, figures);
     run.valid = !runFailed;
     run.pvs.swap(pvResults);
     std::string text = jsonResultsText(run);

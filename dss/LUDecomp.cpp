@@ -2,24 +2,24 @@
 // from the monitor it installs on lu.
 #include <cstdio>
 
-#include "dss/DSSSolver.h"
+#include "dss/ChainSolver.h"
 
 // Factorises A column by column into unit lower L and upper U.
-void DSSSolver::performLUDecomp()
+void ChainSolver::performLUDecomp()
 {
-    if (debugFlag) {
-        fprintf(debugOut, "Perform LU Decomp begin\n");
-        fflush(debugOut);
+    if (report.debugOut) {
+        fprintf(report.debugOut, "Perform LU Decomp begin\n");
+        fflush(report.debugOut);
     }
-    const int hintStep = numStates / 64 > 1024 ? numStates / 64 : 1024;
+    const int hintStep = lu.numStates / 64 > 1024 ? lu.numStates / 64 : 1024;
     int64_t hintDue = -1;  // told once the column's fill check has passed
     lu.monitor = [&](LUStage, int k, int n, int64_t entries) {
         if (hintDue >= 0 && !fillHinted) hintAtFill(hintDue);
         hintDue = -1;
-        if (progressLine) progressLine->step("LU factorisation, column", k, n);
-        if (verbosity > 0 && k % verbosity == 0) {
-            fprintf(out, "Completed column number: %d.\n", k);
-            fflush(out);
+        if (report.progressLine) report.progressLine->step("LU factorisation, column", k, n);
+        if (report.verbosity > 0 && k % report.verbosity == 0) {
+            fprintf(report.out, "Completed column number: %d.\n", k);
+            fflush(report.out);
         }
         if (k > 0 && k % hintStep == 0) hintDue = entries;
     };
@@ -27,18 +27,18 @@ void DSSSolver::performLUDecomp()
     lu.monitor = nullptr;
     if (lu.info() == LUInfo::FillBudgetExceeded) throw FillBudgetExceeded();
     if (hintDue >= 0 && !fillHinted) hintAtFill(hintDue);
-    if (debugFlag) fprintf(debugOut, "Perform LU Decomp done\n");
+    if (report.debugOut) fprintf(report.debugOut, "Perform LU Decomp done\n");
 }
 
 // Solves L y = b (unit diagonal implied); rebuilds rhs as b in factor row order first.
-void DSSSolver::forwardSub(double* y, const double* b, Matrix* factors)
+void ChainSolver::forwardSub(double* y, const double* b, Matrix* factors)
 {
-    const int n = numStates;
-    for (int i = 0; i < n; ++i) rhs[i] = rowSwap[i] == n - 1 ? 1.0 : 0.0;
+    const int n = lu.numStates;
+    for (int i = 0; i < n; ++i) rhs[i] = lu.rowSwap[i] == n - 1 ? 1.0 : 0.0;
     lu.monitor = [&](LUStage, int i, int, int64_t) {
-        if (verbosity > 0 && i % verbosity == 0) {
-            fprintf(out, "Completed row number: %d\n", i);
-            fflush(out);
+        if (report.verbosity > 0 && i % report.verbosity == 0) {
+            fprintf(report.out, "Completed row number: %d\n", i);
+            fflush(report.out);
         }
     };
     lu.forwardSub(y, b, factors);
@@ -46,12 +46,12 @@ void DSSSolver::forwardSub(double* y, const double* b, Matrix* factors)
 }
 
 // Solves U x = y.
-void DSSSolver::backwardSub(const double* y, double* x, Matrix* factors)
+void ChainSolver::backwardSub(const double* y, double* x, Matrix* factors)
 {
     lu.monitor = [&](LUStage, int i, int, int64_t) {
-        if (verbosity != 0 && i % verbosity == 0) {
-            fprintf(out, "Completed column number: %d\n", i);
-            fflush(out);
+        if (report.verbosity != 0 && i % report.verbosity == 0) {
+            fprintf(report.out, "Completed column number: %d\n", i);
+            fflush(report.out);
         }
     };
     lu.backwardSub(y, x, factors);

@@ -1,28 +1,8 @@
-// Loading the system matrix: the generator transposed, last row all ones.
+// Loading the system matrix from the chain as read: the generator transposed, last row all ones.
 #include <vector>
 
-#include "dss/DSSSolver.h"
+#include "dss/ChainSolver.h"
 #include "lu/Matrix.h"
-#include "statelevel/BaseStateLevel.h"
-
-// Folds repeated columns of a row into their first entry, summing in stored order.
-static void mergeRepeats(Matrix& row, int r, std::vector<int>& seenIn, std::vector<int>& at)
-{
-    int kept = 0;
-    for (int p = 0; p < row.numEntries(); ++p) {
-        int c = row.columns[p];
-        if (seenIn[c] == r) {
-            row.values[at[c]] += row.values[p];
-            continue;
-        }
-        seenIn[c] = r;
-        at[c] = kept;
-        row.columns[kept] = c;
-        row.values[kept++] = row.values[p];
-    }
-    row.columns.resize(kept);
-    row.values.resize(kept);
-}
 
 // Turns the last row into all ones: its entries keep their places, missing columns follow in order.
 static void normalisationRow(Matrix& last, int n)
@@ -36,67 +16,62 @@ static void normalisationRow(Matrix& last, int n)
         if (!present[c]) last.append(c, 1.0);
 }
 
-// Loads the system matrix into target (n fresh rows); sets minRate, and the drop threshold
-// when target is the matrix to factorise (the refinement's copy leaves it as it is).
-void DSSSolver::readMatrix(Matrix* target)
+// Loads the system matrix into target (n fresh rows) from the chain as read (read now when it
+// has not been yet); minRate is the smallest rate loaded.
+void ChainSolver::readMatrix(Matrix* target)
 {
-    int n = numStates;
-    std::vector<double> diagonal(n, 0.0);
+    const int n = lu.numStates;
+    if (chain.start.empty()) {
+        chain = readGenerator(*stateLevel);
+        chainUnit = 1.0;
+    }
     std::vector<int> count(n, 0);
     minRate = 1e9;
 
-    BaseStateLevel::EdgeBaseContainer* edges = nullptr;
-    BaseStateLevel::EdgeBaseIterator* it = nullptr;
-    stateLevel->allocateAllEdgesContainer(edges);
-    stateLevel->allocateAllEdgesIterator(it);
-    stateLevel->getAllEdges(edges);
-
-    // states in load order, rates in the chain's own unit of time
+    // states in load order, rates in the chain's own unit of time (the methods may have put
+    // the chain in it already)
     const bool relabel = !positionOf.empty();
     auto place = [&](int state) { return relabel ? positionOf[state] : state; };
-    const double unit = rateUnit;
-    EdgeBuffer e;
-    for (edges->begin(it, e); !e.at_end; it->next(e))
-        if (e.row != e.col) ++count[place(e.col)];
+    const double unit = chainUnit == rateUnit ? 1.0 : rateUnit;
+    for (int64_t p = 0; p < chain.transitions(); ++p) ++count[place(chain.target[p])];
     for (int r = 0; r < n; ++r) {
         target[r] = Matrix();
         target[r].columns.reserve(count[r] + 1);
         target[r].values.reserve(count[r] + 1);
     }
-    for (edges->begin(it, e); !e.at_end; it->next(e)) {
-        if (e.row == e.col) continue;
-        double q = unit == 1.0 ? e.rate : e.rate / unit;
-        target[place(e.col)].append(place(e.row), q);
-        diagonal[place(e.row)] -= q;
-    }
-    stateLevel->deallocateAllEdgesContainer(edges);
-    stateLevel->deallocateAllEdgesIterator(it);
-
-    // A repeated edge is one transition with the summed rate; the smallest rate is the
-    // smallest positive one, so zero rates cannot make the drop threshold 0.
-    std::vector<int> seenIn(n, -1), at(n, 0);
-    for (int r = 0; r < n; ++r) {
-        mergeRepeats(target[r], r, seenIn, at);
-        for (double q : target[r].values)
-            if (q > 0.0 && q < minRate) minRate = q;
+    // row j of the system holds the rates into state j, by source
+    for (int i = 0; i < n; ++i)
+        for (int64_t p = chain.start[i]; p < chain.start[i + 1]; ++p) {
+            double q = unit == 1.0 ? chain.rate[p] : chain.rate[p] / unit;
+            target[place(chain.target[p])].append(place(i), q);
+        }
+    // each diagonal is minus its state's rates, subtracted by destination in turn; the smallest
+    // rate is the smallest positive one, so zero rates cannot make the drop threshold 0
+    std::vector<double> diagonal(n, 0.0);
+    for (int j = 0; j < n; ++j) {
+        const Matrix& row = target[place(j)];
+        for (int e = 0; e < row.numEntries(); ++e) {
+            diagonal[row.columns[e]] -= row.values[e];
+            if (row.values[e] > 0.0 && row.values[e] < minRate) minRate = row.values[e];
+        }
     }
     for (int i = 0; i + 1 < n; ++i) target[i].append(i, diagonal[i]);
     if (n > 0) normalisationRow(target[n - 1], n);
-    if (target == A) dropThreshold = tolerance * minRate;
 }
 
-// Allocates A and loads the system matrix into it.
-void DSSSolver::initializeSolver()
+// Allocates A, loads the system matrix into it and sets the drop threshold from -t.
+void ChainSolver::initializeSolver()
 {
-    if (debugFlag) {
-        fprintf(debugOut, "initializeSolver() begun\n");
-        fflush(debugOut);
+    if (report.debugOut) {
+        fprintf(report.debugOut, "initializeSolver() begun\n");
+        fflush(report.debugOut);
     }
-    delete[] A;
-    A = new Matrix[numStates > 0 ? numStates : 0];
-    readMatrix(A);
-    if (debugFlag) {
-        fprintf(debugOut, "initializeSolver() done\n");
-        fflush(debugOut);
+    delete[] lu.A;
+    lu.A = new Matrix[lu.numStates > 0 ? lu.numStates : 0];
+    readMatrix(lu.A);
+    lu.dropThreshold = tolerance * minRate;
+    if (report.debugOut) {
+        fprintf(report.debugOut, "initializeSolver() done\n");
+        fflush(report.debugOut);
     }
 }

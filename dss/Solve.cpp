@@ -1,4 +1,4 @@
-// The solve driver: load, factorise, substitute, refine, check, report, evaluate PVs.
+// The solve driver: load, factorise, substitute, refine and check, again while the check fails.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -9,46 +9,52 @@
 #include <vector>
 
 #include "chain/ChainStructure.h"
-#include "dss/DSSSolver.h"
+#include "dss/ChainSolver.h"
 #include "methods/Gmres.h"
 #include "lu/Matrix.h"
 #include "methods/AutoMethod.h"
-#include "framework/RunFigures.h"
-#include "framework/SolverDBInfo.h"
-#include "pv/perfcdb.h"
+#include "statelevel/BaseStateLevel.h"
+#include "report/CheckLine.h"
 
 // Writes a progress line to the debug stream (when debugging) and to the report (when verbose).
-void DSSSolver::progress(const char* line, bool flush)
+void ChainSolver::progress(const char* line, bool flush)
 {
-    if (debugFlag) {
-        fputs(line, debugOut);
-        if (flush) fflush(debugOut);
+    if (report.debugOut) {
+        fputs(line, report.debugOut);
+        if (flush) fflush(report.debugOut);
     }
-    if (verbosity > 0) {
-        fputs(line, out);
-        if (flush) fflush(out);
+    if (report.verbosity > 0) {
+        fputs(line, report.out);
+        if (flush) fflush(report.out);
     }
 }
 
 // Writes a line to the report and, when debugging, to the debug stream.
-void DSSSolver::note(const std::string& line)
+void ChainSolver::note(const std::string& line)
 {
-    if (out == nullptr) return;  // a solver of a part of the chain writes nothing
-    fputs(line.c_str(), out);
-    fflush(out);
-    if (debugFlag) {
-        fputs(line.c_str(), debugOut);
-        fflush(debugOut);
+    if (report.out == nullptr) return;  // a solver of a part of the chain writes nothing
+    fputs(line.c_str(), report.out);
+    fflush(report.out);
+    if (report.debugOut) {
+        fputs(line.c_str(), report.debugOut);
+        fflush(report.debugOut);
     }
+}
+
+void ChainSolver::allocateStateArrays()
+{
+    lu.resize(stateLevel->getNumberOfStates());
+    rhs.assign(lu.numStates > 0 ? (size_t)lu.numStates : 0, 0.0);
 }
 
 // Reads the chain once: its unit of time, its closed classes and the order of the load, in
 // which a state of a closed class comes last so that the normalisation replaces the balance
 // equation of a recurrent state (no leading block of the system is then singular).
-void DSSSolver::prepareLoad()
+void ChainSolver::prepareLoad()
 {
     clock_t start = clock();
     chain = readGenerator(*stateLevel);
+    chainUnit = 1.0;
     rateUnit = timeUnit(chain);
     // the closed classes come with the blocks the check needs, at the cost of one search
     ChainStructure found = findChainStructure(chain);
@@ -92,7 +98,7 @@ static double smallerTolerance(double t)
 }
 
 // Checks solutionVector and counts the time it takes.
-void DSSSolver::checkVector(SolveAttempt& attempt)
+void ChainSolver::checkVector(SolveAttempt& attempt)
 {
     clock_t start = clock();
     normaliseAndCheck(attempt);
@@ -100,7 +106,7 @@ void DSSSolver::checkVector(SolveAttempt& attempt)
 }
 
 // Normalises the vector and checks it against the chain; rounding noise is cleared on a pass.
-void DSSSolver::normaliseAndCheck(SolveAttempt& attempt)
+void ChainSolver::normaliseAndCheck(SolveAttempt& attempt)
 {
     if (solutionVector.empty()) {
         attempt.check = SolutionCheck();
@@ -123,7 +129,7 @@ void DSSSolver::normaliseAndCheck(SolveAttempt& attempt)
 
 // x in load order to solutionVector in state order; a transient state of a chain with one
 // closed class has probability 0, not the rounding noise the substitutions leave on it.
-void DSSSolver::toStateOrder(const std::vector<double>& x)
+void ChainSolver::toStateOrder(const std::vector<double>& x)
 {
     solutionVector.assign(x.size(), 0.0);
     for (size_t i = 0; i < x.size(); ++i)
@@ -134,44 +140,44 @@ void DSSSolver::toStateOrder(const std::vector<double>& x)
 
 // One factorisation with drop tolerance tol, substitutions, refinement, the check and, when the
 // check fails, the GMRES continuation; solutionVector holds the result.
-void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
+void ChainSolver::solveAttempt(double tol, SolveAttempt& attempt)
 {
-    const int n = numStates;
+    const int n = lu.numStates;
     attempt.method = "lu";
     attempt.ordering = positionOf.empty() ? "none" : "recurrent state last";
     attempt.tolerance = tol;
     clock_t start = clock();
     std::vector<double> y(n), z(n), x(n);
-    for (int i = 0; i < n; ++i) rowSwap[i] = colSwap[i] = i;
+    for (int i = 0; i < n; ++i) lu.rowSwap[i] = lu.colSwap[i] = i;
     initializeSolver();
-    dropThreshold = tol * minRate;  // this attempt's own, whatever -t said
-    attempt.dropThreshold = dropThreshold;
+    lu.dropThreshold = tol * minRate;  // this attempt's own, whatever -t said
+    attempt.dropThreshold = lu.dropThreshold;
     progress("Begin LU decomposition.\n", true);
     performLUDecomp();
     progress("Finished LU decomposition.\n", true);
-    attempt.dropped = droppedEntries;
-    for (int i = 0; i < n; ++i) attempt.factorEntries += A[i].numEntries();
+    attempt.dropped = lu.droppedEntries;
+    for (int i = 0; i < n; ++i) attempt.factorEntries += lu.A[i].numEntries();
     hintAtFill(attempt.factorEntries);
     progress("Beginning forward substitution.\n", true);
-    forwardSub(y.data(), rhs.data(), A);
+    forwardSub(y.data(), rhs.data(), lu.A);
     progress("Finished forward substitution.\n", true);
     progress("Beginning backward substitution.\n", true);
-    backwardSub(y.data(), z.data(), A);
+    backwardSub(y.data(), z.data(), lu.A);
     progress("Finished backward substitution.\n", true);
     for (double& v : x) v = -1.0;
     findSolution(z.data(), x.data());
-    if (verbosity > 0) {
-        fprintf(out, "DSS has %d states\n", numStates);
-        fflush(out);
+    if (report.verbosity > 0) {
+        fprintf(report.out, "DSS has %d states\n", lu.numStates);
+        fflush(report.out);
     }
     std::unique_ptr<Matrix[]> origA;
-    if (dropThreshold > 1e-11 || droppedEntries > 0) {
+    if (lu.dropThreshold > 1e-11 || lu.droppedEntries > 0) {
         progress("Beginning iterative refinement.\n", false);
         origA.reset(new Matrix[n > 0 ? n : 0]);
         readMatrix(origA.get());
-        iterativeRefine(A, origA.get(), x, attempt);
-        if (verbosity > 0) fputs("Finished iterative refinement.\n", out);
-        if (debugFlag) fputs("Finished iterative refinement.\nIterative refinement used.\n", debugOut);
+        iterativeRefine(lu.A, origA.get(), x, attempt);
+        if (report.verbosity > 0) fputs("Finished iterative refinement.\n", report.out);
+        if (report.debugOut) fputs("Finished iterative refinement.\nIterative refinement used.\n", report.debugOut);
     }
     toStateOrder(x);
     checkVector(attempt);
@@ -192,7 +198,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
             record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
             return ok;
         };
-        GmresOutcome g = continueRefinement(A, origA.get(), x.data(), -1, attempt.check.failure, passes);
+        GmresOutcome g = continueRefinement(lu.A, origA.get(), x.data(), -1, attempt.check.failure, passes);
         attempt.gmresUsed = true;
         attempt.continuedAfterCheck = true;
         attempt.gmresIterations += g.iterations;
@@ -206,7 +212,7 @@ void DSSSolver::solveAttempt(double tol, SolveAttempt& attempt)
 
 // Reads the chain and solves it: several closed classes from the initial state, one with the
 // method chosen by -m (the default lu factorises as it always did).
-void DSSSolver::solveSystem()
+void ChainSolver::solveSystem()
 {
     prepareLoad();
     reportStructure();
@@ -219,18 +225,18 @@ void DSSSolver::solveSystem()
         solveWithMethod();
         return;
     }
-    if (!methodGiven && numStates >= 2000) {
+    if (!methodGiven && lu.numStates >= 2000) {
         if (!solveWithinBudget()) return;
     } else {
         solveWithLu();
     }
-    if (!record.check.passed && numStates > 0) continueWithGth(std::string("lu: ") + record.check.failure, 0.0);
+    if (!record.check.passed && lu.numStates > 0) continueWithGth(std::string("lu: ") + record.check.failure, 0.0);
 }
 
 // Loads and factorises A and leaves the checked stationary vector in solutionVector; a vector
 // that fails its check is tried again with a drop tolerance a thousand times smaller, down to
 // no dropping, as far as memory allows.
-void DSSSolver::solveWithLu()
+void ChainSolver::solveWithLu()
 {
     double tol = tolerance;
     for (;;) {
@@ -242,8 +248,8 @@ void DSSSolver::solveWithLu()
             if (record.attempts.size() == 1) throw;
             attempt.outOfMemory = true;
             attempt.check.failure = "memory ran out";
-            delete[] A;
-            A = nullptr;
+            delete[] lu.A;
+            lu.A = nullptr;
             char line[200];
             snprintf(line, sizeof line, "Factorising with drop tolerance %le ran out of memory.\n", tol);
             note(line);
@@ -262,72 +268,31 @@ void DSSSolver::solveWithLu()
     record.check = record.attempts.back().check;
 }
 
-bool DSSSolver::solveWithinBudget()
+bool ChainSolver::solveWithinBudget()
 {
-    fillBudget = autoLuFillBudget;
+    lu.fillBudget = autoLuFillBudget;
     struct Reset {
-        DSSSolver& s;
-        ~Reset() { s.fillBudget = 0.0; }
+        ChainSolver& s;
+        ~Reset() { s.lu.fillBudget = 0.0; }
     } reset{*this};
     try {
         solveWithLu();
         return true;
     } catch (FillBudgetExceeded&) {
-        delete[] A;
-        A = nullptr;
+        delete[] lu.A;
+        lu.A = nullptr;
         record.attempts.clear();
     }
-    fillBudget = 0.0;
-    const double chainEntries = (double)numStates + (double)record.transitions;
+    lu.fillBudget = 0.0;
+    const double chainEntries = (double)lu.numStates + (double)record.transitions;
     char line[300];
     snprintf(line, sizeof line,
              "the factorisation would fill about %lld entries, %.0f times the chain's %.0f; continued as -m auto does",
-             (long long)projectedFill, (double)projectedFill / chainEntries, chainEntries);
+             (long long)lu.projectedFill, (double)lu.projectedFill / chainEntries, chainEntries);
     note(std::string("The") + (line + 3) + ".\n");
     fprintf(stderr, "dss: %s\n", line);
     method = "auto";
     budgetedLuTried = true;
     solveWithMethod();
     return false;
-}
-
-// Says on the report and on standard error why the results are not valid.
-void DSSSolver::reportFailure(const std::string& reason)
-{
-    std::string text = "Error: " + reason + "; the results above are not valid.\n";
-    fputs(text.c_str(), out);
-    fputs(text.c_str(), stderr);
-}
-
-void DSSSolver::solve()
-{
-    ProcessUsage start = processUsage();
-    solveSystem();
-    if (stateOccupancyFlag) print_states();
-    ProcessUsage end = processUsage();
-    userTime = end.userSeconds - start.userSeconds;
-    systemTime = end.systemSeconds - start.systemSeconds;
-    if (progressLine) progressLine->finish();
-    fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
-    fprintf(out, "User Time (seconds): %lf\n", userTime);
-    fprintf(out, "System Time (seconds): %lf\n", systemTime);
-    transitions = record.transitions;
-    peakKiB = processUsage().peakKiB;
-    writeRunFigures(out, numStates, transitions, peakKiB);
-    if (!record.attempts.empty())
-        fprintf(out, "Entries in the factors: %lld\n", (long long)record.attempts.back().factorEntries);
-    std::vector<std::string> notFinite;
-    perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
-            complementPlot, 3, db_entity, db_exp_index, &notFinite);
-    runFailed = !record.check.passed || !notFinite.empty();
-    if (!std::isfinite(record.check.residual) && !record.check.passed)
-        reportFailure("the solution contains values that are not finite numbers (the chain may be singular)");
-    else if (!record.check.passed)
-        reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
-    for (const std::string& name : notFinite)
-        reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
-    if (jsonOut != nullptr) writeJsonFile();
-    std::vector<double>().swap(solutionVector);
-    structure = ClosedClasses();
-    terminate();
 }

@@ -6,10 +6,11 @@
 #include <new>
 #include <string>
 
-#include "dss/DSSSolver.h"
+#include "dss/ChainSolver.h"
 #include "lu/Matrix.h"
-#include "dss/MethodLine.h"
+#include "report/MethodLine.h"
 #include "methods/Methods.h"
+#include "report/CheckLine.h"
 
 bool knownMethod(const std::string& name)
 {
@@ -23,22 +24,22 @@ namespace {
 class LuMethod : public SolutionMethod {
 public:
     // With a budget, the factorisation gives up once its fill outgrows budget times the chain.
-    explicit LuMethod(DSSSolver& s, double budget = 0.0) : solver(s), budget(budget) {}
+    explicit LuMethod(ChainSolver& s, double budget = 0.0) : solver(s), budget(budget) {}
     const char* name() const override { return "lu"; }
     bool solve(const Generator&, std::vector<double>& pi, SolveAttempt& attempt) override
     {
         const size_t before = solver.record.attempts.size();
         const clock_t start = clock();
-        solver.fillBudget = budget;
+        solver.lu.fillBudget = budget;
         struct Reset {
-            DSSSolver& s;
-            ~Reset() { s.fillBudget = 0.0; }
+            ChainSolver& s;
+            ~Reset() { s.lu.fillBudget = 0.0; }
         } reset{solver};
         try {
             solver.solveWithLu();
         } catch (FillBudgetExceeded&) {
-            delete[] solver.A;
-            solver.A = nullptr;
+            delete[] solver.lu.A;
+            solver.lu.A = nullptr;
             solver.record.attempts.resize(before);
             attempt.method = "lu";
             char note[120];
@@ -48,8 +49,8 @@ public:
             attempt.seconds = (double)(clock() - start) / CLOCKS_PER_SEC;
             return false;
         } catch (std::bad_alloc&) {
-            delete[] solver.A;
-            solver.A = nullptr;
+            delete[] solver.lu.A;
+            solver.lu.A = nullptr;
             solver.record.attempts.resize(before);
             attempt.method = "lu";
             attempt.outOfMemory = true;
@@ -68,7 +69,7 @@ public:
     }
 
 private:
-    DSSSolver& solver;
+    ChainSolver& solver;
     double budget;
 };
 
@@ -76,18 +77,19 @@ private:
 
 // The method line of an attempt, and its check line when it is not the factorisation's (which
 // writes its own).
-void DSSSolver::methodLines(const SolveAttempt& a, bool withCheck)
+void ChainSolver::methodLines(const SolveAttempt& a, bool withCheck)
 {
     note(methodLine(a));
     if (withCheck && !a.gaveUp) note(checkReportLine(a.check, a.forwardError));
 }
 
-void DSSSolver::solveWithMethod()
+void ChainSolver::solveWithMethod()
 {
     // the methods work on the chain in its own unit of time, as the factorisation does
-    if (rateUnit != 1.0) {
+    if (rateUnit != 1.0 && chainUnit != rateUnit) {
         for (double& r : chain.rate) r /= rateUnit;
         for (double& r : chain.exitRate) r /= rateUnit;
+        chainUnit = rateUnit;
     }
     MethodSettings settings;
     settings.accuracy = accuracy;
@@ -151,7 +153,7 @@ void DSSSolver::solveWithMethod()
     }
 }
 
-bool DSSSolver::continueWithGth(const std::string& why, double budget)
+bool ChainSolver::continueWithGth(const std::string& why, double budget)
 {
     note("Solution not certified (" + why + "); continued with gth.\n");
     MethodSettings settings;
@@ -175,10 +177,10 @@ bool DSSSolver::continueWithGth(const std::string& why, double budget)
     return true;
 }
 
-void DSSSolver::hintAtFill(int64_t factorEntries)
+void ChainSolver::hintAtFill(int64_t factorEntries)
 {
-    const double chainEntries = (double)numStates + (double)record.transitions;
-    if (fillHinted || method != "lu" || numStates < 2000 || factorEntries < 40.0 * chainEntries) return;
+    const double chainEntries = (double)lu.numStates + (double)record.transitions;
+    if (fillHinted || method != "lu" || lu.numStates < 2000 || factorEntries < 40.0 * chainEntries) return;
     fillHinted = true;
     fprintf(stderr,
             "dss: the factors have grown to %lld entries, %.0f times the chain's %.0f; -m auto may be much faster\n",

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "chain/ClosedClasses.h"
-#include "dss/DSSSolver.h"
+#include "dss/ChainSolver.h"
 #include "chain/LongRun.h"
 #include "chain/SubChain.h"
 #include "statelevel/Chain/ChainStateLevel.h"
+#include "report/CheckLine.h"
 
 namespace {
 
@@ -26,16 +27,14 @@ struct PartSolve {
 
 // Solves `model` with the settings of `like` (method, tolerance, checks and retries alike,
 // pivoting only when asked for); the solver of the part writes nothing.
-PartSolve solvePart(const DSSSolver& like, ChainModel model, bool pivoting = true)
+PartSolve solvePart(const ChainSolver& like, ChainModel model, bool pivoting = true)
 {
     ChainStateLevel level(std::move(model));
-    static char name[] = "dss";
-    char* argv[] = {name, nullptr};
-    DSSSolver part(&level, 1, argv);
+    ChainSolver part(&level);
     part.accuracy = like.accuracy;
     part.tolerance = like.tolerance;
-    part.stability = pivoting ? like.stability : 0;
-    part.searchRows = pivoting ? like.searchRows : 0;
+    part.lu.stability = pivoting ? like.lu.stability : 0;
+    part.lu.searchRows = pivoting ? like.lu.searchRows : 0;
     part.gmresLimit = like.gmresLimit;
     part.method = like.method;
     part.allocateStateArrays();
@@ -66,7 +65,7 @@ std::string states(int n, const char* kind = "")
 }  // namespace
 
 // Says what the chain is made of, unless it is one closed class.
-void DSSSolver::reportStructure()
+void ChainSolver::reportStructure()
 {
     const ClosedClasses& c = structure;
     if (c.count() == 0 || (c.count() == 1 && c.transient == 0)) return;
@@ -115,7 +114,7 @@ namespace {
 
 // The parts of the long-run solve: what they found, what they did and what went wrong.
 struct LongRunParts {
-    DSSSolver& solver;
+    ChainSolver& solver;
     SolveAttempt& attempt;
     const ClosedClasses& c;
     ClassMembers members;
@@ -124,7 +123,7 @@ struct LongRunParts {
     std::string how, said;  // for the report
     const char* failure = nullptr;
 
-    LongRunParts(DSSSolver& s, SolveAttempt& a)
+    LongRunParts(ChainSolver& s, SolveAttempt& a)
         : solver(s), attempt(a), c(s.structure), members(classMembers(s.structure)),
           classVector(s.chain.n, 0.0), reach(s.structure.count(), 0.0)
     {
@@ -207,7 +206,7 @@ struct LongRunParts {
 
 }  // namespace
 
-void DSSSolver::solveLongRun()
+void ChainSolver::solveLongRun()
 {
     clock_t start = clock();
     record.attempts.emplace_back();

@@ -8,8 +8,9 @@
 
 #include "chain/BlockBalance.h"
 #include "chain/Generator.h"
-#include "dss/MethodLine.h"
+#include "report/MethodLine.h"
 #include "methods/Methods.h"
+#include "report/CheckLine.h"
 
 namespace {
 

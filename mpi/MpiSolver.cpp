@@ -24,6 +24,7 @@
 #include "mpi/ParallelPV.h"
 #include "pv/perfcdb.h"
 #include "statelevel/StateSpaceFormat.h"
+#include "report/CheckLine.h"
 
 MpiSolver::MpiSolver(int argc, char** argv, MPI_Comm comm)
     : BaseStateLevelSolver(nullptr, "dss", argc, argv), comm(comm)

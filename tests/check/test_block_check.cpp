@@ -6,6 +6,7 @@
 
 #include "chain/BlockBalance.h"
 #include "check/SolutionCheck.h"
+#include "report/CheckLine.h"
 #include "tests/support/BlockChains.h"
 
 TEST(BlockCheck, FailsBlockMassesThatEveryStateBalanceHides)

@@ -1,5 +1,5 @@
 // One line per method, each in the words of its own kind of work.
-#include "dss/MethodLine.h"
+#include "report/MethodLine.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
 // The report's line on what one attempt at the stationary vector did.
-#ifndef VELMAR_DSS_METHODLINE_H
-#define VELMAR_DSS_METHODLINE_H
+#ifndef VELMAR_REPORT_METHODLINE_H
+#define VELMAR_REPORT_METHODLINE_H
 
 #include <string>
 
