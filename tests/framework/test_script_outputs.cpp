@@ -97,12 +97,6 @@ static std::vector<std::pair<double, double>> plot_points(const std::string& spl
     return points;
 }
 
-// Relative agreement; a NaN or a missing number never agrees.
-static bool agrees(double got, double want, double tolerance)
-{
-    return std::isfinite(got) && std::fabs(got - want) <= tolerance * std::fabs(want);
-}
-
 // Three states in a line, 1 <-> 2 at rates 3 and 2e-20, 2 <-> 3 at rates 7 and 3: balance gives
 // pi = (2e-20, 3, 7) / (10 + 2e-20), so state 1, the only one where Level is 0, has 2e-21.
 TEST(FullPrecision, RareZeroValueKeepsItsProbabilityInEveryOutput)
@@ -128,7 +122,7 @@ TEST(FullPrecision, RareZeroValueKeepsItsProbabilityInEveryOutput)
     ASSERT_EQ(pdf.size(), 3u);
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(pdf[k].first, (double)k);
-        EXPECT_TRUE(agrees(pdf[k].second, want[k], 1e-12)) << k << ": " << pdf[k].second;
+        EXPECT_TRUE(valueAgrees(pdf[k].second, want[k], 1e-12)) << k << ": " << pdf[k].second;
     }
 
     // the 17 digits of the CSV give back the very probability of the state file
@@ -146,8 +140,8 @@ TEST(FullPrecision, RareZeroValueKeepsItsProbabilityInEveryOutput)
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(csv[3 * k], (double)k);
         EXPECT_EQ(csv[3 * k + 1], p[k]) << k;
-        EXPECT_TRUE(agrees(csv[3 * k + 1], want[k], 1e-12)) << k << ": " << csv[3 * k + 1];
-        EXPECT_TRUE(agrees(csv[3 * k + 2], cumulative[k], 1e-12)) << k << ": " << csv[3 * k + 2];
+        EXPECT_TRUE(valueAgrees(csv[3 * k + 1], want[k], 1e-12)) << k << ": " << csv[3 * k + 1];
+        EXPECT_TRUE(valueAgrees(csv[3 * k + 2], cumulative[k], 1e-12)) << k << ": " << csv[3 * k + 2];
     }
 #ifdef VELMAR_HAVE_JSON
     nlohmann::json doc = nlohmann::json::parse(slurp(out.file("r.json")));

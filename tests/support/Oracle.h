@@ -18,6 +18,7 @@
 //                                  the rounding of the largest probability only
 //   statesAgree                    gtest assertion on the per-state relative error that names
 //                                  the worst state and counts the states off
+//   valueAgrees                    the same for one number
 //
 // All dense matrices are rates[i][j] from i to j; the diagonal is never read.
 #ifndef VELMAR_TESTS_SUPPORT_ORACLE_H
@@ -326,6 +327,16 @@ inline ::testing::AssertionResult statesAgree(const std::vector<double>& got, co
              "they would pass above a floor of %.3g of the largest",
              r.over, got.size(), tolerance, r.state, got[r.state], want[r.state], r.worst, needed / largest);
     if (floor > 0.0) return ::testing::AssertionFailure() << text << ", below " << floor << " relative to it";
+    return ::testing::AssertionFailure() << text;
+}
+
+// One number: passes when got is finite and within `tolerance` of want relatively (a want of 0
+// asks for 0); the failure gives both to every digit.
+inline ::testing::AssertionResult valueAgrees(double got, double want, double tolerance)
+{
+    if (std::isfinite(got) && std::fabs(got - want) <= tolerance * std::fabs(want)) return ::testing::AssertionSuccess();
+    char text[128];
+    snprintf(text, sizeof text, "got %.17g, want %.17g", got, want);
     return ::testing::AssertionFailure() << text;
 }
 
