@@ -27,13 +27,13 @@ double residualBound(double accuracy)
 
 // pi Q and the flow through each state, accumulated by source state; unresolved[j], the flow
 // into and out of j that states whose probability is below the smallest normal number may
-// carry unseen.
+// carry unseen (left empty, all zeros, when there are no such states).
 static void balance(const Generator& q, const std::vector<double>& pi, std::vector<double>& r,
                     std::vector<double>& flow, std::vector<double>& unresolved)
 {
     r.assign(q.n, 0.0);
     flow.assign(q.n, 0.0);
-    unresolved.assign(q.n, 0.0);
+    unresolved.clear();
     for (int i = 0; i < q.n; ++i) {
         double p = pi[i], a = std::fabs(p);
         r[i] -= p * q.exitRate[i];
@@ -43,6 +43,7 @@ static void balance(const Generator& q, const std::vector<double>& pi, std::vect
             flow[q.target[k]] += a * q.rate[k];
         }
         if (!(a < DBL_MIN)) continue;
+        if (unresolved.empty()) unresolved.assign(q.n, 0.0);
         unresolved[i] += DBL_MIN * q.exitRate[i];
         for (int64_t k = q.start[i]; k < q.start[i + 1]; ++k) unresolved[q.target[k]] += DBL_MIN * q.rate[k];
     }
@@ -80,7 +81,8 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
     const double floor = std::min(1.0, 1e-14 / c.bound) * busiest;
     for (int j = 0; j < q.n; ++j) {
         worst = std::max(worst, std::fabs(r[j]));
-        c.imbalance = std::max(c.imbalance, stateImbalance(r[j], flow[j], unresolved[j], floor));
+        const double u = unresolved.empty() ? 0.0 : unresolved[j];
+        c.imbalance = std::max(c.imbalance, stateImbalance(r[j], flow[j], u, floor));
     }
     double scale = q.normInf() * largest;
     c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);

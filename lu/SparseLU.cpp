@@ -245,8 +245,8 @@ double SparseLU::upperTriangular(int i, int k)
     }
     if (p >= 0)
         row.values[p] = u;
-    else if (u != 0.0)  // an exact zero with no slot needs none
-        colPosition[i] = setVal(A, i, k, u);
+    else if (u != 0.0)  // an exact zero with no slot needs none; p < 0: row i holds none
+        colPosition[i] = appendVal(A, i, k, u);
     return u;
 }
 
@@ -297,7 +297,7 @@ void SparseLU::storeLower(int j, int k, int p, double sum, double pivot)
     if (p >= 0)
         row.values[p] = l;
     else if (l != 0.0)
-        setVal(A, j, k, l);
+        appendVal(A, j, k, l);
 }
 
 // Entries of row j with a column above 0: the Markowitz row count.
@@ -411,6 +411,12 @@ int SparseLU::setVal(Matrix* matrix, int row, int col, double value)
         r.values[p] = value;
         return p;
     }
+    return appendVal(matrix, row, col, value);
+}
+
+int SparseLU::appendVal(Matrix* matrix, int row, int col, double value)
+{
+    Matrix& r = matrix[row];
     r.append(col, value);
     ++appendedEntries;
     if (matrix == A && !columnEntries.empty()) ++columnEntries[col];

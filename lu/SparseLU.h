@@ -42,6 +42,8 @@ public:
 
     // The steps of the factorisation, one entry or one pivot at a time.
     int setVal(Matrix* matrix, int row, int col, double value);
+    // setVal for a row known to hold no entry in column col: appends it without looking.
+    int appendVal(Matrix* matrix, int row, int col, double value);
     double getVal(int row, int col) const;
     void colPos(int col);
     void swapRows(int r1, int r2);

@@ -4,17 +4,10 @@
 #include <cerrno>
 #include <climits>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <sys/stat.h>
-
-static const size_t BLOCK = 1 << 20;
-
-// The blanks of the C locale.
-static bool isBlank(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 bool FlatTokenReader::open(const char* path)
 {
@@ -25,13 +18,15 @@ bool FlatTokenReader::open(const char* path)
     loaded = 0;
     struct stat st;
     size = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode) ? (long long)st.st_size : -1;
-    // a small file needs no block of full size
-    buffer.resize(size >= 0 && size < (long long)BLOCK ? (size_t)size + 1 : BLOCK);
+    // a small file needs no block of full size; one byte more for the '\0' after the block
+    buffer.resize((size >= 0 && size < (long long)block ? (size_t)size + 1 : block) + 1);
+    buffer[0] = '\0';
     return true;
 }
 
 void FlatTokenReader::close()
 {
+    if (numberInBlock) keepNumber();
     if (file != nullptr) fclose(file);
     file = nullptr;
     pos = len = 0;
@@ -41,7 +36,9 @@ void FlatTokenReader::close()
 bool FlatTokenReader::refill()
 {
     if (file == nullptr) return false;
-    len = fread(buffer.data(), 1, buffer.size(), file);
+    if (numberInBlock) keepNumber();
+    len = fread(buffer.data(), 1, buffer.size() - 1, file);
+    buffer[len] = '\0';
     loaded += (long long)len;
     pos = 0;
     return len > 0;
@@ -50,6 +47,7 @@ bool FlatTokenReader::refill()
 bool FlatTokenReader::seek(long long offset)
 {
     if (file == nullptr || offset < 0 || fseeko(file, (off_t)offset, SEEK_SET) != 0) return false;
+    if (numberInBlock) keepNumber();
     pos = len = 0;
     loaded = offset;
     return true;
@@ -61,7 +59,7 @@ long long FlatTokenReader::bytesLeft() const
     return size - (loaded - (long long)(len - pos));
 }
 
-void FlatTokenReader::skipSpace()
+void FlatTokenReader::skipSpaceAcrossBlocks()
 {
     int c;
     while ((c = peek()) != -1 && isBlank(c)) ++pos;
@@ -85,7 +83,32 @@ size_t FlatTokenReader::takeDigits()
     return n;
 }
 
+static bool isDigit(char c) { return (unsigned)(c - '0') <= 9u; }
+
+// The quick paths below read a word inside the loaded block. One that runs into the '\0'
+// after the block may go on in the next one: it is read again from its start, character by
+// character, and so is taken and refused exactly as a word inside the block.
+
 bool FlatTokenReader::readInt(int& v)
+{
+    skipSpace();
+    if (pos == len) return readIntByChar(v);
+    const char* const base = buffer.data();
+    const char* p = base + pos;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    const char* const digits = p;
+    unsigned long long value = 0;  // exact up to 19 digits
+    for (; isDigit(*p); ++p) value = value * 10 + (unsigned)(*p - '0');
+    // many digits may still be a small number, after zeros
+    if (p == base + len || p - digits > 18) return readIntByChar(v);
+    pos = (size_t)(p - base);
+    if (p == digits || value > (unsigned long long)INT_MAX + (negative ? 1 : 0)) return false;
+    v = negative ? (int)-(long long)value : (int)value;
+    return true;
+}
+
+bool FlatTokenReader::readIntByChar(int& v)
 {
     skipSpace();
     int c = peek();
@@ -109,6 +132,21 @@ bool FlatTokenReader::readInt(int& v)
 bool FlatTokenReader::readDigits(long long& v)
 {
     skipSpace();
+    if (pos == len) return readDigitsByChar(v);
+    const char* const base = buffer.data();
+    const char* const start = base + pos;
+    const char* p = start;
+    unsigned long long value = 0;  // exact up to 18 digits, which are all it takes
+    for (; isDigit(*p); ++p) value = value * 10 + (unsigned)(*p - '0');
+    if (p == base + len) return readDigitsByChar(v);
+    pos = (size_t)(p - base);
+    if (p == start || p - start > 18) return false;
+    v = (long long)value;
+    return true;
+}
+
+bool FlatTokenReader::readDigitsByChar(long long& v)
+{
     long long value = 0;
     int digits = 0, c;
     while ((c = peek()) >= '0' && c <= '9') {
@@ -120,14 +158,15 @@ bool FlatTokenReader::readDigits(long long& v)
     return true;
 }
 
+static const double tens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                              1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                              1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
 // The value of a well-formed decimal whose digits fit below 2^53 and whose scale is a power
 // of ten up to 22: both are exact doubles, so one multiplication or division rounds it as
 // strtod does. False for any other number, which strtod then reads.
 static bool shortDecimal(const char* s, double& v)
 {
-    static const double tens[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                  1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                  1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
     const bool negative = *s == '-';
     if (*s == '-' || *s == '+') ++s;
     uint64_t m = 0;
@@ -159,9 +198,67 @@ static bool shortDecimal(const char* s, double& v)
     return true;
 }
 
+// The digits are taken as shortDecimal takes them while they are read: up to 19 of them, all
+// significant or not, make the mantissa exactly. A number of more digits is read from its text.
 bool FlatTokenReader::readDouble(double& v)
 {
     skipSpace();
+    if (pos == len) return readDoubleByChar(v);
+    const char* const base = buffer.data();
+    const char* const start = base + pos;
+    const char* p = start;
+    const bool negative = *p == '-';
+    if (*p == '-' || *p == '+') ++p;
+    uint64_t m = 0;
+    const char* const whole = p;
+    for (; isDigit(*p); ++p) m = m * 10 + (uint64_t)(*p - '0');
+    ptrdiff_t digits = p - whole;
+    int scale = 0;
+    if (*p == '.') {
+        const char* const fraction = ++p;
+        for (; isDigit(*p); ++p) m = m * 10 + (uint64_t)(*p - '0');
+        digits += p - fraction;
+        scale = (int)-(p - fraction);
+    }
+    bool shaped = digits > 0;
+    if (shaped && (*p == 'e' || *p == 'E')) {
+        const bool down = *++p == '-';
+        if (*p == '-' || *p == '+') ++p;
+        const char* const exponent = p;
+        int e = 0;
+        for (; isDigit(*p); ++p)
+            if (e < 100000) e = e * 10 + (*p - '0');
+        shaped = p != exponent;
+        scale += down ? -e : e;
+    }
+    if (p == base + len) return readDoubleByChar(v);
+    pos = (size_t)(p - base);
+    numberFrom = (size_t)(start - base);
+    numberTo = pos;
+    numberInBlock = true;
+    if (!shaped) return false;
+    if (digits <= 19 && m <= ((uint64_t)1 << 53) && (m == 0 || (scale >= -22 && scale <= 22))) {
+        double x = (double)m;
+        if (m != 0) x = scale >= 0 ? x * tens[scale] : x / tens[-scale];
+        v = negative ? -x : x;
+        return true;
+    }
+    keepNumber();
+    return readText(v);
+}
+
+void FlatTokenReader::keepNumber()
+{
+    numberInBlock = false;
+    number.assign(buffer.data() + numberFrom, buffer.data() + numberTo);
+    for (char& c : number)
+        if (c == 'E') c = 'e';
+}
+
+bool FlatTokenReader::readDoubleByChar(double& v)
+{
+    skipSpace();
+    numberInBlock = false;
     number.clear();
     int c = peek();
     if (c == '-' || c == '+') {
@@ -186,6 +283,11 @@ bool FlatTokenReader::readDouble(double& v)
         }
         if (takeDigits() == 0) return false;
     }
+    return readText(v);
+}
+
+bool FlatTokenReader::readText(double& v) const
+{
     if (shortDecimal(number.c_str(), v)) return true;
     char* stop = nullptr;
     errno = 0;

@@ -10,6 +10,8 @@
 class FlatTokenReader {
 public:
     FlatTokenReader() = default;
+    // Reads `block` bytes at a time (at least 1) instead of a mebibyte.
+    explicit FlatTokenReader(size_t block) : block(block > 0 ? block : 1) {}
     FlatTokenReader(const FlatTokenReader&) = delete;
     FlatTokenReader& operator=(const FlatTokenReader&) = delete;
     ~FlatTokenReader() { close(); }
@@ -38,12 +40,18 @@ public:
     bool atWordEnd()
     {
         int c = peek();
-        return c == -1 || c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+        return c == -1 || isBlank(c);
     }
     // The characters of the last number readDouble took ('E' written as 'e').
-    const std::string& lastNumber() const { return number; }
+    const std::string& lastNumber()
+    {
+        if (numberInBlock) keepNumber();
+        return number;
+    }
 
 private:
+    // The blanks of the C locale.
+    static bool isBlank(int c) { return c == ' ' || (unsigned)(c - '\t') <= 4u; }
     // Current character, or -1 at the end of the file.
     int peek()
     {
@@ -51,17 +59,44 @@ private:
         return (unsigned char)buffer[pos];
     }
     bool refill();
-    void skipSpace();
+    void skipSpace()
+    {
+        if (pos < len) {  // up to the '\0' after the block
+            const char* const base = buffer.data();
+            const char* p = base + pos;
+            while (isBlank((unsigned char)*p)) ++p;
+            pos = (size_t)(p - base);
+            if (pos < len) return;
+        }
+        skipSpaceAcrossBlocks();
+    }
+    void skipSpaceAcrossBlocks();
     // Appends a run of digits to `number`; returns how many there were.
     size_t takeDigits();
+    // Character by character through peek(), for a word that may go on past the loaded
+    // block; the quick paths, which read the block in place, hand those words over to them.
+    bool readIntByChar(int& v);
+    bool readDigitsByChar(long long& v);
+    bool readDoubleByChar(double& v);
+    // The value of the well-formed decimal in `number`, as strtod reads it; false when it
+    // overflows.
+    bool readText(double& v) const;
 
+    size_t block = 1 << 20;
     FILE* file = nullptr;
+    // the loaded block, then one '\0' after its last byte: no digit, sign, point, exponent
+    // or blank, it ends every scan of the block without a test of the length
     std::vector<char> buffer;
     size_t pos = 0;
     size_t len = 0;
     long long size = -1;  // of a regular file
     long long loaded = 0; // bytes brought into the buffer so far
     std::string number;  // the characters of the number being read, reused
+    // readDouble's last number, read in place, is buffer[numberFrom, numberTo): it is copied
+    // into `number` when asked for or before the block is replaced
+    bool numberInBlock = false;
+    size_t numberFrom = 0, numberTo = 0;
+    void keepNumber();
 };
 
 #endif

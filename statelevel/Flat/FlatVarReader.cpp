@@ -1,4 +1,5 @@
 // Reading of the PV names and per-state value pairs from B.var.
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -41,17 +42,29 @@ int FlatStateLevel::readVarRecords(VarScan& in)
 {
     int missing = num_states, records = 0, s = 0;
     const size_t width = (size_t)num_pvs;
+    // the store grows with the records read; it takes at once the room of as many as the rest
+    // of the file can hold (a record takes 2 bytes for a blank and its number and 4 a PV at
+    // least), never more than one a state
+    const long long left = in.bytesLeft();
+    if (width > 0 && left >= 0)
+        var_store.reserve(
+            (size_t)std::min<long long>(num_states, 1 + left / (4 * (long long)width + 2)) * width);
     while (in.nextState(s)) {
         int& at = var_record[s - 1];
-        if (at < 0) {  // the store grows with the records read
-            at = records++;
-            var_store.resize(var_store.size() + width, PVPair{0.0, 0.0});
-            --missing;
+        if (at >= 0) {  // a later record of the state
+            for (size_t p = 0; p < width; ++p) {
+                PVPair& pair = var_store[(size_t)at * width + p];
+                in.readPair(p, s, pair.second, pair.first);
+            }
+            continue;
         }
         for (size_t p = 0; p < width; ++p) {
-            PVPair& pair = var_store[(size_t)at * width + p];
+            PVPair pair{0.0, 0.0};
             in.readPair(p, s, pair.second, pair.first);
+            var_store.push_back(pair);
         }
+        at = records++;  // once its pairs are stored
+        --missing;
     }
     return missing;
 }

@@ -1,6 +1,8 @@
 // Row, column, all-edge and PV walks over the per-major storage.
 #include "statelevel/Flat/FlatStateLevel.h"
 
+#include <algorithm>
+
 typedef FlatStateLevel F;
 
 // Positions on the first entry of major index m.
@@ -124,7 +126,9 @@ void F::getPV(PVBaseContainer* c, int pv)
     container->index = pv;
     if (pv_column_index != pv) {  // one PV's column at a time, however many PVs there are
         pv_column.assign(num_states > 0 ? (size_t)num_states : 0, PVPair{0.0, 0.0});
-        for (size_t s = 0; s < pv_column.size(); ++s) pv_column[s] = pvValue(pv, (int)s);
+        const size_t states = std::min(pv_column.size(), var_record.size()), width = (size_t)num_pvs;
+        for (size_t s = 0; s < states; ++s)  // as pvValue, without its checks in every state
+            if (var_record[s] >= 0) pv_column[s] = var_store[(size_t)var_record[s] * width + (size_t)pv];
         pv_column_index = pv;
     }
     container->pairs = pv_column.data();

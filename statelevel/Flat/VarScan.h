@@ -22,6 +22,8 @@ public:
     bool nextState(int& state);
     // Reads the two values of PV `pv` in the record of `state`, in file order.
     void readPair(size_t pv, int state, double& a, double& b);
+    // Bytes of the file not yet read; -1 when its size is not known.
+    long long bytesLeft() const { return in.bytesLeft(); }
 
 private:
     void checkName(const std::string& w);

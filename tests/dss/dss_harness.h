@@ -1,5 +1,6 @@
 // Builds a direct solver over an in-memory chain with its report in a temporary
-// file, plus independent reference answers for the numerical tests.
+// directory, and the chains of the numerical tests as edge lists; their independent answers
+// come from the oracle.
 #ifndef VELMAR_TESTS_DSS_HARNESS_H
 #define VELMAR_TESTS_DSS_HARNESS_H
 
@@ -17,19 +18,20 @@
 #include "lu/Matrix.h"
 #include "tests/support/MemoryStateLevel.h"
 #include "tests/support/Oracle.h"
+#include "tests/support/TempDir.h"
 
 using Edges = std::vector<MemoryStateLevel::Entry>;
 
-// A solver over `level` whose report goes to <dir>/r.txt.
+// A solver over `level` whose report goes to <dir>/r.txt, in a temporary directory of its own
+// (the solver goes before the directory).
 struct DssRun {
-    std::string dir;
+    TempDir scratch;
+    std::string dir = scratch.path;
     std::unique_ptr<MemoryStateLevel> level;
     std::unique_ptr<DSSSolver> solver;
 
     DssRun(int n, Edges edges, std::vector<std::string> options = {})
     {
-        char tmpl[] = "/tmp/dss_testXXXXXX";
-        dir = mkdtemp(tmpl);
         level.reset(new MemoryStateLevel(n, std::move(edges)));
         std::vector<std::string> words = {"dss", "-P", "p", "-S", "s", "-E", "e", "-G", "g/",
                                           "-s", dir + "/", "-o", dir + "/r.txt"};
@@ -40,12 +42,9 @@ struct DssRun {
         solver.reset(new DSSSolver(level.get(), (int)words.size(), argv.data()));
         solver->initialize();
     }
-    ~DssRun()
-    {
-        solver.reset();
-        std::error_code ignored;
-        std::filesystem::remove_all(dir, ignored);
-    }
+    ~DssRun() { solver.reset(); }
+    // A file of the run's directory, for the options that name one.
+    std::string file(const std::string& name) const { return scratch.file(name); }
     // Everything written to the report so far (in its temporary file until the run ends).
     std::string report()
     {
@@ -106,142 +105,22 @@ inline double scaledResidual(const std::vector<std::vector<double>>& Q, const st
     return r / (q * p);
 }
 
-// States each state reaches through positive rates (itself included), by breadth-first search.
-inline std::vector<std::vector<char>> reachability(int n, const Edges& edges)
-{
-    std::vector<std::vector<int>> out(n);
-    for (const auto& e : edges)
-        if (e.row != e.col && e.rate > 0.0) out[e.row].push_back(e.col);
-    std::vector<std::vector<char>> reach(n, std::vector<char>(n, 0));
-    for (int s = 0; s < n; ++s) {
-        std::vector<int> queue = {s};
-        reach[s][s] = 1;
-        for (size_t h = 0; h < queue.size(); ++h)
-            for (int t : out[queue[h]])
-                if (!reach[s][t]) {
-                    reach[s][t] = 1;
-                    queue.push_back(t);
-                }
-    }
-    return reach;
-}
+// The stationary vector on the chain's one closed class (dense GTH, transient states at 0);
+// empty when the chain has several closed classes.
+inline std::vector<double> denseStationary(int n, const Edges& edges) { return closedStationary(generator(n, edges)); }
 
-// The stationary vector by a dense GTH solve on the chain's one closed class, transient
-// states at 0; empty when the chain has several closed classes.
-inline std::vector<double> denseStationary(int n, const Edges& edges)
-{
-    std::vector<std::vector<char>> reach = reachability(n, edges);
-    std::vector<int> members;
-    int first = -1;
-    for (int i = 0; i < n; ++i) {
-        bool recurrent = true;
-        for (int j = 0; j < n && recurrent; ++j) recurrent = !reach[i][j] || reach[j][i];
-        if (!recurrent) continue;
-        if (first < 0) first = i;
-        if (!reach[first][i]) return {};  // a second closed class
-        members.push_back(i);
-    }
-    std::vector<int> at(n, -1);
-    for (size_t k = 0; k < members.size(); ++k) at[members[k]] = (int)k;
-    Edges inside;
-    for (const auto& e : edges)
-        if (at[e.row] >= 0 && at[e.col] >= 0) inside.push_back({at[e.row], at[e.col], e.rate});
-    std::vector<double> part = gthSolve(generator((int)members.size(), inside)), pi(n, 0.0);
-    for (size_t k = 0; k < members.size(); ++k) pi[members[k]] = part[k];
-    return pi;
-}
-
-// Probability of ending in each of k absorbing targets from state `from`, by state reduction:
-// jump[i][j] holds the rates among the t transient states (j < t) and into the targets
-// (j = t + c); transient states but `from` are eliminated one by one, each passing its rates
-// on to its predecessors in proportion, which subtracts nothing.
-inline std::vector<double> absorption(std::vector<std::vector<double>> jump, int t, int k, int from)
-{
-    for (int e = 0; e < t; ++e) {
-        if (e == from) continue;
-        double out = 0.0;
-        for (int j = 0; j < t + k; ++j)
-            if (j != e) out += jump[e][j];
-        for (int i = 0; i < t; ++i) {
-            double f = jump[i][e];
-            if (i == e || f == 0.0) continue;
-            jump[i][e] = 0.0;
-            for (int j = 0; j < t + k; ++j)
-                if (j != e && j != i) jump[i][j] += f * jump[e][j] / out;
-        }
-    }
-    std::vector<double> h(k, 0.0);
-    double total = 0.0;
-    for (int c = 0; c < k; ++c) total += jump[from][t + c];
-    for (int c = 0; c < k; ++c) h[c] = jump[from][t + c] / total;
-    return h;
-}
-
-// The long-run distribution from `initial` by dense computation: closed classes from the
-// reachability relation, the probability of ending in each by state reduction on the
-// transient states, and each class's GTH vector. reachOut, when given, receives the
-// probability of each class, the classes ordered by their smallest state.
+// The long-run distribution from `initial` by dense computation (see the oracle).
 inline std::vector<double> denseLongRun(int n, const Edges& edges, int initial,
                                         std::vector<double>* reachOut = nullptr)
 {
-    std::vector<std::vector<char>> reach = reachability(n, edges);
-    std::vector<int> classOf(n, -1), transient;
-    std::vector<std::vector<int>> classes;
-    for (int i = 0; i < n; ++i) {
-        bool recurrent = true;
-        for (int j = 0; j < n && recurrent; ++j) recurrent = !reach[i][j] || reach[j][i];
-        if (!recurrent) {
-            transient.push_back(i);
-            continue;
-        }
-        for (size_t c = 0; c < classes.size() && classOf[i] < 0; ++c)
-            if (reach[classes[c][0]][i]) classOf[i] = (int)c;
-        if (classOf[i] < 0) {
-            classOf[i] = (int)classes.size();
-            classes.push_back({});
-        }
-        classes[classOf[i]].push_back(i);
-    }
-    std::vector<std::vector<double>> Q = generator(n, edges);
-    std::vector<int> at(n, -1);
-    for (size_t k = 0; k < transient.size(); ++k) at[transient[k]] = (int)k;
-    std::vector<double> h(classes.size(), 0.0);
-    if (classOf[initial] >= 0) {
-        h[classOf[initial]] = 1.0;
-    } else {
-        int t = (int)transient.size(), k = (int)classes.size();
-        std::vector<std::vector<double>> jump(t, std::vector<double>(t + k, 0.0));
-        for (int a = 0; a < t; ++a)
-            for (int j = 0; j < n; ++j) {
-                if (j == transient[a]) continue;
-                jump[a][classOf[j] < 0 ? at[j] : t + classOf[j]] += Q[transient[a]][j];
-            }
-        h = absorption(jump, t, k, at[initial]);
-    }
-    std::vector<double> pi(n, 0.0);
-    for (size_t c = 0; c < classes.size(); ++c) {
-        std::vector<int> local(n, -1);
-        for (size_t k = 0; k < classes[c].size(); ++k) local[classes[c][k]] = (int)k;
-        Edges inside;
-        for (const auto& e : edges)
-            if (local[e.row] >= 0 && local[e.col] >= 0) inside.push_back({local[e.row], local[e.col], e.rate});
-        std::vector<double> part = gthSolve(generator((int)classes[c].size(), inside));
-        for (size_t k = 0; k < classes[c].size(); ++k) pi[classes[c][k]] = h[c] * part[k];
-    }
-    if (reachOut) *reachOut = h;
-    return pi;
+    return denseLongRun(generator(n, edges), initial, reachOut);
 }
 
-// Largest entrywise difference; infinite when the sizes differ or anything is not a number.
+// Largest entrywise difference (the oracle's absolute measure), kept for the dss-mpi tests;
+// vectors that span decades are compared state by state with statesAgree.
 inline double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
 {
-    if (a.size() != b.size()) return INFINITY;
-    double d = 0.0;
-    for (size_t i = 0; i < a.size(); ++i) {
-        double x = std::fabs(a[i] - b[i]);
-        if (!(x <= d)) d = std::isnan(x) ? INFINITY : x;
-    }
-    return d;
+    return largestAbsoluteDifference(a, b);
 }
 
 // Birth-death chain with birth rates up[i] (i -> i+1) and death rates down[i] (i+1 -> i).

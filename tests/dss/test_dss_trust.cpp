@@ -57,16 +57,6 @@ std::vector<double> stateNumbers(int n)
     return v;
 }
 
-// Birth-death chain of n states with constant rates: pi_i proportional to (lambda/mu)^i.
-std::vector<double> geometric(int n, double rho)
-{
-    std::vector<double> pi(n);
-    double p = 1.0, total = 0.0;
-    for (int i = 0; i < n; ++i, p *= rho) total += (pi[i] = p);
-    for (double& x : pi) x /= total;
-    return pi;
-}
-
 }  // namespace
 
 TEST(DssTrust, BirthDeathChainIsTheSameInEveryUnitOfTime)
@@ -75,14 +65,16 @@ TEST(DssTrust, BirthDeathChainIsTheSameInEveryUnitOfTime)
     // geometrically without pivoting, and the answer must not depend on the unit of time
     const int n = 500;
     Edges base = birthDeath(std::vector<double>(n - 1, 0.8), std::vector<double>(n - 1, 1.0));
-    std::vector<double> want = geometric(n, 0.8);
+    std::vector<double> want = mm1kStationary(n - 1, 0.8);
     for (std::vector<std::string> opts : {std::vector<std::string>{}, {"-t", "1e-6"}}) {
         std::string first;
         for (double c : scales) {
             std::string where = "scale " + std::to_string(c) + (opts.empty() ? "" : " -t 1e-6");
             Outcome o = solveWithLevel(n, scaled(base, c), opts, stateNumbers(n));
             ASSERT_TRUE(o.passed) << where << o.report;
-            EXPECT_LT(maxDifference(o.pi, want), 1e-9) << where;
+            // the factorisation is accurate normwise: the tail, 49 decades deep, is rounding of the
+            // largest probability below 1e-3 of it
+            EXPECT_TRUE(statesAgree(o.pi, want, 1e-9, normwiseFloor(want, 1e-3))) << where;
             EXPECT_NE(o.printed.find("Mean                 :  4.000000e+00\n"), std::string::npos) << where;
             if (first.empty()) first = o.printed;
             EXPECT_TRUE(o.printed == first) << where;
@@ -102,7 +94,8 @@ TEST(DssTrust, TandemOfNineHundredStatesIsTheSameInEveryUnitOfTime)
             std::string where = "scale " + std::to_string(c) + (opts.empty() ? "" : " -t 1e-6");
             Outcome o = solveWithLevel(n, scaled(base, c), opts, queue1);
             ASSERT_TRUE(o.passed) << where << o.report;
-            EXPECT_LT(maxDifference(o.pi, want), 1e-9) << where;
+            // normwise accuracy: below 1e-4 of the largest probability only to that share
+            EXPECT_TRUE(statesAgree(o.pi, want, 1e-9, normwiseFloor(want, 1e-4))) << where;
             if (first.empty()) first = o.printed;
             EXPECT_TRUE(o.printed == first) << where;
         }
@@ -118,15 +111,11 @@ TEST(DssTrust, CyclesWithHugeTinyAndWidelySpreadRates)
     for (const auto& rates : cases) {
         const int n = (int)rates.size();
         Edges e;
-        double total = 0.0;
-        for (int i = 0; i < n; ++i) {
-            e.push_back({i, (i + 1) % n, rates[i]});
-            total += 1.0 / rates[i];
-        }
+        for (int i = 0; i < n; ++i) e.push_back({i, (i + 1) % n, rates[i]});
         DssRun run(n, e);
         std::vector<double> pi = run.solve();
         ASSERT_TRUE(run.solver->record.check.passed) << rates[0] << " " << run.report();
-        for (int i = 0; i < n; ++i) EXPECT_NEAR(pi[i], (1.0 / rates[i]) / total, 1e-12) << rates[0] << " state " << i;
+        EXPECT_TRUE(statesAgree(pi, cycleStationary(rates), 1e-12)) << rates[0];
     }
 }
 
@@ -155,7 +144,7 @@ TEST(DssTrust, OneClosedClassWithTransientStatesAnywhereInTheNumbering)
             EXPECT_EQ(run.solver->record.closedClasses, 1) << where;
             std::vector<double> want(k.n, 0.0);
             want[a] = 1.0 / 3.0, want[b] = 1.0 / 6.0, want[c] = 0.5;
-            EXPECT_LT(maxDifference(pi, want), 1e-14) << where;
+            EXPECT_TRUE(statesAgree(pi, want, 1e-14)) << where;
             for (double p : pi) EXPECT_FALSE(std::signbit(p)) << where;  // no -0 reaches the outputs
         }
     }
@@ -175,7 +164,10 @@ TEST(DssTrust, PivotingSolvesWhatSolvesWithoutIt)
             std::vector<double> pi = run.solve();
             std::string where = std::to_string(shape.first) + "x" + std::to_string(shape.second) + " " + opts[1] + " " + opts[3];
             ASSERT_TRUE(run.solver->record.check.passed) << where << run.report();
-            EXPECT_LT(maxDifference(pi, want), 1e-9) << where;
+            // refinement stops on a normwise correction of 1e-9, which bounds the error only to a
+            // few times that: 1e-8 state by state, and below 1e-3 of the largest probability only
+            // to that share
+            EXPECT_TRUE(statesAgree(pi, want, 1e-8, normwiseFloor(want, 1e-3))) << where;
             EXPECT_NE(run.solver->rowSwap[0] + run.solver->colSwap[0], 0) << where;  // it did pivot
         }
     }
@@ -193,7 +185,8 @@ TEST(DssTrust, FailedChecksAreRetriedWithSmallerDropTolerancesAndSaidInTheReport
     std::vector<double> pi = run.solve();
     const SolveRecord& r = run.solver->record;
     ASSERT_TRUE(r.check.passed) << run.report();
-    EXPECT_LT(maxDifference(pi, gthSolve(generator(n, e))), 1e-9);
+    const std::vector<double> want = gthSolve(generator(n, e));
+    EXPECT_TRUE(statesAgree(pi, want, 1e-9, normwiseFloor(want, 1e-3)));  // normwise, as above
     ASSERT_GE(r.attempts.size(), 2u);
     for (size_t i = 0; i + 1 < r.attempts.size(); ++i) {
         EXPECT_FALSE(r.attempts[i].check.passed);

@@ -41,17 +41,6 @@ std::map<std::string, double> csv_means(const TempDir& out)
     return found;
 }
 
-// Relative agreement; NaN never agrees.
-::testing::AssertionResult relatively_close(double got, double want, double tolerance)
-{
-    double scale = std::fmax(std::fabs(want), 1e-300);
-    if (std::isfinite(got) && std::fabs(got - want) <= tolerance * scale)
-        return ::testing::AssertionSuccess();
-    char text[128];
-    snprintf(text, sizeof text, "got %.17g, want %.17g", got, want);
-    return ::testing::AssertionFailure() << text;
-}
-
 // A chain with one reward structure on states and transitions.
 struct RewardedChain {
     int n = 0;
@@ -184,13 +173,11 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
     // rewards each birth with 1: rate 2 P(not full). "cost" is the queue
     // length plus 0.5 per service: E[n] + 0.5 * 3 * P(busy). The same chain
     // in PRISM's separate files, their row form, DRN and PRISM's single file.
-    double norm = 0.0, length = 0.0;
-    for (int i = 0; i <= 4; ++i) {
-        norm += std::pow(2.0 / 3.0, i);
-        length += i * std::pow(2.0 / 3.0, i);
-    }
-    const double p0 = 1.0 / norm, p4 = std::pow(2.0 / 3.0, 4) / norm;
-    const double births = 2.0 * (1.0 - p4), cost = length / norm + 1.5 * (1.0 - p0);
+    const std::vector<double> pi = mm1kStationary(4, 2.0 / 3.0);
+    double length = 0.0;
+    for (int i = 0; i <= 4; ++i) length += i * pi[i];
+    const double p0 = pi[0], p4 = pi[4];
+    const double births = 2.0 * (1.0 - p4), cost = length + 1.5 * (1.0 - p0);
     struct Form {
         std::string dir, name;
     };
@@ -202,15 +189,15 @@ TEST(ChainRewards, BirthsOfABirthDeathChainAreCountedAtTheSameRateInEveryForm)
         ASSERT_EQ(r.status, 0) << f.dir << f.name << r.err;
         EXPECT_EQ(r.out + r.err, "") << f.dir << f.name;
         std::map<std::string, double> m = csv_means(out);
-        EXPECT_TRUE(relatively_close(m["births"], births, 1e-12)) << f.dir << f.name;
-        EXPECT_TRUE(relatively_close(m["cost"], cost, 1e-12)) << f.dir << f.name;
-        EXPECT_TRUE(relatively_close(m["full"], p4, 1e-12)) << f.dir << f.name;
+        EXPECT_TRUE(valueAgrees(m["births"], births, 1e-12)) << f.dir << f.name;
+        EXPECT_TRUE(valueAgrees(m["cost"], cost, 1e-12)) << f.dir << f.name;
+        EXPECT_TRUE(valueAgrees(m["full"], p4, 1e-12)) << f.dir << f.name;
         seen.push_back(m);
     }
     for (const char* pv : {"births", "cost"}) {
-        EXPECT_TRUE(relatively_close(seen[1][pv], seen[0][pv], 1e-12)) << "row form " << pv;
-        EXPECT_TRUE(relatively_close(seen[2][pv], seen[0][pv], 1e-12)) << "DRN " << pv;
-        EXPECT_TRUE(relatively_close(seen[3][pv], seen[0][pv], 1e-12)) << "single file " << pv;
+        EXPECT_TRUE(valueAgrees(seen[1][pv], seen[0][pv], 1e-12)) << "row form " << pv;
+        EXPECT_TRUE(valueAgrees(seen[2][pv], seen[0][pv], 1e-12)) << "DRN " << pv;
+        EXPECT_TRUE(valueAgrees(seen[3][pv], seen[0][pv], 1e-12)) << "single file " << pv;
     }
 }
 
@@ -250,8 +237,8 @@ TEST(ChainRewards, ARowFormFileMayStartWithSourcesThatHaveNoTransitions)
     ProgramResult r = run_dss(DATA + "prism/", "absorb_rows", out);
     ASSERT_EQ(r.status, 0) << r.err;
     std::map<std::string, double> m = csv_means(out);
-    EXPECT_TRUE(relatively_close(m["left"], 0.625, 1e-12));
-    EXPECT_TRUE(relatively_close(m["deadlock"], 1.0, 1e-12));
+    EXPECT_TRUE(valueAgrees(m["left"], 0.625, 1e-12));
+    EXPECT_TRUE(valueAgrees(m["deadlock"], 1.0, 1e-12));
 }
 
 TEST(ChainRewards, RandomChainsWithStateAndTransitionRewardsMatchADenseSolve)
@@ -270,7 +257,7 @@ TEST(ChainRewards, RandomChainsWithStateAndTransitionRewardsMatchADenseSolve)
             ProgramResult r = run_dss(dir.dir(), base, out);
             ASSERT_EQ(r.status, 0) << base << " trial " << trial << ": " << r.err;
             EXPECT_EQ(r.err, "") << base;
-            EXPECT_TRUE(relatively_close(csv_means(out)["gain"], want, 1e-10))
+            EXPECT_TRUE(valueAgrees(csv_means(out)["gain"], want, 1e-10))
                 << base << " trial " << trial << ", " << c.n << " states";
         }
     }
@@ -293,9 +280,9 @@ TEST(ChainRewards, AStructureWithTransitionRewardsOnlyOrStateRewardsOnlyIsOnePV)
     ASSERT_EQ(r.status, 0) << r.err;
     std::map<std::string, double> m = csv_means(out);
     EXPECT_EQ(m.size(), 3u);
-    EXPECT_TRUE(relatively_close(m["reward"], 0.25 * 3.0 * 2.0, 1e-12));
-    EXPECT_TRUE(relatively_close(m["up"], 0.25, 1e-12));
-    EXPECT_TRUE(relatively_close(m["idle"], 0.75, 1e-12));
+    EXPECT_TRUE(valueAgrees(m["reward"], 0.25 * 3.0 * 2.0, 1e-12));
+    EXPECT_TRUE(valueAgrees(m["up"], 0.25, 1e-12));
+    EXPECT_TRUE(valueAgrees(m["idle"], 0.75, 1e-12));
 }
 
 TEST(ChainRewards, PartsOfAFileThatAreNotUsedAreNamedOnStandardErrorAndInTheReport)
@@ -352,7 +339,7 @@ TEST(ChainRewards, TheFormatMayBeAttachedToF)
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(slurp(out.file("r.txt")).find("State space files: " + dir.file("both.drn") + "\n"),
               std::string::npos);
-    EXPECT_TRUE(relatively_close(csv_means(out)["up"], 0.25, 1e-12));
+    EXPECT_TRUE(valueAgrees(csv_means(out)["up"], 0.25, 1e-12));
     ProgramResult bad = run_dss(dir.dir(), "both", out, {"-Fcsv"});
     EXPECT_EQ(bad.status, 1);
     EXPECT_EQ(bad.err, "Unknown state space format \"csv\" after -F: give flat, prism or drn.\n");

@@ -202,6 +202,37 @@ TEST(FlatWalks, IteratorCopyAndRepeatedBeginGiveTheSameEdges)
     level.deallocateAllEdgesIterator(copy);
 }
 
+TEST(FlatWalks, ALaterVarRecordReplacesTheValuesAndAStateWithoutOneWalksAsZero)
+{
+    TempDir dir;
+    dir.write("r.arm", "1 4\n1 2 1.0 0\n2 3 1.0 0\n3 4 1.0 0\n4 1 1.0 0\n");
+    // state 3 twice, states 2 and 4 without a record; the first number of a pair is `second`
+    dir.write("r.var", "A B\n3 1 2 3 4\n1 5 6 7 8\n3 9 10 11 12\n");
+    dir.write("r.pvtype", "Version:1\nNumPV:2\nName:A\nType:3\nNumTimes:0\nName:B\nType:3\nNumTimes:0\n");
+    testing::internal::CaptureStderr();
+    FlatStateLevel level((dir.dir() + "r").c_str());
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("no record for 2 of the 4 states"), std::string::npos);
+    BaseStateLevel::PVBaseContainer* c;
+    BaseStateLevel::PVBaseIterator* it;
+    level.allocatePVContainer(c);
+    level.allocatePVIterator(it);
+    const double second[2][4] = {{5, 0, 9, 0}, {7, 0, 11, 0}}, first[2][4] = {{6, 0, 10, 0}, {8, 0, 12, 0}};
+    for (int pv : {1, 0, 1}) {  // a column built again after another PV's
+        level.getPV(c, pv);
+        int s = 0;
+        for (c->begin(it); !it->end(); ++*it, ++s) {
+            ASSERT_LT(s, 4);
+            EXPECT_EQ((*it)->second, second[pv][s]) << "PV " << pv << " state " << s;
+            EXPECT_EQ((*it)->first, first[pv][s]) << "PV " << pv << " state " << s;
+            EXPECT_EQ(level.pvValue(pv, s).second, second[pv][s]);
+            EXPECT_EQ(level.pvValue(pv, s).first, first[pv][s]);
+        }
+        EXPECT_EQ(s, 4);
+    }
+    level.deallocatePVContainer(c);
+    level.deallocatePVIterator(it);
+}
+
 TEST(FlatWalks, VarFileWithoutNamesHoldsOnlyStateNumbers)
 {
     TempDir dir;

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/TempDir.h"
+
 struct ProgramResult {
     std::string out;
     std::string err;
@@ -115,27 +117,5 @@ inline ProgramResult run_program(const std::string& program, const std::vector<s
     return finish_program(
         start_program(program, args, cwd, env, address_space_limit, file_size_limit));
 }
-
-// A fresh temporary directory, removed with everything in it when the object goes.
-struct TempDir {
-    std::string path;
-    TempDir()
-    {
-        char name[] = "/tmp/velmar_testXXXXXX";
-        path = mkdtemp(name);
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    // The path with a trailing slash, as the -G and -s options want it.
-    std::string dir() const { return path + "/"; }
-    std::string file(const std::string& name) const { return path + "/" + name; }
-    void write(const std::string& name, const std::string& text) const
-    {
-        std::ofstream(file(name), std::ios::binary) << text;
-    }
-};
 
 #endif

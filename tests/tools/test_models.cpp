@@ -1,12 +1,12 @@
 // The model generators: state counts against the published ones, the files they write.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "tools/models/FlatWriter.h"
 #include "tools/models/Kanban.h"
 #include "tools/models/Polling.h"
+#include "tests/support/TempDir.h"
 
 TEST(ModelGenerators, KanbanLineHasThePublishedStateCounts)
 {
@@ -27,8 +27,8 @@ TEST(ModelGenerators, PollingSystemCountsEveryQueueAndServerState)
 
 TEST(ModelGenerators, FilesReadBackAsWritten)
 {
-    std::string dir = std::filesystem::temp_directory_path() / ("models_" + std::to_string(getpid()));
-    std::filesystem::create_directories(dir);
+    TempDir scratch;
+    const std::string dir = scratch.path;
     std::string error;
     ASSERT_TRUE(writeKanbanFiles(exploreKanban(1), dir + "/k", error)) << error;
     std::ifstream arm(dir + "/k.arm");
@@ -42,5 +42,4 @@ TEST(ModelGenerators, FilesReadBackAsWritten)
     EXPECT_FALSE(writeKanbanFiles(exploreKanban(1), dir + "/missing/k", error));
     EXPECT_NE(error.find("cannot create " + dir + "/missing/k.arm: No such file or directory"), std::string::npos)
         << error;
-    std::filesystem::remove_all(dir);
 }

@@ -1,8 +1,11 @@
-// The straightforward factorisation, substitutions and refinement, kept for the tests:
-// every step locates its column by scanning all rows and computes every entry of it.
-// Refinement follows the solver's own rules and GMRES, fed by these substitutions.
-#ifndef VELMAR_TESTS_DSS_REFERENCELU_H
-#define VELMAR_TESTS_DSS_REFERENCELU_H
+// REGRESSION GUARD, NOT EVIDENCE OF CORRECTNESS. A copy of the solver's old straightforward
+// factorisation, substitutions and refinement: every step locates its column by scanning all
+// rows and computes every entry of it; refinement follows the solver's own rules and GMRES, fed
+// by these substitutions. The solver must reproduce it bit for bit, which guards the faster
+// factorisation against changing any result; it shares the solver's design, so agreeing with
+// it proves nothing about accuracy (the independent answers are in tests/support/Oracle.h).
+#ifndef VELMAR_TESTS_DSS_OLDFACTORISATIONGUARD_H
+#define VELMAR_TESTS_DSS_OLDFACTORISATIONGUARD_H
 
 #include <cstdint>
 #include <vector>
@@ -10,7 +13,7 @@
 #include "lu/Matrix.h"
 
 // A matrix factorised in place, with the settings and scratch arrays of the solver.
-struct ReferenceLU {
+struct OldFactorisation {
     std::vector<Matrix> A;
     int n = 0;
     double dropThreshold = 0.0;
@@ -19,7 +22,7 @@ struct ReferenceLU {
     int16_t stability = 0;
     std::vector<int> colPosition, rowCost, colCost, rowSwap, colSwap;
 
-    ReferenceLU(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab);
+    OldFactorisation(std::vector<Matrix> loaded, double threshold, int32_t rows, int16_t stab);
 
     void factorise();
     // Stationary vector: substitutions, then refinement against origA when anything was dropped
