@@ -25,8 +25,7 @@ double port_pow(double x, int k)
     return p;
 }
 
-BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLevel* level,
-                                                                   int argc, char** argv)
+BaseStateLevelSolver* createDssSolver(BaseStateLevel* level, int argc, char** argv)
 {
     return new DSSSolver(level, argc, argv);
 }

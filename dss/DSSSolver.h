@@ -111,4 +111,7 @@ private:
     void reportFailure(const std::string& reason);
 };
 
+// The direct solver for a state level and a command line: the solver dss drives.
+BaseStateLevelSolver* createDssSolver(BaseStateLevel* level, int argc, char** argv);
+
 #endif

@@ -3,11 +3,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "framework/InputFiles.h"
 #include "framework/OutputCheck.h"
+#include "framework/ProgramFace.h"
 #include "framework/StateSpaceFiles.h"
 #include "framework/report_functions.h"
 #include "framework/velmar_getopt.h"
@@ -35,6 +37,14 @@ static void replace(char*& member, const char* value)
 {
     delete[] member;
     member = strDup(value);
+}
+
+BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLevel* level,
+                                                                   int argc, char** argv)
+{
+    SolverFactory create = programFace().createSolver;
+    if (create == nullptr) throw std::logic_error("no solver is set for this program");
+    return create(level, argc, argv);
 }
 
 BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* name, int argc,

@@ -25,7 +25,7 @@ public:
     virtual void initialize();
     virtual void ShowCmdLineOptions() = 0;
 
-    // Always builds the direct solver; the caller owns it.
+    // Builds the running program's solver (see ProgramFace); the caller owns it.
     static BaseStateLevelSolver* createStateLevelSolver(BaseStateLevel* level, int argc,
                                                         char** argv);
 

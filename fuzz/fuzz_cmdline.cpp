@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "dss/DSSSolver.h"
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/ProgramFace.h"
 #include "framework/CommandLine.h"
 #include "framework/velmar_getopt.h"
 
@@ -46,6 +48,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     checkCommandLine(argc, argv.data());
     check_order(std::vector<char*>(argv.begin(), argv.end() - 1), received);
     optind = 0;
+    ProgramFace face;
+    face.createSolver = createDssSolver;
+    setProgramFace(face);
     BaseStateLevelSolver* solver = BaseStateLevelSolver::createStateLevelSolver(nullptr, argc, argv.data());
     check_order(std::vector<char*>(argv.begin(), argv.end() - 1), received);
     delete solver;

@@ -10,7 +10,7 @@
 #include "dss/AddedMethods.h"
 #include "framework/OutputCheck.h"
 #include "framework/PendingOutputs.h"
-#include "dss/ProgramRun.h"
+#include "run/ProgramRun.h"
 #include "mpi/PetscMethod.h"
 #include "mpi/ProcessTeam.h"
 

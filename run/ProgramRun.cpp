@@ -1,6 +1,6 @@
 // The run: the state level and the solver built from one command line, and the solver driven
 // through its lifecycle.
-#include "dss/ProgramRun.h"
+#include "run/ProgramRun.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "dss/DSSSolver.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/CommandLine.h"
 #include "framework/InputError.h"
@@ -17,7 +18,9 @@
 
 int runDss(int argc, char** argv, const ProgramFace& face)
 {
-    setProgramFace(face);
+    ProgramFace running = face;
+    if (running.createSolver == nullptr) running.createSolver = createDssSolver;
+    setProgramFace(running);
     int settled = settleCommandLine(argc, argv);
     if (settled >= 0) return settled;
     bool failed = false;

@@ -1,7 +1,7 @@
 // Entry of dss: the output guards, then the run.
 #include "framework/OutputCheck.h"
 #include "framework/PendingOutputs.h"
-#include "dss/ProgramRun.h"
+#include "run/ProgramRun.h"
 
 int main(int argc, char** argv)
 {
