@@ -26,6 +26,13 @@ StateSpaceFormat state_space_format_found(const std::string& base)
     return StateSpaceFormat::Flat;
 }
 
+bool state_space_format_present(const std::string& base)
+{
+    for (const NamedFile& f : model_files(base))
+        if (exists(f.path)) return true;
+    return false;
+}
+
 BaseStateLevel* make_state_level(const std::string& base, StateSpaceFormat format)
 {
     switch (format) {

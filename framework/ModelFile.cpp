@@ -1,0 +1,66 @@
+// The words a one-file run stands for.
+#include "framework/ModelFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+
+#include "framework/InputError.h"
+#include "framework/StateSpaceFiles.h"
+
+namespace {
+
+struct Ending {
+    const char* suffix;
+    const char* format;
+};
+
+const Ending endings[] = {{".arm", "flat"}, {".tra", "prism"}, {".drn", "drn"}};
+
+bool endsWith(const std::string& word, const std::string& suffix)
+{
+    return word.size() > suffix.size() && word.compare(word.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+std::string model_file_format(const std::string& word)
+{
+    for (const Ending& e : endings)
+        if (endsWith(word, e.suffix)) return e.format;
+    return "";
+}
+
+std::vector<std::string> one_file_words(int argc, char** argv, int model, const std::string& letters)
+{
+    const std::string word = argv[model];
+    const std::string format = model_file_format(word);
+    const std::string base = format.empty() ? word : word.substr(0, word.size() - 4);
+    const size_t slash = base.find_last_of('/');
+    const std::string dir = slash == std::string::npos ? "./" : base.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? base : base.substr(slash + 1);
+    if (name.empty())
+        throw InputError("Error: the model \"" + shown_escaped(word) +
+                             "\" names a directory, not a model file (E.arm, E.tra or E.drn).\n",
+                         InputError::STANDARD_ERROR);
+    struct stat st;
+    if (!format.empty() && stat(word.c_str(), &st) != 0) {
+        const std::string reason = strerror(errno);
+        throw InputError("Error: the model file " + shown_escaped(word) + ": " + reason +
+                             ".\nLooked for the model " + shown_escaped(dir + name) +
+                             " in every format:\n" + model_search_lines(dir + name),
+                         InputError::STANDARD_ERROR);
+    }
+    std::vector<std::string> words;
+    for (int i = 0; i < argc; ++i) {
+        if (i != model) words.push_back(argv[i]);
+        if (i != model) continue;
+        words.insert(words.end(), {"-G", dir, "-E", name});
+        if (!format.empty() && letters.find('F') == std::string::npos)
+            words.insert(words.end(), {"-F", format});
+    }
+    if (letters.find('P') == std::string::npos) words.insert(words.end(), {"-P", name});
+    if (letters.find('S') == std::string::npos) words.insert(words.end(), {"-S", name});
+    if (letters.find('s') == std::string::npos) words.insert(words.end(), {"-s", "./"});
+    return words;
+}
