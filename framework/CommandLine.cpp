@@ -219,9 +219,9 @@ static void showHelp(int argc, char** argv)
     fflush(stdout);
     showUsage(argc, argv, stdout);
     fputs(optionHelp(DssProgram).c_str(), stdout);
-    fputs("dss [options] <model file>: a one-file run of dir/E.arm (flat), dir/E.tra (PRISM) or\n"
-          "      dir/E.drn (DRN): -G dir/ and -E E from the file's name, -P and -S E unless given,\n"
-          "      plot files in the current directory unless -s is given\n",
+    fputs("dss [options] <model file>: a one-file run of dir/E.arm (flat), dir/E.tra or dir/E.pexp\n"
+          "      (PRISM) or dir/E.drn (DRN): -G dir/ and -E E from the file's name, -P and -S E\n"
+          "      unless given, plot files in the current directory unless -s is given\n",
           stdout);
     fputs("Exit status: 0 after a normal run, 1 on bad options or input, or a failed solve.\n",
           stdout);

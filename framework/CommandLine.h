@@ -21,7 +21,7 @@ struct CommandLineCheck {
 
 // Walks argv as the parsers do (values of every letter of the program skipped) and sorts
 // what it finds. Without -G and -E, the first word that is neither an option nor a value and
-// names a model file (E.arm, E.tra, E.drn), or else the first such word, is the model of a
+// names a model file (E.arm, E.tra, E.pexp, E.drn), or else the first such word, is the model of a
 // one-file run; every other such word is passed over with a warning.
 CommandLineCheck checkCommandLine(int argc, char** argv);
 

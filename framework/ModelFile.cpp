@@ -15,7 +15,7 @@ struct Ending {
     const char* format;
 };
 
-const Ending endings[] = {{".arm", "flat"}, {".tra", "prism"}, {".drn", "drn"}};
+const Ending endings[] = {{".arm", "flat"}, {".tra", "prism"}, {".pexp", "prism"}, {".drn", "drn"}};
 
 bool endsWith(const std::string& word, const std::string& suffix)
 {
@@ -24,24 +24,32 @@ bool endsWith(const std::string& word, const std::string& suffix)
 
 }  // namespace
 
-std::string model_file_format(const std::string& word)
+// The ending of the model file the word names, or null.
+static const Ending* endingOf(const std::string& word)
 {
     for (const Ending& e : endings)
-        if (endsWith(word, e.suffix)) return e.format;
-    return "";
+        if (endsWith(word, e.suffix)) return &e;
+    return nullptr;
+}
+
+std::string model_file_format(const std::string& word)
+{
+    const Ending* e = endingOf(word);
+    return e != nullptr ? e->format : "";
 }
 
 std::vector<std::string> one_file_words(int argc, char** argv, int model, const std::string& letters)
 {
     const std::string word = argv[model];
-    const std::string format = model_file_format(word);
-    const std::string base = format.empty() ? word : word.substr(0, word.size() - 4);
+    const Ending* ending = endingOf(word);
+    const std::string format = ending != nullptr ? ending->format : "";
+    const std::string base = ending != nullptr ? word.substr(0, word.size() - strlen(ending->suffix)) : word;
     const size_t slash = base.find_last_of('/');
     const std::string dir = slash == std::string::npos ? "./" : base.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? base : base.substr(slash + 1);
     if (name.empty())
         throw InputError("Error: the model \"" + shown_escaped(word) +
-                             "\" names a directory, not a model file (E.arm, E.tra or E.drn).\n",
+                             "\" names a directory, not a model file (E.arm, E.tra, E.pexp or E.drn).\n",
                          InputError::STANDARD_ERROR);
     struct stat st;
     if (!format.empty() && stat(word.c_str(), &st) != 0) {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-// The format whose model file the word names: "flat" for E.arm, "prism" for E.tra, "drn" for
-// E.drn; empty for any other word.
+// The format whose model file the word names: "flat" for E.arm, "prism" for E.tra and E.pexp,
+// "drn" for E.drn; empty for any other word.
 std::string model_file_format(const std::string& word);
 
 // The command line of a one-file run: argv with its word at index `model` replaced by -G with

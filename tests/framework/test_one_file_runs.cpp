@@ -123,6 +123,13 @@ TEST(OneFileRuns, ABaseNameFindsItsFormatAndGivenOptionsKeepTheirPlace)
         << report;
     EXPECT_EQ(contents(out.path).size(), 2u + 2u * pvBlocks(report).size());
     EXPECT_EQ(contents(cwd.path).size(), 1u);  // only sub: nothing written beside it
+    // PRISM's single file, beside a flat model of the same name that it is not
+    fs::remove(cwd.file("sub/mm1k.tra"));
+    fs::copy_file(DATA + "prism/bd_single.pexp", cwd.file("sub/mm1k.pexp"));
+    fs::copy_file(EXAMPLES + "mm1k.arm", cwd.file("sub/mm1k.arm"));
+    ProgramResult single = run_dss({"-N", "sub/mm1k.pexp"}, cwd.path);
+    ASSERT_EQ(single.status, 0) << single.err;
+    EXPECT_NE(single.out.find("State space files: sub/mm1k.pexp;"), std::string::npos) << single.out;
 }
 
 TEST(OneFileRuns, AModelFileBesideGOrEIsRefusedBeforeAnythingIsWritten)
@@ -178,7 +185,7 @@ TEST(OneFileRuns, AMissingModelNamesEveryFileLookedForWithTheSystemsReason)
     ProgramResult directory = run_dss({dir.dir()}, cwd.path);
     EXPECT_EQ(directory.status, 1);
     EXPECT_EQ(directory.err, "Error: the model \"" + dir.dir() +
-                                 "\" names a directory, not a model file (E.arm, E.tra or E.drn).\n");
+                                 "\" names a directory, not a model file (E.arm, E.tra, E.pexp or E.drn).\n");
     EXPECT_TRUE(fs::is_empty(cwd.path));
 }
 
