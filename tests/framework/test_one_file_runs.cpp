@@ -72,6 +72,14 @@ std::vector<std::string> pvBlocks(const std::string& report)
     return blocks;
 }
 
+// The lines naming the model files of base name B looked for, the flat one with its own state.
+std::string lookedFor(const std::string& b, const std::string& flat = "No such file or directory")
+{
+    const std::string missing = ": No such file or directory\n  ";
+    return "  " + b + ".arm (flat): " + flat + "\n  " + b + ".tra (PRISM)" + missing + b + ".pexp (PRISM, one file)" +
+           missing + b + ".drn (DRN): No such file or directory\n";
+}
+
 }  // namespace
 
 // dss dir/E.arm, dir/E.tra and dir/E.drn each read their own format and write what the five
@@ -161,10 +169,7 @@ TEST(OneFileRuns, AMissingModelNamesEveryFileLookedForWithTheSystemsReason)
     EXPECT_EQ(named.status, 1);
     EXPECT_EQ(named.out, "");
     EXPECT_EQ(named.err, "Error: the model file " + m + ".tra: No such file or directory.\nLooked for the model " + m +
-                             " in every format:\n  " + m + ".arm (flat): present\n  " + m +
-                             ".tra (PRISM): No such file or directory\n  " + m +
-                             ".pexp (PRISM, one file): No such file or directory\n  " + m +
-                             ".drn (DRN): No such file or directory\n");
+                             " in every format:\n" + lookedFor(m, "present"));
     // a path through a plain file: the system's reason is another
     const std::string through = dir.file("m.arm/x");
     ProgramResult notDir = run_dss({through + ".drn"}, cwd.path);
@@ -177,11 +182,7 @@ TEST(OneFileRuns, AMissingModelNamesEveryFileLookedForWithTheSystemsReason)
     EXPECT_EQ(base.status, 1);
     EXPECT_EQ(base.out, "Error reading file " + dir.file("none.arm") + ".\n");
     const std::string n = dir.file("none");
-    EXPECT_EQ(base.err, "No state space " + n + " in any format; looked for:\n  " + n +
-                            ".arm (flat): No such file or directory\n  " + n +
-                            ".tra (PRISM): No such file or directory\n  " + n +
-                            ".pexp (PRISM, one file): No such file or directory\n  " + n +
-                            ".drn (DRN): No such file or directory\n");
+    EXPECT_EQ(base.err, "No state space " + n + " in any format; looked for:\n" + lookedFor(n));
     ProgramResult directory = run_dss({dir.dir()}, cwd.path);
     EXPECT_EQ(directory.status, 1);
     EXPECT_EQ(directory.err, "Error: the model \"" + dir.dir() +
