@@ -15,7 +15,8 @@ std::string model_file_format(const std::string& word);
 // and, unless -F is among the `letters` given, -F with the format; then -P and -S with the
 // experiment name and -s ./ for those not given. A word with no format's ending is the base
 // name of the model, whose format is found from the files present. Throws InputError when the
-// word names no file name, or a model file that cannot be found (with every file looked for).
+// word names no file name, a model file that cannot be found (with every file looked for), or
+// PRISM's single file E.pexp beside the E.tra that would be read instead.
 std::vector<std::string> one_file_words(int argc, char** argv, int model, const std::string& letters);
 
 #endif

@@ -131,9 +131,14 @@ TEST(OneFileRuns, ABaseNameFindsItsFormatAndGivenOptionsKeepTheirPlace)
         << report;
     EXPECT_EQ(contents(out.path).size(), 2u + 2u * pvBlocks(report).size());
     EXPECT_EQ(contents(cwd.path).size(), 1u);  // only sub: nothing written beside it
-    // PRISM's single file, beside a flat model of the same name that it is not
-    fs::remove(cwd.file("sub/mm1k.tra"));
+    // PRISM's single file: not beside the E.tra that would be read instead, but beside a flat
+    // model of the same name that it is not
     fs::copy_file(DATA + "prism/bd_single.pexp", cwd.file("sub/mm1k.pexp"));
+    ProgramResult hidden = run_dss({"sub/mm1k.pexp"}, cwd.path);
+    EXPECT_EQ(hidden.status, 1);
+    EXPECT_EQ(hidden.err, "Error: the model file sub/mm1k.pexp is not read while sub/mm1k.tra is there: name that "
+                          "file, or move one of them.\n");
+    fs::remove(cwd.file("sub/mm1k.tra"));
     fs::copy_file(EXAMPLES + "mm1k.arm", cwd.file("sub/mm1k.arm"));
     ProgramResult single = run_dss({"-N", "sub/mm1k.pexp"}, cwd.path);
     ASSERT_EQ(single.status, 0) << single.err;
