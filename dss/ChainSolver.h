@@ -93,6 +93,11 @@ public:
     bool methodGiven = false;   // with no -m, the factorisation works within auto's fill budget
     // auto leaves out the budgeted factorisation (the default path has tried it already)
     bool budgetedLuTried = false;
+    // The figures of a factorisation given up on its fill budget, said with the method the run
+    // continues with once auto has picked it; empty once said.
+    std::string fillGivenUp;
+    // Says fillGivenUp on the report and standard error, naming the method continued with.
+    void sayFillGivenUp(const std::string& continuedWith);
     bool fillHinted = false;
     double accuracy = 1e-9;
     double tolerance = 0.001;

@@ -71,6 +71,7 @@ void DSSSolver::initialize()
     // -G "" with -E "" passes the check but names no state space: the factory
     // has already said so, and there is nothing to solve.
     if (stateLevel == nullptr) exit(1);
+    check_chosen_pvs(stateLevel, this, 3, -1.0);  // before any output is opened
     BaseStateLevelSolver::initialize();
     allocateStateArrays();
     // verbose lines on a terminal are progress enough, and would break the line in two

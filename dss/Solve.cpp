@@ -286,13 +286,21 @@ bool ChainSolver::solveWithinBudget()
     lu.fillBudget = 0.0;
     const double chainEntries = (double)lu.numStates + (double)record.transitions;
     char line[300];
-    snprintf(line, sizeof line,
-             "the factorisation would fill about %lld entries, %.0f times the chain's %.0f; continued as -m auto does",
+    snprintf(line, sizeof line, "the factorisation would fill about %lld entries, %.0f times the chain's %.0f",
              (long long)lu.projectedFill, (double)lu.projectedFill / chainEntries, chainEntries);
-    note(std::string("The") + (line + 3) + ".\n");
-    fprintf(stderr, "dss: %s\n", line);
+    fillGivenUp = line;
     method = "auto";
     budgetedLuTried = true;
     solveWithMethod();
+    sayFillGivenUp("auto");  // when auto picked nothing
     return false;
+}
+
+void ChainSolver::sayFillGivenUp(const std::string& continuedWith)
+{
+    if (fillGivenUp.empty()) return;
+    std::string line = fillGivenUp + "; continued with " + continuedWith + ", as -m auto picks";
+    fillGivenUp.clear();
+    note("T" + line.substr(1) + ".\n");
+    fprintf(stderr, "dss: %s\n", line.c_str());
 }

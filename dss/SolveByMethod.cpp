@@ -108,6 +108,7 @@ void ChainSolver::solveWithMethod()
     AutoMethod* automatic = method == "auto" ? static_cast<AutoMethod*>(m.get()) : nullptr;
     if (automatic != nullptr) {
         automatic->onChoice = [this](const AutoChoice& c) {
+            sayFillGivenUp(shownName(c.order.front()));
             note("Method auto picked " + shownName(c.order.front()) + ": " + c.reason + ".\n");
         };
         automatic->onAttempt = [this](const SolveAttempt& a) {

@@ -39,6 +39,30 @@ static void replace(char*& member, const char* value)
     member = strDup(value);
 }
 
+// The names of a comma-separated list, empty ones left out.
+static std::vector<std::string> split_names(const char* list)
+{
+    std::vector<std::string> names;
+    std::string name;
+    for (const char* at = list;; ++at) {
+        if (*at != ',' && *at != '\0') {
+            name += *at;
+            continue;
+        }
+        if (!name.empty()) names.push_back(name);
+        name.clear();
+        if (*at == '\0') return names;
+    }
+}
+
+bool BaseStateLevelSolver::pvChosen(const char* name) const
+{
+    if (chosenPVs.empty()) return true;
+    for (const std::string& chosen : chosenPVs)
+        if (chosen == name) return true;
+    return false;
+}
+
 BaseStateLevelSolver* BaseStateLevelSolver::createStateLevelSolver(BaseStateLevel* level,
                                                                    int argc, char** argv)
 {
@@ -79,6 +103,8 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
             break;
         case 'f': fullPrecision = true; break;
         case 'j': jsonFileName = value; break;
+        case 'V': chosenPVs = split_names(value); break;
+        case 'N': writePlots = false; break;
         default: break;
         }
     });
@@ -143,7 +169,9 @@ void BaseStateLevelSolver::initialize()
 {
     checkRequiredOptions();
     useDirectoryValues();
-    if (!commentsFileName.empty()) commentsFileName = std::string(solverPath) + commentsFileName;
+    // a relative comments file is read in the solver directory, an absolute one where it is
+    if (!commentsFileName.empty() && commentsFileName[0] != '/')
+        commentsFileName = std::string(solverPath) + commentsFileName;
     checkFileNames();
     if (debugFlag) {
         debugOut = open_output(debugFileName, &debugSink);

@@ -63,6 +63,12 @@ public:
     bool fullPrecision = false;
     // -j: the JSON results file, empty when none is asked for.
     std::string jsonFileName;
+    // -V: the PVs to evaluate and plot, in the order given; empty for every PV.
+    std::vector<std::string> chosenPVs;
+    // -N: no plot files are written.
+    bool writePlots = true;
+    // Whether the PV of that name is evaluated: every PV without -V.
+    bool pvChosen(const char* name) const;
     // The evaluated PVs, gathered for the JSON results file when one is asked for.
     std::vector<PVResult> pvResults;
     FILE* out = nullptr;

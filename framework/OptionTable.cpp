@@ -69,6 +69,11 @@ const std::vector<OptionSpec>& optionTable()
         {'F', OptionValue::Required, ValueCheck::Any, 0, 0, nullptr, "format", nullptr, false,
          "[-F <format>]: flat, prism or drn; found from the files present when not given\n",
          bothPrograms},
+        // PV names are separated by commas; each must be one the run evaluates
+        {'V', OptionValue::Required, ValueCheck::Any, 0, 0, nullptr, "names", nullptr, false,
+         "[-V <PV name>[,<PV name>...]]: evaluate and plot only these PVs\n", bothPrograms},
+        {'N', OptionValue::None, ValueCheck::Any, 0, 0, nullptr, nullptr, nullptr, false,
+         "[-N]: write no plot files\n", bothPrograms},
     };
     return table;
 }
@@ -84,9 +89,9 @@ const char* optionParseLetters(OptionParse parse)
 {
     switch (parse) {
     case OptionParse::StateLevel: return "GEF";
-    case OptionParse::Solver: return "DPGSsEdovKOjf";
+    case OptionParse::Solver: return "DPGSsEdovKOjfVN";
     case OptionParse::Direct: return "atcrgm";
-    case OptionParse::OutputPlaces: return "GsEKodOj";
+    case OptionParse::OutputPlaces: return "GsEKodOjN";
     case OptionParse::Names: return "PSEGsodOjK";
     }
     return "";

@@ -64,7 +64,7 @@ struct Planned {
 void check_output_places(int argc, char** argv)
 {
     std::string ssg, solver, experiment, comments;
-    bool haveSsg = false, haveSolver = false, haveExperiment = false;
+    bool haveSsg = false, haveSolver = false, haveExperiment = false, plots = true;
     std::vector<Planned> outputs;
     velmar_parse(argc, argv, OptionParse::OutputPlaces, [&](int c, const char* value) {
         std::string v = value != nullptr ? value : "";
@@ -73,6 +73,7 @@ void check_output_places(int argc, char** argv)
         case 's': solver = v, haveSolver = true; break;
         case 'E': experiment = v, haveExperiment = true; break;
         case 'K': comments = v; break;
+        case 'N': plots = false; break;
         case 'o':
             outputs.erase(std::remove_if(outputs.begin(), outputs.end(),
                                          [](const Planned& p) { return p.option == "-o"; }),
@@ -110,7 +111,7 @@ void check_output_places(int argc, char** argv)
         std::string why = output_place_problem(p.path);
         if (!why.empty()) refuse(p.option, p.path, "the " + p.role + " cannot be written: " + why);
     }
-    if (haveSolver && haveExperiment) {
+    if (haveSolver && haveExperiment && plots) {
         std::string dirValue = directory_value(solver);
         std::string plot = dirValue + experiment + ".dss.pdf.splot";
         std::string why = output_place_problem(plot);
@@ -123,7 +124,8 @@ void check_output_places(int argc, char** argv)
         read = state_space_files(base);
         read.push_back({base + ".parm", "global-variable file"});
     }
-    if (!comments.empty() && haveSolver)
+    if (!comments.empty() && comments[0] == '/') read.push_back({comments, "comments file"});
+    else if (!comments.empty() && haveSolver)
         read.push_back({directory_value(solver) + comments, "comments file"});
     refuse_shared_files(written, read);
 }

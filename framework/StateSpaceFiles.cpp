@@ -1,6 +1,9 @@
 // The names a state space may be read from.
 #include "framework/StateSpaceFiles.h"
 
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 static bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
@@ -25,4 +28,23 @@ std::vector<NamedFile> state_space_files(const std::string& base)
         files.push_back({stem + ".trew", "PRISM transition reward file"});
     }
     return files;
+}
+
+std::vector<NamedFile> model_files(const std::string& base)
+{
+    return {{base + ".arm", "flat"},
+            {base + ".tra", "PRISM"},
+            {base + ".pexp", "PRISM, one file"},
+            {base + ".drn", "DRN"}};
+}
+
+std::string model_search_lines(const std::string& base)
+{
+    std::string lines;
+    for (const NamedFile& f : model_files(base)) {
+        struct stat st;
+        std::string state = stat(f.path.c_str(), &st) == 0 ? "present" : strerror(errno);
+        lines += "  " + f.path + " (" + f.role + "): " + state + "\n";
+    }
+    return lines;
 }

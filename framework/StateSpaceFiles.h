@@ -12,4 +12,12 @@
 // B.trew, B.pexp and the numbered reward files present (B1.srew, ...); the B.drn model.
 std::vector<NamedFile> state_space_files(const std::string& base);
 
+// The file that holds a model in each format the base name B may be read from, with the
+// format's name: B.arm (flat), B.tra and B.pexp (PRISM), B.drn (DRN).
+std::vector<NamedFile> model_files(const std::string& base);
+
+// One line per file of model_files: its path, its format and "present" or the system's
+// reason why it cannot be found ("No such file or directory").
+std::string model_search_lines(const std::string& base);
+
 #endif

@@ -11,6 +11,8 @@
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/ProgramFace.h"
 #include "framework/CommandLine.h"
+#include "framework/InputError.h"
+#include "framework/ModelFile.h"
 #include "framework/velmar_getopt.h"
 
 static void check_order(const std::vector<char*>& argv, const std::vector<char*>& received)
@@ -45,8 +47,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         });
         check_order(std::vector<char*>(argv.begin(), argv.end() - 1), received);
     }
-    checkCommandLine(argc, argv.data());
+    CommandLineCheck check = checkCommandLine(argc, argv.data());
     check_order(std::vector<char*>(argv.begin(), argv.end() - 1), received);
+    // a one-file run names its model by -G and -E, and only so
+    if (check.model >= 0) {
+        if (check.model >= argc || check.letters.find_first_of("GE") != std::string::npos) abort();
+        try {
+            std::vector<std::string> run = one_file_words(argc, argv.data(), check.model, check.letters);
+            if (run.size() < (size_t)argc + 3) abort();
+        } catch (const InputError&) {
+        }
+    }
     optind = 0;
     ProgramFace face;
     face.createSolver = createDssSolver;

@@ -3,10 +3,12 @@
 #include <cmath>
 #include "pv/perfcdb.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/InputError.h"
 #include "framework/SolverDBInfo.h"
 #include "pv/distribution.h"
 #include "pv/dsort.h"
@@ -28,6 +30,30 @@ bool pv_selected(BaseStateLevel* level, int pv, RewardType kind, double time)
     for (int k = 0; k < level->num_times[pv]; ++k)
         if (start[k] == time) return true;
     return false;
+}
+
+std::vector<std::string> selected_pv_names(BaseStateLevel* level, RewardType kind, double time)
+{
+    std::vector<std::string> names;
+    for (int i = 0; i < level->getNumberOfPVs(); ++i)
+        if (pv_selected(level, i, kind, time)) names.push_back(level->getPVName(i));
+    return names;
+}
+
+void check_chosen_pvs(BaseStateLevel* level, BaseStateLevelSolver* solver, RewardType kind,
+                      double time)
+{
+    std::vector<std::string> names = selected_pv_names(level, kind, time);
+    for (const std::string& chosen : solver->chosenPVs) {
+        if (std::find(names.begin(), names.end(), chosen) != names.end()) continue;
+        std::string known;
+        for (const std::string& name : names) known += (known.empty() ? "" : ", ") + name;
+        throw InputError("Error: -V: no PV named \"" + shown_escaped(chosen) + "\" is evaluated; " +
+                             (names.empty() ? std::string("this run evaluates none")
+                                            : "the PVs are: " + shown_escaped(known)) +
+                             ".\n",
+                         InputError::STANDARD_ERROR);
+    }
 }
 
 // A time as the plot names carry it.
@@ -56,8 +82,9 @@ std::vector<std::string> plot_file_paths(BaseStateLevel* level, BaseStateLevelSo
 {
     std::vector<std::string> paths;
     std::string dir = solver->solverPath ? solver->solverPath : "";
+    if (!solver->writePlots) return paths;
     for (int i = 0; i < level->getNumberOfPVs(); ++i) {
-        if (!pv_selected(level, i, kind, time)) continue;
+        if (!pv_selected(level, i, kind, time) || !solver->pvChosen(level->getPVName(i))) continue;
         std::string base = dir + plot_file_base(solver, level->getPVName(i), time, time2);
         paths.push_back(base + "pdf.splot");
         paths.push_back(base + "cdf.splot");
@@ -132,7 +159,7 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
     bool showTime = time >= SHOWN_TIME;
     write_input_warnings(level, kind, report);
     for (int i = 0; i < level->getNumberOfPVs(); ++i) {
-        if (!pv_selected(level, i, kind, time)) continue;
+        if (!pv_selected(level, i, kind, time) || !solver->pvChosen(level->getPVName(i))) continue;
         char* name = level->getPVName(i);
         fprintf(report, "***************************************");
         fprintf(report, "***************************************\n");
@@ -146,8 +173,10 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
         fprintf(report, "Variance             :  %e\n", variance);
         std::string base = plot_file_base(solver, name, time, time2);
         std::string pdfName = base + "pdf.splot", cdfName = base + "cdf.splot";
-        fprintf(report, "Plot files    (pdf)  :  %s\n", pdfName.c_str());
-        fprintf(report, "              (cdf)  :  %s\n", cdfName.c_str());
+        if (solver->writePlots) {
+            fprintf(report, "Plot files    (pdf)  :  %s\n", pdfName.c_str());
+            fprintf(report, "              (cdf)  :  %s\n", cdfName.c_str());
+        }
         std::string dir = solver->solverPath ? solver->solverPath : "";
         std::string pdfPath = dir + pdfName, cdfPath = dir + cdfName;
         dsort((unsigned long)values.size(), values.data(), probs.data());

@@ -25,6 +25,14 @@ void write_input_warnings(BaseStateLevel* level, RewardType kind, FILE* report);
 // Whether PV pv is evaluated for kind at time; a PV beyond the type tables is not.
 bool pv_selected(BaseStateLevel* level, int pv, RewardType kind, double time);
 
+// The names of the PVs the kind selects at the time, in the level's order.
+std::vector<std::string> selected_pv_names(BaseStateLevel* level, RewardType kind, double time);
+
+// Throws InputError naming the first of the solver's chosen PVs (-V) that the kind does not
+// select, with the names it does.
+void check_chosen_pvs(BaseStateLevel* level, BaseStateLevelSolver* solver, RewardType kind,
+                      double time);
+
 // Plot file base "E.solver.PV." with the time points the solver's name calls for.
 std::string plot_file_base(BaseStateLevelSolver* solver, const char* pvName, double time,
                            double time2);

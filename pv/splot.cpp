@@ -32,6 +32,7 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
                     double time, double mean, double variance, int n, double* x, double* y,
                     FILE* report)
 {
+    if (!solver->writePlots) return;  // -N
     OutputSink sink;
     FILE* f = open_output(path, &sink);
     if (f == nullptr) {

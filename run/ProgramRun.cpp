@@ -7,24 +7,55 @@
 #include <new>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 #include "dss/DSSSolver.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/CommandLine.h"
 #include "framework/InputError.h"
+#include "framework/ModelFile.h"
 #include "framework/OutputPlaces.h"
 #include "framework/PendingOutputs.h"
 #include "statelevel/BaseStateLevel.h"
 
-int runDss(int argc, char** argv, const ProgramFace& face)
+namespace {
+
+// The words the run reads: the command line as given, or the words a one-file run stands for.
+class RunWords {
+public:
+    RunWords(int argc, char** argv)
+    {
+        CommandLineCheck check = checkCommandLine(argc, argv);
+        if (check.model < 0) {
+            words.assign(argv, argv + argc);
+        } else {
+            words = one_file_words(argc, argv, check.model, check.letters);
+        }
+        for (std::string& w : words) pointers.push_back(&w[0]);
+        pointers.push_back(nullptr);
+    }
+    int argc() const { return (int)words.size(); }
+    char** argv() { return pointers.data(); }
+
+private:
+    std::vector<std::string> words;
+    std::vector<char*> pointers;
+};
+
+}  // namespace
+
+int runDss(int givenArgc, char** givenArgv, const ProgramFace& face)
 {
     ProgramFace running = face;
     if (running.createSolver == nullptr) running.createSolver = createDssSolver;
     setProgramFace(running);
-    int settled = settleCommandLine(argc, argv);
+    int settled = settleCommandLine(givenArgc, givenArgv);
     if (settled >= 0) return settled;
     bool failed = false;
     try {
+        RunWords run(givenArgc, givenArgv);
+        int argc = run.argc();
+        char** argv = run.argv();
         check_output_places(argc, argv);  // before any state-space file is read
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
         optind = 0;

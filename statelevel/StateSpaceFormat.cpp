@@ -26,6 +26,14 @@ StateSpaceFormat state_space_format_found(const std::string& base)
     return StateSpaceFormat::Flat;
 }
 
+bool state_space_format_present(const std::string& base)
+{
+    if (exists(base + ".det")) return true;  // the flat level refuses it before the .arm file
+    for (const NamedFile& f : model_files(base))
+        if (exists(f.path)) return true;
+    return false;
+}
+
 BaseStateLevel* make_state_level(const std::string& base, StateSpaceFormat format)
 {
     switch (format) {

@@ -16,6 +16,9 @@ bool state_space_format_named(const std::string& word, StateSpaceFormat& format)
 // The flat files when B.arm exists; otherwise PRISM's when B.tra or B.pexp exists,
 // Storm's when B.drn exists; the flat files (whose absence is then reported) else.
 StateSpaceFormat state_space_format_found(const std::string& base);
+// True when a file of some format exists for base name B (B.arm, B.tra, B.pexp or B.drn), or
+// the flat files' B.det, which the flat level refuses.
+bool state_space_format_present(const std::string& base);
 // The loaded state level of base name B in that format; a malformed file ends the run.
 BaseStateLevel* make_state_level(const std::string& base, StateSpaceFormat format);
 

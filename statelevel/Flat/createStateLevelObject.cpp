@@ -5,6 +5,8 @@
 #include <string>
 
 #include "framework/FileNames.h"
+#include "framework/InputError.h"
+#include "framework/StateSpaceFiles.h"
 #include "framework/velmar_getopt.h"
 #include "statelevel/StateSpaceFormat.h"
 
@@ -27,6 +29,10 @@ BaseStateLevel* BaseStateLevel::createStateLevelObject(int argc, char** argv)
         exit(1);
     }
     std::string base = path + experiment;
+    if (!base.empty() && !formatGiven && !state_space_format_present(base))
+        throw InputError("Error reading file " + base + ".arm.\n", InputError::STANDARD_OUTPUT,
+                         "No state space " + base + " in any format; looked for:\n" +
+                             model_search_lines(base));
     if (!base.empty())
         return make_state_level(base, formatGiven ? format : state_space_format_found(base));
     printf("ERROR: no FlatStateLevel file provided.\n");

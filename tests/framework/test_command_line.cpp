@@ -175,3 +175,91 @@ TEST(CommandLine, UnknownLettersAreNamedAndTheRunGoesOn)
                      "Warning: option -q is not known to dss; it is ignored.\n");
     EXPECT_NE(r.out.find("DSSSolver done\n"), std::string::npos);
 }
+
+// What the parsers do not take as meant is said on standard error, naming the word; the run
+// itself goes on as before.
+TEST(CommandLine, WordsThatAreNotTakenAsMeantAreNamed)
+{
+    struct Case {
+        std::vector<std::string> words;
+        std::string err;
+    };
+    const std::string stray = "\" is neither an option nor an option's value; it is ignored.\n";
+    for (const Case& c :
+         {Case{{"-c", "-o", "r.txt"},
+               "Warning: option -c took \"-o\" as its value; \"-o\" was not read as an option.\n"
+               "Warning: the word \"r.txt" + stray},
+          Case{{"-v", "3"},
+               "Warning: the word \"3\" after -v is ignored: the value of -v is taken only when attached (-v3).\n"},
+          Case{{"-fv", "2"},
+               "Warning: the word \"2\" after -fv is ignored: the value of -v is taken only when attached (-v2).\n"},
+          Case{{"-M", "auto"},
+               "Warning: option -M is not known to dss; it is ignored (did you mean -m?).\n"
+               "Warning: the word \"auto" + stray},
+          // numbers may be negative, and a value attached to its letter is meant
+          Case{{"-r", "-1", "-d-x", "-v", "-v1"}, ""}}) {
+        Model s;
+        ProgramResult r = run_dss(s.args(c.words), s.solver.path);
+        EXPECT_EQ(r.status, 0) << c.words[0] << r.err;
+        EXPECT_EQ(r.err, c.err) << c.words[0];
+        EXPECT_NE(r.out.find("DSSSolver done\n"), std::string::npos) << c.words[0];
+        EXPECT_FALSE(std::filesystem::exists(s.solver.file("r.txt")));
+    }
+}
+
+// -s and -G name directories; a value that names none, nor a prefix in a directory that is
+// there, is most likely a directory mistyped.
+TEST(CommandLine, DirectoryValuesThatNameNoDirectoryAreNamed)
+{
+    Model s;
+    ProgramResult typo = run_dss(s.args({"-s", "nodir2"}), s.solver.path);
+    EXPECT_EQ(typo.status, 0) << typo.err;
+    EXPECT_EQ(typo.err, "Warning: -s nodir2: no such directory; the value is taken as the start of the file names.\n");
+    EXPECT_TRUE(std::filesystem::exists(s.solver.file("nodir2two.dss.Up.pdf.splot")));
+    Model t;
+    ProgramResult prefix = run_dss(t.args({"-s", t.solver.file("run1_")}));
+    EXPECT_EQ(prefix.status, 0) << prefix.err;
+    EXPECT_EQ(prefix.err, "");
+    EXPECT_TRUE(std::filesystem::exists(t.solver.file("run1_two.dss.Up.cdf.splot")));
+    // the model's directory without its slash is a directory; a missing one is named
+    ProgramResult bare = run_dss(t.args({"-G", t.model.path}));
+    EXPECT_EQ(bare.status, 0) << bare.err;
+    EXPECT_EQ(bare.err, "");
+    ProgramResult missing = run_dss(t.args({"-G", t.model.file("gone/two")}));
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err.rfind("Warning: -G " + t.model.file("gone/two") +
+                                    ": no such directory; the value is taken as the start of the file names.\n",
+                                0),
+              0u)
+        << missing.err;
+}
+
+// -K with an absolute path reads that file, not one under the solver directory; a comments
+// file that cannot be read is named on standard error as well as in the report.
+TEST(CommandLine, AnAbsoluteCommentsFileIsReadWhereItIs)
+{
+    Model s;
+    TempDir notes;
+    notes.write("notes.txt", "first trial of the two-state model\n");
+    ProgramResult r = run_dss(s.args({"-K", notes.file("notes.txt")}));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("first trial of the two-state model"), std::string::npos) << r.out;
+    ProgramResult gone = run_dss(s.args({"-K", notes.file("gone.txt")}));
+    EXPECT_EQ(gone.status, 0);
+    EXPECT_EQ(gone.err, "Warning: cannot open comments file " + notes.file("gone.txt") + ": No such file or directory.\n");
+    EXPECT_NE(gone.out.find(notes.file("gone.txt")), std::string::npos);
+}
+
+// dss-mpi reads the same one-file command line through the same run.
+TEST(CommandLine, AModelFileAloneIsARun)
+{
+    Model s;
+    ProgramResult r = run_dss({"-V", "Up", s.model.file("two.arm")}, s.solver.path);
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    // state 1 is left at rate 1 and entered at rate 3: up three quarters of the time
+    EXPECT_NE(r.out.find("Performance variable :  Up\nMean                 :  7.500000e-01\n"), std::string::npos)
+        << r.out;
+    EXPECT_TRUE(std::filesystem::exists(s.solver.file("two.dss.Up.pdf.splot")));
+}

@@ -34,8 +34,14 @@ static std::string at(const std::string& file, const std::string& rest)
 // The messages on standard output keep their place; where and why follow on standard error.
 TEST(FlatFileFaults, MissingArmFileAndMissingRowSayWhereOnStandardError)
 {
-    expectFault("absent", "Error reading file " + dataDir() + "absent.arm.\n",
-                at("absent.arm", ": No such file or directory."));
+    // with no file of any format, every one looked for is named with the system's reason
+    const std::string absent = dataDir() + "absent";
+    expectFault("absent", "Error reading file " + absent + ".arm.\n",
+                "No state space " + absent + " in any format; looked for:\n  " + absent +
+                    ".arm (flat): No such file or directory\n  " + absent +
+                    ".tra (PRISM): No such file or directory\n  " + absent +
+                    ".pexp (PRISM, one file): No such file or directory\n  " + absent +
+                    ".drn (DRN): No such file or directory\n");
     expectFault("onestate", "",
                 "Corrupt state space file or state space has only one state.\n" +
                     at("onestate.arm", ", line 1, at \"1\": the number of states."));
