@@ -45,7 +45,8 @@ const char* const DASHES[] = {"", "6 3", "2 2", "8 3 2 3"};
 std::string num(double v)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f", std::clamp(v, -FAR, FAR));
+    double shown = std::clamp(v, -FAR, FAR);
+    std::snprintf(text, sizeof text, "%.2f", std::fabs(shown) < 0.005 ? 0.0 : shown);  // never "-0.00"
     return text;
 }
 
