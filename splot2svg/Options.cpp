@@ -12,16 +12,16 @@ const char USAGE[] =
     "                 PICTURE ending in .png gives a PNG, ending in .svg an SVG\n"
     "  --png          FILE.png beside each FILE.splot instead of FILE.svg\n"
     "  -              each SVG to standard output instead\n"
-    "  --log-y        logarithmic Y axis (probabilities over many decades), up to the\n"
-    "                 power of ten above the largest value (1 at most for probabilities)\n"
-    "  --size WxH     picture size in inches (default: the plot file's, 5x5); from 2.5\n"
-    "                 inches wide every text fits (long titles shrink or wrap)\n"
+    "  --log-y        logarithmic Y axis (probabilities over many decades) up to the\n"
+    "                 power of ten at or over the largest value (1 for probabilities)\n"
+    "  --size WxH     picture size in inches (default: the plot file's, 5x5); from\n"
+    "                 2.5 inches wide every text fits (a long title shrinks or wraps)\n"
     "  --dpi N        pixels per inch of a PNG picture (default 150)\n"
     "  --file-ranges  the plot file's own axis ranges and intervals instead of fitted ones\n"
-    "  --x-range A:B  the X axis from A to B (numbers, A < B); values outside are cut off\n"
-    "  --floor P      with --log-y: a grey band \"below resolution\" under probability P\n"
-    "                 (0 < P < 1, e.g. the resolution floor the solver reports); values\n"
-    "                 under P are not drawn as data\n"
+    "  --x-range A:B  the X axis from A to B (numbers, A < B); values outside are cut\n"
+    "  --floor P      with --log-y: shade the probabilities under P (0 < P < 1, e.g.\n"
+    "                 the resolution floor the solver reports) grey, labelled \"below\n"
+    "                 resolution\", instead of drawing them as data\n"
     "  --no-text      no caption of names and statistics under the graph\n"
     "  --title TEXT   this title instead of the one made from the plot kind (\"\" for none)\n"
     "  --help         this text\n"
@@ -122,7 +122,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             }
         } else if (a == "--floor") {
             std::optional<double> p = number(args[++i]);
-            if (!p || !(*p > 0) || !(*p < 1)) return failed("--floor " + args[i] + ": give a probability over 0 and under 1, as in 1e-14");
+            if (!p || !(*p > 0) || !(*p < 1)) {
+                return failed("--floor " + args[i] + ": give a probability over 0 and under 1, as in 1e-14");
+            }
             c.draw.floor = p;
         } else {
             return failed("unknown option " + a);
@@ -130,7 +132,9 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
     }
     if (c.action != CommandLine::Action::Draw) return c;
     if (c.files.empty()) return failed("");
-    if (c.draw.floor && !c.draw.logY) return failed("--floor shades the bottom of a logarithmic Y axis; give it with --log-y");
+    if (c.draw.floor && !c.draw.logY) {
+        return failed("--floor shades the bottom of a logarithmic Y axis; give it with --log-y");
+    }
     if (!c.output.empty() && (c.toStdout || c.png)) return failed("-o names the one picture; it does not go with - or --png");
     if (c.toStdout && c.png) return failed("- writes SVG; it does not go with --png");
     return c;
