@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "splot2svg/XmlText.h"
+
 namespace {
 
 // Advances in thousandths of an em of the printable ASCII characters, from the space on.
@@ -16,13 +18,11 @@ const uint16_t ASCII_ADVANCE[95] = {
 
 const char* const ELLIPSIS = "\xE2\x80\xA6";
 
-// The code point starting at text[i] and the number of bytes it takes; a bad
-// byte counts as one character (it is drawn as a replacement character).
+// The code point starting at text[i] of well-formed UTF-8 and the number of bytes it takes.
 uint32_t codePoint(const std::string& text, size_t i, size_t& bytes)
 {
     unsigned char c = static_cast<unsigned char>(text[i]);
-    size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 1;
-    if (i + n > text.size()) n = 1;
+    size_t n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
     uint32_t cp = n == 1 ? c : c & (0x7F >> n);
     for (size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
     bytes = n;
@@ -65,9 +65,10 @@ void breakWord(const std::string& word, double width, double size, std::vector<s
 
 }  // namespace
 
-// The width of UTF-8 text at a font size.
-double textWidth(const std::string& text, double size)
+// The width of the text, as drawn (repaired UTF-8), at a font size.
+double textWidth(const std::string& drawn, double size)
 {
+    const std::string text = cleanUtf8(drawn);
     double sum = 0;
     for (size_t i = 0; i < text.size();) {
         size_t bytes = 1;
@@ -78,8 +79,9 @@ double textWidth(const std::string& text, double size)
 }
 
 // The text broken into lines no wider than width.
-std::vector<std::string> wrapText(const std::string& text, double width, double size)
+std::vector<std::string> wrapText(const std::string& drawn, double width, double size)
 {
+    const std::string text = cleanUtf8(drawn);
     std::vector<std::string> lines;
     std::string current;
     size_t from = 0;
@@ -118,8 +120,9 @@ double fittingSize(const std::string& text, double width, double largest, double
 }
 
 // The text shortened with an ellipsis to fit the width.
-std::string shortenText(const std::string& text, double width, double size)
+std::string shortenText(const std::string& drawn, double width, double size)
 {
+    const std::string text = cleanUtf8(drawn);
     if (textWidth(text, size) <= width) return text;
     double room = width - textWidth(ELLIPSIS, size);
     if (room <= 0) return ELLIPSIS;

@@ -11,6 +11,9 @@
 constexpr double TEXT_ASCENT = 0.93;
 constexpr double TEXT_DESCENT = 0.24;
 
+// Text is measured and broken as it is drawn: repaired as UTF-8 first (see
+// cleanUtf8), and the lines returned are the repaired text's.
+
 // The width in points of UTF-8 text at a font size in points: the sum of each
 // character's advance, the wider of Helvetica's (Arial and Liberation Sans
 // share it) and DejaVu Sans's. A character of neither table counts a full em.
