@@ -9,15 +9,24 @@ namespace {
 
 const char* const MINUS = "\xE2\x88\x92";
 
-// The extent of every series' points on one coordinate; positive values only when asked.
+// Whether a point is within the X range the options set (every point when none is set).
+bool inXRange(const Figure& f, const Point& p)
+{
+    return !f.options.xRange || (p.x >= f.options.xRange->lo && p.x <= f.options.xRange->hi);
+}
+
+// The extent of every series' points on one coordinate; along Y only the points
+// within the X range, and only those a log axis shows when positiveOnly.
 Range dataExtent(const Figure& f, bool alongX, bool positiveOnly = false)
 {
     double lo = INFINITY, hi = -INFINITY;
+    double least = smallestShown(f);
     for (const Series& s : f.series) {
         for (const Curve& c : s.plot.curves) {
             for (const Point& p : c.points) {
                 double v = alongX ? p.x : p.y;
-                if (positiveOnly && !(v > (f.kind == PlotKind::Complementary ? ROUNDING_FLOOR : 0))) continue;
+                if (!alongX && !inXRange(f, p)) continue;
+                if (positiveOnly && !(v > least)) continue;
                 lo = std::min(lo, v);
                 hi = std::max(hi, v);
             }
@@ -72,9 +81,17 @@ AxisPlan roundAxis(Range range, bool integers)
 
 }  // namespace
 
+// The smallest value a log Y axis draws as data.
+double smallestShown(const Figure& f)
+{
+    double least = f.kind == PlotKind::Complementary ? ROUNDING_FLOOR : 0;
+    return f.options.floor ? std::max(least, *f.options.floor) : least;
+}
+
 // The X axis: fitted to the values, or the files' own.
 AxisPlan planX(const Figure& f)
 {
+    if (f.options.xRange) return roundAxis(*f.options.xRange, integerValues(f));
     Range data = dataExtent(f, true);
     if (f.options.fileRanges) return fileAxis(f, &Plot::x, data);
     return roundAxis(fittedRange(data, false), integerValues(f));
@@ -85,9 +102,13 @@ AxisPlan planY(const Figure& f)
 {
     if (f.options.logY) {
         Range positive = dataExtent(f, false, true);
+        if (f.kind != PlotKind::Other) positive.hi = std::min(positive.hi, 1.0);  // probabilities end at 1
         AxisPlan plan;
         plan.log = true;
         plan.range = logRange(positive.lo, positive.hi);
+        if (f.options.floor) {  // room under the floor for its band: half a decade at least
+            plan.range.lo = std::min(plan.range.lo, std::pow(10.0, std::floor(std::log10(*f.options.floor) - 0.5)));
+        }
         std::vector<int> decades = decadeTicks(plan.range);
         if (decades.size() <= 3) {  // a few decades: 1, 2 and 5 times each power of ten, in plain numbers
             for (int e = decades.front() - 1; e <= decades.back(); ++e) {

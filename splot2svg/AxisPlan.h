@@ -26,14 +26,21 @@ struct AxisPlan {
     std::vector<Tick> ticks;
 };
 
+// The smallest Y value a log axis draws as data: values at or under it (zero,
+// complements lost to rounding, values under the options' floor) are not data.
+double smallestShown(const Figure& figure);
+
 // The X axis: fitted to the values with a margin and round ticks (whole numbers
-// for whole values), or with --file-ranges the widest range the files give.
+// for whole values), the options' X range, or with --file-ranges the widest
+// range the files give.
 AxisPlan planX(const Figure& figure);
 
-// The Y axis: from zero to the largest value with a margin (to 1 at least for a
-// complement, whose steps start there), the files' own range, or with --log-y a
-// logarithmic range over the positive values ticked at powers of ten (at 1, 2 and
-// 5 times them over a few decades).
+// The Y axis, fitted to the values within the X range: from zero to the largest
+// value with a margin (to 1 at least for a complement, whose steps start there),
+// the files' own range, or with --log-y a logarithmic range over the values drawn
+// up to their top decade (1 at most for probabilities), reaching under the floor
+// when one is given, ticked at powers of ten (at 1, 2 and 5 times them over a
+// few decades).
 AxisPlan planY(const Figure& figure);
 
 #endif

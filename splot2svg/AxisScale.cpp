@@ -127,23 +127,18 @@ int tickDecimals(const std::vector<double>& ticks)
     return -1;
 }
 
-// A range for a logarithmic axis holding lo..hi with a margin.
+// A range for a logarithmic axis from under lo to the power of ten at or above hi.
 Range logRange(double lo, double hi)
 {
     const double smallest = 1e-300;
     lo = std::clamp(lo, smallest, LIMIT);
     hi = std::clamp(hi, lo, LIMIT);
-    double a = std::log10(lo), b = std::log10(hi);
-    double margin = std::clamp(0.05 * (b - a), 0.05, 0.3);
-    a -= margin;
-    b += margin;
-    if (std::floor(b) - std::ceil(a) < 1) {  // under two powers of ten inside: reach out to the nearest ones
-        a = std::floor(a);
-        b = std::ceil(b);
-        if (a == b) a -= 1;
-    }
+    double a = std::log10(lo), b = std::ceil(std::log10(hi) - 1e-9);
+    a -= std::clamp(0.05 * (b - a), 0.05, 0.3);
+    if (b - a < 1) a = b - 1;  // under a decade: the one below the top
+    if (std::ceil(a) == b) a = std::floor(a);  // a single power of ten inside: reach out to the one below
     a = std::max(a, -300.0);
-    b = std::min(b, 300.0);
+    b = std::clamp(b, a + 1, 300.0);
     return Range{std::pow(10.0, a), std::pow(10.0, b)};
 }
 

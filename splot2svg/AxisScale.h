@@ -40,8 +40,9 @@ std::vector<double> roundTicks(Range range, bool integers);
 // for the general form when the ticks are very large or very small.
 int tickDecimals(const std::vector<double>& ticks);
 
-// A range for a logarithmic axis holding the positive values lo..hi with a
-// margin, holding at least two powers of ten.
+// A range for a logarithmic axis holding the positive values lo..hi: from a
+// margin under lo up to the data's top decade (the power of ten at or above hi),
+// holding at least two powers of ten.
 Range logRange(double lo, double hi);
 
 // The exponents of the powers of ten within a positive range, every one or

@@ -27,6 +27,25 @@ std::string sharedVariable(const std::vector<Series>& series)
     return name;
 }
 
+// The variables' names of the series, each once in the order of the files.
+std::vector<std::string> variablesOf(const std::vector<Series>& series)
+{
+    std::vector<std::string> names;
+    for (const Series& s : series) {
+        std::string name = variableName(s.plot);
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
+}
+
+// The X label of probabilities: the variables plotted, "x" when no file names one.
+std::string valueLabel(const std::vector<Series>& series)
+{
+    std::string names;
+    for (const std::string& name : variablesOf(series)) names += (names.empty() ? "" : ", ") + name;
+    return names.empty() ? "x" : names + " (x)";
+}
+
 // Legend entries: the first of experiment, variable, study and file name that
 // tells every series apart.
 void labelSeries(std::vector<Series>& series)
@@ -123,7 +142,7 @@ std::string makeFigure(std::vector<Series> series, const DrawOptions& options, F
         figure.xLabel = series.front().plot.x.label;
         figure.yLabel = series.front().plot.y.label;
     } else {
-        figure.xLabel = variable.empty() ? "x" : variable + " (x)";
+        figure.xLabel = valueLabel(series);
         figure.yLabel = probabilityLabel(kind);
     }
     if (options.text) figure.caption = captionOf(series);

@@ -12,10 +12,16 @@ const char USAGE[] =
     "                 PICTURE ending in .png gives a PNG, ending in .svg an SVG\n"
     "  --png          FILE.png beside each FILE.splot instead of FILE.svg\n"
     "  -              each SVG to standard output instead\n"
-    "  --log-y        logarithmic Y axis (probabilities over many decades)\n"
-    "  --size WxH     picture size in inches (default: the plot file's, 5x5)\n"
+    "  --log-y        logarithmic Y axis (probabilities over many decades) up to the\n"
+    "                 power of ten at or over the largest value (1 for probabilities)\n"
+    "  --size WxH     picture size in inches (default: the plot file's, 5x5); from\n"
+    "                 2.5 inches wide every text fits (a long title shrinks or wraps)\n"
     "  --dpi N        pixels per inch of a PNG picture (default 150)\n"
     "  --file-ranges  the plot file's own axis ranges and intervals instead of fitted ones\n"
+    "  --x-range A:B  the X axis from A to B (numbers, A < B); values outside are cut\n"
+    "  --floor P      with --log-y: shade the probabilities under P (0 < P < 1, e.g.\n"
+    "                 the resolution floor the solver reports) grey, labelled \"below\n"
+    "                 resolution\", instead of drawing them as data\n"
     "  --no-text      no caption of names and statistics under the graph\n"
     "  --title TEXT   this title instead of the one made from the plot kind (\"\" for none)\n"
     "  --help         this text\n"
@@ -54,6 +60,18 @@ bool readSize(const std::string& text, DrawOptions& d)
     return true;
 }
 
+// Reads "A:B" into the options; false when they are not two numbers with A < B.
+bool readXRange(const std::string& text, DrawOptions& d)
+{
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) return false;
+    std::optional<double> a = number(text.substr(0, colon));
+    std::optional<double> b = number(text.substr(colon + 1));
+    if (!a || !b || !(*a < *b) || !std::isfinite(*b - *a)) return false;
+    d.xRange = Range{*a, *b};
+    return true;
+}
+
 // A command line refused for the reason given.
 CommandLine failed(const std::string& why)
 {
@@ -82,7 +100,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
         else if (a == "--file-ranges") c.draw.fileRanges = true;
         else if (a == "--no-text") c.draw.text = false;
         else if (a == "--png") c.png = true;
-        else if (!hasValue && (a == "-o" || a == "--size" || a == "--dpi" || a == "--title")) {
+        else if (!hasValue && (a == "-o" || a == "--size" || a == "--dpi" || a == "--title" || a == "--x-range" ||
+                                  a == "--floor")) {
             return failed("option " + a + " needs a value");
         } else if (a == "-o") {
             c.output = args[++i];
@@ -97,12 +116,25 @@ CommandLine parseCommandLine(const std::vector<std::string>& args)
             std::optional<double> dpi = number(args[++i]);
             if (!dpi || *dpi < 10 || *dpi > 2400) return failed("--dpi " + args[i] + ": give 10 to 2400 pixels per inch");
             c.draw.dpi = *dpi;
+        } else if (a == "--x-range") {
+            if (!readXRange(args[++i], c.draw)) {
+                return failed("--x-range " + args[i] + ": give two numbers A:B with A < B, as in 0:50");
+            }
+        } else if (a == "--floor") {
+            std::optional<double> p = number(args[++i]);
+            if (!p || !(*p > 0) || !(*p < 1)) {
+                return failed("--floor " + args[i] + ": give a probability over 0 and under 1, as in 1e-14");
+            }
+            c.draw.floor = p;
         } else {
             return failed("unknown option " + a);
         }
     }
     if (c.action != CommandLine::Action::Draw) return c;
     if (c.files.empty()) return failed("");
+    if (c.draw.floor && !c.draw.logY) {
+        return failed("--floor shades the bottom of a logarithmic Y axis; give it with --log-y");
+    }
     if (!c.output.empty() && (c.toStdout || c.png)) return failed("-o names the one picture; it does not go with - or --png");
     if (c.toStdout && c.png) return failed("- writes SVG; it does not go with --png");
     return c;

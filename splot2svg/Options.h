@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "splot2svg/AxisScale.h"
+
 // How a picture is drawn.
 struct DrawOptions {
     bool logY = false;                   // Y on a logarithmic scale
@@ -15,6 +17,8 @@ struct DrawOptions {
     bool text = true;                    // the small caption of names and statistics
     std::optional<std::string> title;    // replaces the title made from the plot kind
     double dpi = 150;                    // pixels per inch of a PNG picture
+    std::optional<Range> xRange;         // the X axis's range instead of a fitted one
+    std::optional<double> floor;         // with logY: probabilities under it are shaded, not drawn
 };
 
 struct CommandLine {

@@ -11,6 +11,7 @@
 #include "splot2svg/AxisPlan.h"
 #include "splot2svg/AxisScale.h"
 #include "splot2svg/Font.h"
+#include "splot2svg/TextMetrics.h"
 #include "splot2svg/XmlText.h"
 
 namespace {
@@ -23,6 +24,14 @@ const double LABEL_FONT = 12;
 const double TITLE_FONT = 13;
 const double CAPTION_FONT = 8;
 const double LEGEND_FONT = 10;
+const double SMALLEST_FONT = 7;  // titles, labels and legends shrink no further
+const double BAND_FONT = 7;
+const char* const BAND_LABEL = "below resolution";
+const double SMALLEST_TITLE_FONT = 10;
+const double LEGEND_ROW = 1.4;      // a legend row's height, in font sizes
+const double LEGEND_INSET = 18;     // the legend box's distance from the frame, both sides, and its padding
+const double LEGEND_SAMPLE = 6 + 24 + 5 + 6;  // a legend row's width besides its name
+const double LINE_SPACING = 1.2;  // baseline to baseline, in font sizes
 const double MIN_FRAME = 72;  // the graph frame is never under an inch
 const double MARKER_RADIUS = 2.5;
 const size_t MARKER_LIMIT = 60;  // a series of more points gets no markers
@@ -36,7 +45,8 @@ const char* const DASHES[] = {"", "6 3", "2 2", "8 3 2 3"};
 std::string num(double v)
 {
     char text[32];
-    std::snprintf(text, sizeof text, "%.2f", std::clamp(v, -FAR, FAR));
+    double shown = std::clamp(v, -FAR, FAR);
+    std::snprintf(text, sizeof text, "%.2f", std::fabs(shown) < 0.005 ? 0.0 : shown);  // never "-0.00"
     return text;
 }
 
@@ -46,12 +56,6 @@ std::string exact(double v)
     char text[32];
     std::snprintf(text, sizeof text, "%.15g", v);
     return text;
-}
-
-// Width of a text line, estimated from its characters (no font metrics at hand).
-double textWidth(const std::string& text, double size)
-{
-    return static_cast<double>(utf8Length(text)) * size * 0.56;
 }
 
 // The attributes of text in the picture's one family at a size.
@@ -67,7 +71,15 @@ std::string grayColour(double gray)
     return "rgb(" + std::to_string(level) + "," + std::to_string(level) + "," + std::to_string(level) + ")";
 }
 
-// Caption lines no wider than `width`, broken after the commas of the text.
+// The line without its trailing spaces.
+std::string trimmed(std::string line)
+{
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
+}
+
+// Caption lines no wider than `width`, broken after the commas of the text, and
+// inside a piece between commas only when it alone is wider.
 std::vector<std::string> wrap(const std::vector<std::string>& lines, double width, double size)
 {
     std::vector<std::string> out;
@@ -78,15 +90,20 @@ std::vector<std::string> wrap(const std::vector<std::string>& lines, double widt
             size_t comma = line.find(", ", from);
             size_t to = comma == std::string::npos ? line.size() : comma + 2;
             std::string piece = line.substr(from, to - from);
-            if (!current.empty() && textWidth(current + piece, size) > width) {
-                out.push_back(current);
+            from = to;
+            if (!current.empty() && textWidth(trimmed(current + piece), size) > width) {
+                out.push_back(trimmed(current));
                 current.clear();
             }
-            current += piece;
-            from = to;
+            if (textWidth(trimmed(piece), size) <= width) {
+                current += piece;
+                continue;
+            }
+            std::vector<std::string> parts = wrapText(trimmed(piece), width, size);
+            out.insert(out.end(), parts.begin(), parts.end() - 1);
+            current = parts.back() + (piece.back() == ' ' ? " " : "");
         }
-        while (!current.empty() && current.back() == ' ') current.pop_back();
-        out.push_back(current);
+        out.push_back(trimmed(current));
     }
     return out;
 }
@@ -110,13 +127,12 @@ public:
             << num(height_) << "pt\" viewBox=\"0 0 " << num(width_) << " " << num(height_) << "\">\n"
             << "<title>" << xmlEscape(f_.title) << "</title>\n"
             << "<rect width=\"" << num(width_) << "\" height=\"" << num(height_) << "\" fill=\"white\"/>\n"
-            << "<defs><clipPath id=\"plot-area\"><rect x=\"" << num(-clip()) << "\" y=\"" << num(-clip())
-            << "\" width=\"" << num(w_ + 2 * clip()) << "\" height=\"" << num(h_ + 2 * clip())
+            << "<defs><clipPath id=\"plot-area\"><rect x=\"" << num(-clipX()) << "\" y=\"" << num(-clip())
+            << "\" width=\"" << num(w_ + 2 * clipX()) << "\" height=\"" << num(h_ + 2 * clip())
             << "\"/></clipPath></defs>\n";
-        if (!f_.title.empty()) {
-            text(out, f_.title, left_ + w_ / 2, PAD + TITLE_FONT, TITLE_FONT, "middle", " id=\"graph-title\"");
-        }
+        title(out);
         out << "<g id=\"graph\" transform=\"translate(" << num(left_) << " " << num(top_) << ")\">\n";
+        band(out);
         grid(out);
         xAxis(out);
         yAxis(out);
@@ -142,6 +158,12 @@ private:
     }
     double baseline() const { return y_.log ? h_ : std::clamp(sy(0), 0.0, h_); }
     double clip() const { return MARKER_RADIUS + 1; }
+    // Across the frame only, when the X range is the user's: what lies outside is cut off there.
+    double clipX() const { return f_.options.xRange ? 0 : clip(); }
+    // A Y value drawn as data: on a log axis only over zero, the rounding of a complement and the floor.
+    bool shown(double y) const { return !y_.log || y > smallestShown(f_); }
+    // Where a value is drawn: a value that is not data lies below the axis, as zero does.
+    double drawnY(double y) const { return sy(shown(y) ? y : 0); }
     // One mass function alone is drawn as stems; several share lines with markers.
     bool stems() const { return f_.kind == PlotKind::Mass && f_.series.size() == 1; }
     // Whether the points of a curve get markers.
@@ -152,26 +174,86 @@ private:
         return f_.kind == PlotKind::Mass && c.points.size() <= MARKER_LIMIT;
     }
 
-    // Margins around the graph frame for the title, tick labels, axis labels and caption.
+    // Margins around the graph frame for the title, tick labels, axis labels and
+    // caption, and every text fitted to the picture.
     void layout()
     {
         double yTicks = 0;
         for (const Tick& t : y_.ticks) yTicks = std::max(yTicks, tickLabelWidth(t));
+        double xFirst = x_.ticks.empty() ? 0 : tickLabelWidth(x_.ticks.front()) / 2;
         double xLast = x_.ticks.empty() ? 0 : tickLabelWidth(x_.ticks.back()) / 2;
-        left_ = PAD + LABEL_FONT + 6 + yTicks + 3 + TICK_LENGTH;
+        left_ = std::max(PAD + LABEL_FONT + 6 + yTicks + 3 + TICK_LENGTH, PAD + xFirst);
         double right = PAD + std::max(xLast, 4.0);
-        top_ = PAD + (f_.title.empty() ? TICK_FONT / 2 : TITLE_FONT + 10);
         const Plot& first = f_.series.front().plot;
         width_ = f_.options.widthInches.value_or(first.widthInches) * POINTS_PER_INCH;
         height_ = f_.options.heightInches.value_or(first.heightInches) * POINTS_PER_INCH;
         w_ = std::max(width_ - left_ - right, MIN_FRAME);
         width_ = left_ + w_ + right;
+        fitTitle();
+        xLabelSize_ = fittingSize(f_.xLabel, width_ - 2 * PAD, LABEL_FONT, SMALLEST_FONT);
+        xLabel_ = shortenText(f_.xLabel, width_ - 2 * PAD, xLabelSize_);
         captionLines_ = wrap(f_.caption, width_ - 2 * PAD, CAPTION_FONT);
         double bottom = TICK_LENGTH + 3 + TICK_FONT + 6 + LABEL_FONT + PAD;
         if (!captionLines_.empty()) bottom += 6 + static_cast<double>(captionLines_.size()) * CAPTION_FONT * 1.3;
         h_ = std::max(height_ - top_ - bottom, MIN_FRAME);
         height_ = top_ + h_ + bottom;
+        yLabelSize_ = fittingSize(f_.yLabel, h_, LABEL_FONT, SMALLEST_FONT);
+        yLabel_ = shortenText(f_.yLabel, h_, yLabelSize_);
     }
+
+    // The title on one line, smaller when it is too wide, else wrapped at the
+    // smallest size; the frame starts under it.
+    void fitTitle()
+    {
+        double room = width_ - 2 * PAD;
+        titleSize_ = fittingSize(f_.title, room, TITLE_FONT, SMALLEST_TITLE_FONT);
+        titleLines_ = wrapText(f_.title, room, titleSize_);
+        if (f_.title.empty()) titleLines_.clear();
+        double lines = static_cast<double>(titleLines_.size());
+        top_ = PAD + (lines == 0 ? TICK_FONT / 2 : titleSize_ + (lines - 1) * titleSize_ * LINE_SPACING + 10);
+    }
+
+    // The centre of a line of the given width near `wanted`, moved so that the
+    // line stays within the picture (`origin` is where the picture starts).
+    double centred(double wanted, double width, double origin) const
+    {
+        double lo = PAD + width / 2 - origin, hi = width_ - PAD - width / 2 - origin;
+        return lo > hi ? (lo + hi) / 2 : std::clamp(wanted, lo, hi);
+    }
+
+    // The title over the frame, each line of it within the picture.
+    void title(std::ostream& out) const
+    {
+        if (titleLines_.empty()) return;
+        if (titleLines_.size() == 1) {
+            double x = centred(left_ + w_ / 2, textWidth(titleLines_[0], titleSize_), 0);
+            text(out, titleLines_[0], x, PAD + titleSize_, titleSize_, "middle", " id=\"graph-title\"");
+            return;
+        }
+        out << "<text id=\"graph-title\"" << fontAttributes(titleSize_) << " text-anchor=\"middle\">";
+        for (size_t k = 0; k < titleLines_.size(); ++k) {
+            double x = centred(left_ + w_ / 2, textWidth(titleLines_[k], titleSize_), 0);
+            double y = PAD + titleSize_ + static_cast<double>(k) * titleSize_ * LINE_SPACING;
+            out << "<tspan x=\"" << num(x) << "\" y=\"" << num(y) << "\">" << xmlEscape(titleLines_[k]) << "</tspan>";
+        }
+        out << "</text>\n";
+    }
+
+    // With a floor on a log axis: a grey band from the axis's bottom up to it, labelled.
+    void band(std::ostream& out) const
+    {
+        if (!y_.log || !f_.options.floor) return;
+        double top = std::clamp(sy(*f_.options.floor), 0.0, h_);
+        out << "<g id=\"floor-band\" data-floor=\"" << exact(*f_.options.floor) << "\">\n<rect x=\"0\" y=\""
+            << num(top) << "\" width=\"" << num(w_) << "\" height=\"" << num(h_ - top)
+            << "\" fill=\"#e4e4e4\" stroke=\"none\"/>\n";
+        Point at = bandLabelAt();
+        text(out, BAND_LABEL, at.x, at.y, BAND_FONT, "end", " id=\"floor-label\" fill=\"#555555\"");
+        out << "</g>\n";
+    }
+
+    // The baseline's right end of the band's label: inside the band's bottom right corner.
+    Point bandLabelAt() const { return {w_ - 3, h_ - 3}; }
 
     // One line of text; anchor is "start", "middle" or "end".
     void text(std::ostream& out, const std::string& line, double x, double y, double size, const char* anchor,
@@ -228,7 +310,8 @@ private:
                 << "\" y2=\"" << num(h_ + TICK_LENGTH) << "\" stroke=\"black\" stroke-width=\"0.8\"/>\n";
             if (i % stride == 0) tickLabel(out, x_.ticks[i], x, h_ + TICK_LENGTH + 3 + TICK_FONT * 0.8, "middle");
         }
-        text(out, f_.xLabel, w_ / 2, h_ + TICK_LENGTH + 3 + TICK_FONT + 6 + LABEL_FONT * 0.8, LABEL_FONT, "middle",
+        double x = centred(w_ / 2, textWidth(xLabel_, xLabelSize_), left_);
+        text(out, xLabel_, x, h_ + TICK_LENGTH + 3 + TICK_FONT + 6 + LABEL_FONT * 0.8, xLabelSize_, "middle",
              " id=\"x-label\"");
         out << "</g>\n";
     }
@@ -250,7 +333,7 @@ private:
         }
         double labelX = -TICK_LENGTH - 3 - widest - 6;
         std::string rotate = " id=\"y-label\" transform=\"rotate(-90 " + num(labelX) + " " + num(h_ / 2) + ")\"";
-        text(out, f_.yLabel, labelX, h_ / 2, LABEL_FONT, "middle", rotate);
+        text(out, yLabel_, labelX, h_ / 2, yLabelSize_, "middle", rotate);
         out << "</g>\n";
     }
 
@@ -292,7 +375,7 @@ private:
         out << "<path class=\"stems\" fill=\"none\" stroke=\"" << COLOURS[0] << "\" stroke-width=\"" << num(width)
             << "\" d=\"";
         for (const Point& p : c.points) {
-            if (y_.log && !(p.y > 0)) continue;
+            if (!shown(p.y)) continue;
             out << "M" << num(sx(p.x)) << "," << num(baseline()) << "V" << num(sy(p.y));
         }
         out << "\"/>\n";
@@ -302,7 +385,7 @@ private:
     std::vector<Point> joined(const Curve& c) const
     {
         std::vector<Point> v;
-        for (const Point& p : c.points) v.push_back({sx(p.x), sy(p.y)});
+        for (const Point& p : c.points) v.push_back({sx(p.x), drawnY(p.y)});
         return v;
     }
 
@@ -315,10 +398,9 @@ private:
         double before = f_.kind == PlotKind::Complementary ? 1 : 0;
         v.push_back({0, sy(before)});
         for (size_t k = 0; k < c.points.size(); ++k) {
-            double x = sx(c.points[k].x), y = c.points[k].y;
-            if (y_.log && f_.kind == PlotKind::Complementary && y <= ROUNDING_FLOOR) y = 0;
+            double x = sx(c.points[k].x);
             v.push_back({x, v.back().y});
-            v.push_back({x, sy(y)});
+            v.push_back({x, drawnY(c.points[k].y)});
         }
         v.push_back({w_, v.back().y});
         return v;
@@ -343,10 +425,10 @@ private:
         std::vector<Point> v;
         for (size_t k = 0; k < c.points.size(); ++k) {
             const Point& p = c.points[k];
-            v.push_back({sx(p.x), sy(p.y)});
+            v.push_back({sx(p.x), drawnY(p.y)});
             if (c.interpolation != Interpolation::YHistogram) continue;
             double nextX = k + 1 < c.points.size() ? sx(c.points[k + 1].x) : w_;
-            v.push_back({std::max(nextX, sx(p.x)), sy(p.y)});
+            v.push_back({std::max(nextX, sx(p.x)), drawnY(p.y)});
         }
         std::string stroke = " stroke=\"black\"";
         if (c.line == LineType::Dashed) stroke += " stroke-dasharray=\"6 3\"";
@@ -375,7 +457,7 @@ private:
         out << "<path class=\"markers\" fill=\"" << colour << "\" stroke=\"" << (fileDiamonds ? "black" : "none")
             << "\" stroke-width=\"0.6\" d=\"";
         for (const Point& p : c.points) {
-            if (y_.log && !(p.y > 0)) continue;
+            if (!shown(p.y)) continue;
             out << marker(fileDiamonds ? 2 : shape, sx(p.x), sy(p.y), r);
         }
         out << "\"/>\n";
@@ -412,21 +494,48 @@ private:
         return n;
     }
 
+    // The legend's font size: its rows within the frame's height and its names
+    // within the frame's width, as far as the smallest size allows.
+    double legendSize() const
+    {
+        double rows = static_cast<double>(f_.series.size());
+        double size = std::min(LEGEND_FONT, (h_ - LEGEND_INSET) / (LEGEND_ROW * rows));
+        for (const Series& s : f_.series) {
+            size = std::min(size, fittingSize(s.label, w_ - LEGEND_INSET - LEGEND_SAMPLE, LEGEND_FONT, SMALLEST_FONT));
+        }
+        return std::max(size, SMALLEST_FONT);
+    }
+
+    // Whether the band's label lies within the box.
+    bool hidesBandLabel(double x0, double y0, double x1, double y1) const
+    {
+        if (!y_.log || !f_.options.floor) return false;
+        Point at = bandLabelAt();
+        double left = at.x - textWidth(BAND_LABEL, BAND_FONT), top = at.y - BAND_FONT;
+        return x0 < at.x && x1 > left && y0 < at.y && y1 > top;
+    }
+
     // Each series' line and name in a box, in the corner of the frame where it hides
-    // least of the curves (top right when several hide nothing).
+    // least of the curves (top right when several hide nothing), never on the band's label.
     void legend(std::ostream& out) const
     {
         if (f_.series.size() < 2) return;
+        double size = legendSize();
+        std::vector<std::string> labels;
         double widest = 0;
-        for (const Series& s : f_.series) widest = std::max(widest, textWidth(s.label, LEGEND_FONT));
-        double row = LEGEND_FONT * 1.4;
-        double bw = 6 + 24 + 5 + widest + 6, bh = row * static_cast<double>(f_.series.size()) + 6;
+        for (const Series& s : f_.series) {
+            labels.push_back(shortenText(s.label, w_ - LEGEND_INSET - LEGEND_SAMPLE, size));
+            widest = std::max(widest, textWidth(labels.back(), size));
+        }
+        double row = size * LEGEND_ROW;
+        double bw = LEGEND_SAMPLE + widest, bh = row * static_cast<double>(f_.series.size()) + 6;
         std::vector<std::pair<Point, Point>> lines = segments();
         const Point corners[] = {{w_ - bw - 6, 6}, {w_ - bw - 6, h_ - bh - 6}, {6, 6}, {6, h_ - bh - 6}};
         Point best = corners[0];
         size_t least = SIZE_MAX;
         for (const Point& c : corners) {
             size_t n = covered(lines, c.x - 2, c.y - 2, c.x + bw + 2, c.y + bh + 2);
+            if (hidesBandLabel(c.x, c.y, c.x + bw, c.y + bh)) n += 1000000;
             if (n < least) least = n, best = c;
         }
         double x0 = best.x, y0 = best.y;
@@ -439,7 +548,7 @@ private:
             if (f_.kind == PlotKind::Mass) {
                 out << "<path fill=\"" << COLOURS[i % 7] << "\" d=\"" << marker(i, x0 + 18, y, MARKER_RADIUS) << "\"/>\n";
             }
-            text(out, f_.series[i].label, x0 + 35, y + LEGEND_FONT * 0.35, LEGEND_FONT, "start");
+            text(out, labels[i], x0 + 35, y + size * 0.35, size, "start");
             out << "</g>\n";
         }
         out << "</g>\n";
@@ -465,6 +574,10 @@ private:
     double left_ = 0, top_ = 0;      // where the frame starts
     double w_ = 0, h_ = 0;           // the frame
     std::vector<std::string> captionLines_;
+    std::vector<std::string> titleLines_;
+    double titleSize_ = TITLE_FONT;
+    std::string xLabel_, yLabel_;  // the axis labels as they fit
+    double xLabelSize_ = LABEL_FONT, yLabelSize_ = LABEL_FONT;
 };
 
 }  // namespace

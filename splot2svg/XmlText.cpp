@@ -66,13 +66,3 @@ std::string xmlEscape(const std::string& text)
     }
     return out;
 }
-
-// The number of characters (code points) of UTF-8 text.
-size_t utf8Length(const std::string& text)
-{
-    size_t n = 0;
-    for (char c : text) {
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++n;
-    }
-    return n;
-}

@@ -11,7 +11,4 @@ std::string cleanUtf8(const std::string& text);
 // The text cleaned and escaped for XML character data and attribute values.
 std::string xmlEscape(const std::string& text);
 
-// The number of characters (code points) of UTF-8 text.
-size_t utf8Length(const std::string& text);
-
 #endif

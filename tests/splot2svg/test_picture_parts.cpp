@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -14,6 +15,7 @@
 #include "splot2svg/Figure.h"
 #include "splot2svg/Options.h"
 #include "splot2svg/PlotKind.h"
+#include "splot2svg/TextMetrics.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -80,16 +82,26 @@ TEST(PictureAxes, LogarithmicRangesAndDecades)
     Range r = logRange(1e-60, 0.9);
     EXPECT_LT(r.lo, 1e-60);
     EXPECT_GT(r.lo, 1e-61);
-    EXPECT_GT(r.hi, 0.9);
-    EXPECT_LE(r.hi, 2.0);
+    EXPECT_DOUBLE_EQ(r.hi, 1);  // the data's top decade, no further
     EXPECT_EQ(decadeTicks(r), (std::vector<int>{-60, -50, -40, -30, -20, -10, 0}));
+    // A top value on a power of ten ends the axis there, even a rounding above it.
+    EXPECT_DOUBLE_EQ(logRange(1e-9, 1).hi, 1);
+    EXPECT_DOUBLE_EQ(logRange(1e-9, 1 + 2e-16).hi, 1);
+    EXPECT_DOUBLE_EQ(logRange(1e-9, 1.0001).hi, 10);
+    r = logRange(2e-3, 4e-3);
+    EXPECT_DOUBLE_EQ(r.lo, 1e-3);
+    EXPECT_DOUBLE_EQ(r.hi, 1e-2);
+    r = logRange(0.01, 0.1);  // two powers of ten inside already: a margin under the lower one
+    EXPECT_LT(r.lo, 0.01);
+    EXPECT_GT(r.lo, 0.005);
+    EXPECT_DOUBLE_EQ(r.hi, 0.1);
     // Within one decade the range reaches out to two powers of ten.
     r = logRange(0.3, 0.6);
     EXPECT_DOUBLE_EQ(r.lo, 0.1);
     EXPECT_DOUBLE_EQ(r.hi, 1);
     EXPECT_EQ(decadeTicks(r), (std::vector<int>{-1, 0}));
     r = logRange(1, 1);
-    EXPECT_EQ(decadeTicks(r), (std::vector<int>{-1, 0, 1}));
+    EXPECT_EQ(decadeTicks(r), (std::vector<int>{-1, 0}));
     EXPECT_EQ(decadeTicks(Range{1e-5, 1}), (std::vector<int>{-5, -4, -3, -2, -1, 0}));
     EXPECT_EQ(decadeTicks(Range{1e-13, 1}), (std::vector<int>{-12, -10, -8, -6, -4, -2, 0}));
     r = logRange(1e-320, 1e-310);  // below the smallest double drawn: kept finite and ordered
@@ -135,6 +147,15 @@ TEST(PictureFigure, LegendEntriesNameWhatTellsTheFilesApart)
     ASSERT_EQ(makeFigure({seriesOf("d/a.splot", MASS, "Q1", "e"), seriesOf("d/b.splot", MASS, "Q2", "e")}, o, f), "");
     EXPECT_EQ(f.series[1].label, "Q2");
     EXPECT_EQ(f.title, "Distribution");
+    EXPECT_EQ(f.xLabel, "Q1, Q2 (x)");  // the variables overlaid, each once
+    ASSERT_EQ(makeFigure({seriesOf("a", MASS, "Q1", "e"), seriesOf("b", MASS, "Q2", "e"),
+                          seriesOf("c", MASS, "Q1", "f")}, o, f), "");
+    EXPECT_EQ(f.xLabel, "Q1, Q2 (x)");
+    Series nameless = seriesOf("c", MASS, "", "e");
+    nameless.plot.texts.clear();
+    ASSERT_EQ(makeFigure({nameless, seriesOf("d", MASS, "Q2", "f")}, o, f), "");
+    EXPECT_EQ(f.xLabel, "Q2 (x)");
+    ASSERT_EQ(makeFigure({nameless, nameless}, o, f), "");
     EXPECT_EQ(f.xLabel, "x");
     ASSERT_EQ(makeFigure({seriesOf("d/a.splot", MASS, "Q", "e"), seriesOf("d/b.splot", MASS, "Q", "e")}, o, f), "");
     EXPECT_EQ(f.series[0].label, "a");
@@ -177,6 +198,63 @@ TEST(PictureOptions, CommandLines)
     EXPECT_EQ(parseCommandLine({"--size", "6x", "a"}).action, CommandLine::Action::Fail);
     EXPECT_EQ(parseCommandLine({"--dpi", "nan", "a"}).action, CommandLine::Action::Fail);
     EXPECT_EQ(parseCommandLine({"-o", "", "a"}).error, "option -o needs a file name");
+}
+
+TEST(PictureOptions, XRangeAndFloor)
+{
+    CommandLine c = parseCommandLine({"--x-range", "-2.5:1e3", "--log-y", "--floor", "2.5e-13", "a.splot"});
+    ASSERT_EQ(c.action, CommandLine::Action::Draw) << c.error;
+    ASSERT_TRUE(c.draw.xRange && c.draw.floor);
+    EXPECT_EQ(c.draw.xRange->lo, -2.5);
+    EXPECT_EQ(c.draw.xRange->hi, 1000);
+    EXPECT_EQ(*c.draw.floor, 2.5e-13);
+    for (const char* bad : {"3:3", "4:1", "1:", ":2", "1-2", "a:b", "1:inf", "nan:1", "-1e308:1e308", "1:2:3"}) {
+        c = parseCommandLine({"--x-range", bad, "a.splot"});
+        EXPECT_EQ(c.action, CommandLine::Action::Fail) << bad;
+        EXPECT_EQ(c.error, std::string("--x-range ") + bad + ": give two numbers A:B with A < B, as in 0:50");
+    }
+    for (const char* bad : {"0", "1", "-1e-14", "2", "1e-14x", "nan", ""}) {
+        c = parseCommandLine({"--log-y", "--floor", bad, "a.splot"});
+        EXPECT_EQ(c.action, CommandLine::Action::Fail) << bad;
+        EXPECT_EQ(c.error, std::string("--floor ") + bad + ": give a probability over 0 and under 1, as in 1e-14");
+    }
+    c = parseCommandLine({"--floor", "1e-14", "a.splot"});
+    EXPECT_EQ(c.action, CommandLine::Action::Fail);
+    EXPECT_EQ(c.error, "--floor shades the bottom of a logarithmic Y axis; give it with --log-y");
+    EXPECT_EQ(parseCommandLine({"a.splot", "--x-range"}).error, "option --x-range needs a value");
+}
+
+TEST(PictureText, WidthsWrapsAndShortening)
+{
+    // Never narrower than Helvetica's advances (thousandths of an em), the font a
+    // viewer most likely has, nor than DejaVu Sans's (the common fallback: digits 0.636 em).
+    EXPECT_GE(textWidth("P(X = x)", 12), (667 + 333 + 667 + 278 + 584 + 278 + 500 + 333) * 12 / 1000.0);
+    EXPECT_DOUBLE_EQ(textWidth("0123456789", 10), 63.6);
+    EXPECT_DOUBLE_EQ(textWidth("\xE2\x89\xA4", 10), 8.38);  // one character, however many bytes
+    EXPECT_DOUBLE_EQ(textWidth("\xff", 10), 10);  // a bad byte is drawn as one replacement character
+
+    const std::string title = "Complementary distribution of the number of jobs waiting Supercalifragilistic";
+    for (double width : {40.0, 180.0, 1000.0}) {
+        std::string joined;
+        for (const std::string& l : wrapText(title, width, 10)) {
+            EXPECT_LE(textWidth(l, 10), width) << l;
+            joined += l + " ";
+        }
+        joined.erase(std::remove(joined.begin(), joined.end(), ' '), joined.end());
+        std::string all = title;
+        all.erase(std::remove(all.begin(), all.end(), ' '), all.end());
+        EXPECT_EQ(joined, all) << width;  // nothing lost, nothing added but breaks
+    }
+    EXPECT_EQ(wrapText("two words", textWidth("two words", 10), 10), std::vector<std::string>{"two words"});
+    EXPECT_EQ(wrapText("two words", textWidth("two words", 10) - 0.01, 10), (std::vector<std::string>{"two", "words"}));
+
+    std::string cut = shortenText("Experiment name: a rather long one", 60, 10);
+    EXPECT_LE(textWidth(cut, 10), 60);
+    EXPECT_EQ(cut, std::string("Experiment name: a rather long one").substr(0, cut.size() - 3) + "\xE2\x80\xA6");
+    double size = fittingSize("Cumulative distribution of QueueLength", 150, 13, 7);
+    EXPECT_LE(textWidth("Cumulative distribution of QueueLength", size), 150);
+    EXPECT_GT(textWidth("Cumulative distribution of QueueLength", size + 0.5), 150);
+    EXPECT_DOUBLE_EQ(fittingSize("Cumulative distribution of QueueLength", 20, 13, 7), 7);
 }
 
 TEST(PictureFile, ReplacesWholeAndNeverThroughALink)

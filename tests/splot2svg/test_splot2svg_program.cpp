@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -12,6 +13,7 @@
 #include "tests/splot2svg/mini_xml.h"
 #include "splot2svg/Options.h"
 #include "splot2svg/PngRender.h"
+#include "splot2svg/TextMetrics.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -319,6 +321,8 @@ TEST(Splot2Svg, UsageAndUnknownOptions)
         {{"a.splot", "-o"}, "option -o needs a value"},
         {{"-o", "x.svg", "--png", "a.splot"}, "-o names the one picture; it does not go with - or --png"},
         {{"-", "--png", "a.splot"}, "- writes SVG; it does not go with --png"},
+        {{"--x-range", "5:1", "a.splot"}, "--x-range 5:1: give two numbers A:B with A < B, as in 0:50"},
+        {{"--floor", "1e-12", "a.splot"}, "--floor shades the bottom of a logarithmic Y axis; give it with --log-y"},
     };
     for (const auto& [args, message] : bad) {
         r = run_program(SPLOT2SVG_BINARY, args);
@@ -709,7 +713,7 @@ TEST(Splot2Svg, PlotFilesOfTheTandemExampleOverlaidAndOnALogScale)
     EXPECT_EQ(r.err, "");
     std::unique_ptr<XmlElement> svg = parseSvg(slurp(dir.file("both.svg")));
     EXPECT_EQ(svg->byId("graph-title")->text, "Distribution");
-    EXPECT_EQ(svg->byId("x-label")->text, "x");
+    EXPECT_EQ(svg->byId("x-label")->text, "Queue1, Queue2 (x)");
     EXPECT_EQ(svg->byId("y-label")->text, "P(X = x)");
     EXPECT_EQ(texts(svg->byId("legend")), (std::vector<std::string>{"Queue1", "Queue2"}));
     for (const char* id : {"series-1", "series-2"}) {
@@ -804,4 +808,251 @@ TEST(Splot2Svg, FileSizeLimitIsAWriteErrorAndThePreviousPictureStays)
     EXPECT_EQ(slurp(picture), "previous picture\n");
     auto files = std::distance(std::filesystem::directory_iterator(dir.path), std::filesystem::directory_iterator());
     EXPECT_EQ(files, 2);  // the plot file and the previous picture
+}
+
+namespace {
+
+struct Box {
+    double x0, y0, x1, y1;
+};
+
+// The room a text element takes in the picture, as the program's own font
+// metrics measure it: each line (a tspan with its own position is a line; one
+// without, a raised exponent, extends the line before it), turned upright when
+// the text is rotated by a quarter turn about its position.
+void textBoxes(const XmlElement& e, double dx, double dy, std::vector<std::pair<std::string, Box>>& out)
+{
+    std::string transform = e.attr("transform");
+    double tx = 0, ty = 0;
+    if (std::sscanf(transform.c_str(), "translate(%lf %lf)", &tx, &ty) == 2) dx += tx, dy += ty;
+    if (e.name != "text") {
+        for (const auto& c : e.children) textBoxes(*c, dx, dy, out);
+        return;
+    }
+    double size = std::stod(e.attr("font-size"));
+    std::string anchor = e.attr("text-anchor");
+    bool upright = transform.rfind("rotate(-90", 0) == 0;
+    struct Line {
+        double x, y, width, raise;
+        std::string text;
+    };
+    std::vector<Line> lines;
+    if (!e.attr("x").empty()) {
+        lines.push_back({std::stod(e.attr("x")), std::stod(e.attr("y")), textWidth(e.text, size), 0, e.text});
+    }
+    for (const auto& t : e.children) {
+        double tsize = t->attr("font-size").empty() ? size : std::stod(t->attr("font-size"));
+        if (!t->attr("x").empty()) {
+            lines.push_back({std::stod(t->attr("x")), std::stod(t->attr("y")), textWidth(t->text, tsize), 0, t->text});
+        } else {
+            ASSERT_FALSE(lines.empty());
+            lines.back().width += textWidth(t->text, tsize);
+            lines.back().raise = std::max(lines.back().raise, -std::stod(t->attr("dy")));
+            lines.back().text += "^" + t->text;
+        }
+    }
+    for (const Line& l : lines) {
+        double start = anchor == "middle" ? -l.width / 2 : anchor == "end" ? -l.width : 0;
+        double above = TEXT_ASCENT * size + l.raise, below = TEXT_DESCENT * size;
+        Box b = upright ? Box{l.x - above, l.y - start - l.width, l.x + below, l.y - start}
+                        : Box{l.x + start, l.y - above, l.x + start + l.width, l.y + below};
+        out.push_back({l.text, Box{b.x0 + dx, b.y0 + dy, b.x1 + dx, b.y1 + dy}});
+    }
+}
+
+// Checks that every text of the picture lies within it; returns how many texts there are.
+size_t expectTextsInside(const std::string& svgText)
+{
+    std::unique_ptr<XmlElement> svg = parseSvg(svgText);
+    double width = std::stod(svg->attr("width")), height = std::stod(svg->attr("height"));
+    std::vector<std::pair<std::string, Box>> boxes;
+    textBoxes(*svg, 0, 0, boxes);
+    for (const auto& [text, b] : boxes) {
+        EXPECT_GE(b.x0, 0) << text;
+        EXPECT_GE(b.y0, 0) << text;
+        EXPECT_LE(b.x1, width) << text;
+        EXPECT_LE(b.y1, height) << text;
+    }
+    return boxes.size();
+}
+
+std::string withoutSpaces(std::string s)
+{
+    s.erase(std::remove(s.begin(), s.end(), ' '), s.end());
+    return s;
+}
+
+// The lines of the picture's title, whether one text or several.
+std::string titleOf(const XmlElement& svg)
+{
+    const XmlElement* t = svg.byId("graph-title");
+    if (!t) return "";
+    std::string all = t->text;
+    for (const auto& line : t->children) all += (all.empty() ? "" : " ") + line->text;
+    return all;
+}
+
+}  // namespace
+
+// From a one-column picture up, the title, labels, ticks, legend and caption all
+// lie inside the picture, whatever length the names have.
+TEST(Splot2Svg, EveryTextFitsInsideSmallPictures)
+{
+    TempDir dir;
+    std::string pdf = copyIn(dir, PDF.file), cdf = copyIn(dir, CDF.file), wait = copyIn(dir, WAIT.file);
+    const std::string longName = "NumberOfJobsWaitingInTheSecondQueueOfTheTandem";
+    dir.write("long.splot", plotFile(CDF_TITLE, longName, "a_long_experiment_name_for_a_legend", geometric(0.4, 30)));
+    dir.write("other.splot", plotFile(CDF_TITLE, "Jobs", "short", geometric(0.6, 30)));
+    dir.write("tails.splot", plotFile(MASS_TITLE, "Jobs", "tails", geometric(0.5, 80)));
+    const std::string title = "Queue lengths of the tandem network under heavy load, both queues, all rates";
+    const std::vector<std::vector<std::string>> pictures = {
+        {pdf}, {cdf}, {wait}, {dir.file("long.splot")},
+        {"--log-y", pdf}, {"--log-y", "--floor", "1e-14", dir.file("tails.splot")},
+        {"--title", title, cdf}, {"-o", "OVERLAY", dir.file("long.splot"), dir.file("other.splot")},
+        {"--log-y", "-o", "OVERLAY", dir.file("long.splot"), dir.file("other.splot")},
+    };
+    for (const char* size : {"2.5x2.5", "3.5x2.5", "2.5x6", "4x3", "5x5"}) {
+        for (std::vector<std::string> args : pictures) {
+            SCOPED_TRACE(std::string(size) + " " + args.back());
+            std::string out = dir.file("overlay.svg");
+            for (std::string& a : args) {
+                if (a == "OVERLAY") a = out;
+            }
+            bool overlay = std::find(args.begin(), args.end(), out) != args.end();
+            args.insert(args.begin(), {"--size", size});
+            if (!overlay) args.insert(args.begin(), "-");
+            ProgramResult r = run_program(SPLOT2SVG_BINARY, args);
+            ASSERT_EQ(r.status, 0) << r.err;
+            std::string svgText = overlay ? slurp(out) : r.out;
+            EXPECT_GE(expectTextsInside(svgText), 10u);
+            std::unique_ptr<XmlElement> svg = parseSvg(svgText);
+            // A picture only grows past the size asked for where the graph would be under an inch.
+            double asked = std::stod(size) * 72;
+            EXPECT_NEAR(std::stod(svg->attr("width")), asked, 0.01);
+            // Shrunk or wrapped, the title says all it said.
+            EXPECT_EQ(withoutSpaces(titleOf(*svg)), withoutSpaces(svg->all("title")[0]->text));
+        }
+    }
+    // The README's one-column picture keeps its title on one line, a little smaller.
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", "--size", "3.5x2.5", cdf});
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    EXPECT_EQ(svg->byId("graph-title")->text, "Cumulative distribution of QueueLength");
+    double size = std::stod(svg->byId("graph-title")->attr("font-size"));
+    EXPECT_LT(size, 13);
+    EXPECT_GE(size, 10);
+    // A title wider than the picture at the smallest size is wrapped into lines.
+    r = run_program(SPLOT2SVG_BINARY, {"-", "--size", "2.5x2.5", "--title", title, cdf});
+    svg = parseSvg(r.out);
+    EXPECT_GE(svg->byId("graph-title")->children.size(), 3u);
+    EXPECT_EQ(svg->byId("graph-title")->attr("font-size"), "10.00");
+}
+
+namespace {
+
+// The Y axis's top of the picture drawn with these options.
+double yTop(const std::vector<std::string>& args)
+{
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    return std::stod(parseSvg(r.out)->byId("y-axis")->attr("data-max"));
+}
+
+}  // namespace
+
+TEST(Splot2Svg, LogAxesEndAtTheDataTopDecade)
+{
+    TempDir dir;
+    std::string pdf = copyIn(dir, PDF.file), cdf = copyIn(dir, CDF.file), wait = copyIn(dir, WAIT.file);
+    // Probabilities reaching 1, and a complement starting there: the axis ends at 1.
+    EXPECT_EQ(yTop({"-", "--log-y", cdf}), 1);
+    EXPECT_EQ(yTop({"-", "--log-y", wait}), 1);
+    EXPECT_EQ(yTop({"-", "--log-y", pdf}), 1);  // the largest is 0.51
+    // Small probabilities end at their own decade; other graphs at theirs, over 1 too.
+    dir.write("small.splot", plotFile(MASS_TITLE, "Q", "e", {{0, 0.004}, {1, 0.002}, {2, 1e-9}}));
+    EXPECT_DOUBLE_EQ(yTop({"-", "--log-y", dir.file("small.splot")}), 0.01);
+    dir.write("other.splot", plotFile("Response time", "Q", "e", {{0, 3}, {1, 47}, {2, 0.5}}));
+    EXPECT_DOUBLE_EQ(yTop({"-", "--log-y", dir.file("other.splot")}), 100);
+    // A probability a rounding over 1 still ends the axis at 1.
+    dir.write("over.splot", plotFile(CDF_TITLE, "Q", "e", {{0, 0.5}, {1, 1.0000000000000002}}));
+    EXPECT_EQ(yTop({"-", "--log-y", dir.file("over.splot")}), 1);
+    // Every point stays on the axis: the largest on or under its top, none over.
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", "--log-y", cdf});
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    for (const auto& [x, y] : coordinates(svg->byId("series-1")->all("polyline")[0]->attr("points"))) {
+        EXPECT_GE(y, 0) << x;
+    }
+    EXPECT_EQ(texts(svg->byId("y-axis"), "tick-label").back(), "1");
+}
+
+TEST(Splot2Svg, XRangeSetsTheAxisAndTheYFitsWhatIsInIt)
+{
+    TempDir dir;
+    std::string pdf = copyIn(dir, PDF.file);
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", "--x-range", "1:4", pdf});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    Frame f(*svg);
+    EXPECT_EQ(f.x0, 1);
+    EXPECT_EQ(f.x1, 4);
+    EXPECT_EQ(tickValuesOf(svg->byId("x-axis")), (std::vector<double>{1, 2, 3, 4}));
+    EXPECT_NEAR(f.y1, PDF.points[1].second * 1.05, 1e-12);  // the largest value at x = 1..4, not the 0.51 at 0
+    // What lies outside is cut at the frame's sides.
+    const XmlElement* clip = svg->all("clipPath")[0]->all("rect")[0];
+    EXPECT_EQ(std::stod(clip->attr("x")), 0);
+    EXPECT_EQ(std::stod(clip->attr("width")), f.w);
+    // It takes the place of the file's own X range too.
+    r = run_program(SPLOT2SVG_BINARY, {"-", "--file-ranges", "--x-range", "-0.5:2.5", pdf});
+    svg = parseSvg(r.out);
+    EXPECT_EQ(std::stod(svg->byId("x-axis")->attr("data-min")), -0.5);
+    EXPECT_EQ(std::stod(svg->byId("x-axis")->attr("data-max")), 2.5);
+}
+
+// With a floor, the log axis shows the band of probabilities the answer does not
+// resolve, and no value in it is drawn as data.
+TEST(Splot2Svg, FloorShadesWhatIsBelowResolution)
+{
+    TempDir dir;
+    // A geometric distribution whose tail under 1e-12 is replaced by rounding noise.
+    std::vector<std::pair<double, double>> points = geometric(0.5, 40);
+    size_t resolved = 0;
+    for (auto& [x, y] : points) {
+        if (y < 1e-12) y = (static_cast<int>(x) % 3 + 1) * 7e-14;
+        resolved += y > 1e-12;
+    }
+    dir.write("noisy.splot", plotFile(MASS_TITLE, "Jobs", "e", points));
+    ProgramResult r = run_program(SPLOT2SVG_BINARY, {"-", "--log-y", "--floor", "1e-12", dir.file("noisy.splot")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    std::unique_ptr<XmlElement> svg = parseSvg(r.out);
+    Frame f(*svg);
+    auto logY = [&](double y) { return f.h - f.h * std::log10(y / f.y0) / std::log10(f.y1 / f.y0); };
+    EXPECT_LE(f.y0, 1e-12 / std::sqrt(10.0));  // half a decade of band at least
+    EXPECT_GT(f.y0, 1e-15);                    // the noise does not stretch the axis
+    const XmlElement* band = svg->byId("floor-band");
+    ASSERT_TRUE(band);
+    const XmlElement* rect = band->all("rect")[0];
+    EXPECT_NEAR(std::stod(rect->attr("y")), logY(1e-12), 0.006);
+    EXPECT_NEAR(std::stod(rect->attr("y")) + std::stod(rect->attr("height")), f.h, 0.011);
+    EXPECT_EQ(svg->byId("floor-label")->text, "below resolution");
+    // One stem per resolved value, each ending over the band; one marker each.
+    std::vector<const XmlElement*> paths = svg->byId("series-1")->all("path");
+    ASSERT_EQ(paths.size(), 2u);
+    std::vector<std::vector<double>> v = stems(paths[0]->attr("d"));
+    EXPECT_EQ(v.size(), resolved);
+    for (const std::vector<double>& stem : v) EXPECT_LT(stem[2], logY(1e-12));
+    std::string d = paths[1]->attr("d");
+    EXPECT_EQ(static_cast<size_t>(std::count(d.begin(), d.end(), 'M')), resolved);
+    // Without the floor the noise is drawn as the file gives it, and there is no band.
+    r = run_program(SPLOT2SVG_BINARY, {"-", "--log-y", dir.file("noisy.splot")});
+    svg = parseSvg(r.out);
+    EXPECT_FALSE(svg->byId("floor-band"));
+    EXPECT_EQ(stems(svg->byId("series-1")->all("path")[0]->attr("d")).size(), points.size());
+    // A complementary curve drops below the axis where it falls under the floor.
+    dir.write("tail.splot", plotFile("Probability Distribution Function (PDF)", "Jobs", "e",
+                                     {{0, 0.5}, {1, 1e-3}, {2, 3e-13}, {3, 2e-14}}));
+    r = run_program(SPLOT2SVG_BINARY, {"-", "--log-y", "--floor", "1e-12", dir.file("tail.splot")});
+    svg = parseSvg(r.out);
+    auto curve = coordinates(svg->byId("series-1")->all("polyline")[0]->attr("points"));
+    ASSERT_EQ(curve.size(), 10u);
+    EXPECT_GT(curve[6].second, Frame(*svg).h);  // at x = 2 the curve leaves the frame downwards
 }
