@@ -1,6 +1,6 @@
 // The option table against what reads it (the parses), what a run does without an option
 // (the defaults), what refuses a value, and what a person reads (the man page and the
-// README's option table).
+// option table of doc/options.md).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -118,13 +118,13 @@ std::map<char, Documented> manPageOptions(const std::string& page)
     return entries;
 }
 
-// The rows of the README's option table ("| `-v`, `-vN` | meaning | default |"), the
-// default column as the text.
-std::map<char, Documented> readmeOptions(const std::string& readme)
+// The rows of the option table of doc/options.md ("| `-v`, `-vN` | meaning | default |"),
+// the default column as the text.
+std::map<char, Documented> optionsPageOptions(const std::string& page)
 {
-    size_t start = readme.find("### Options");
-    size_t end = readme.find("\n### ", start + 1);
-    std::istringstream in(readme.substr(start, end - start));
+    size_t start = page.find("\n## The options\n");
+    size_t end = page.find("\n## ", start + 1);
+    std::istringstream in(page.substr(start, end - start));
     std::map<char, Documented> entries;
     for (std::string line; std::getline(in, line);) {
         if (line.rfind("| `-", 0) != 0) continue;
@@ -168,9 +168,9 @@ std::string lower(std::string text)
 }
 
 // Every option of dss in the document with the table's forms, its "required" and its default
-// (mentioned with the word "default" in the man page, the default column of the README), and
+// (mentioned with the word "default" in the man page, the default column of doc/options.md), and
 // no option in the document that the table lacks.
-void expectAgreement(const std::map<char, Documented>& doc, const std::string& name, bool readme)
+void expectAgreement(const std::map<char, Documented>& doc, const std::string& name, bool optionsPage)
 {
     for (const OptionSpec& o : optionTable()) {
         if ((o.programs & DssProgram) == 0) continue;
@@ -182,7 +182,7 @@ void expectAgreement(const std::map<char, Documented>& doc, const std::string& n
         const Documented& d = found->second;
         EXPECT_EQ(d.forms, expectedForms(o)) << name << ": -" << o.letter;
         std::string text = lower(d.text);
-        if (readme) {
+        if (optionsPage) {
             const char* wanted = o.required ? "required" : o.defaultValue ? o.defaultValue : "";
             EXPECT_EQ(text.rfind(wanted, 0), 0u)
                 << name << " gives -" << o.letter << " the default \"" << d.text << "\"";
@@ -297,9 +297,9 @@ TEST(OptionTable, ManPageListsTheTablesOptions)
     expectAgreement(man, "the man page", false);
 }
 
-TEST(OptionTable, ReadmeListsTheTablesOptions)
+TEST(OptionTable, OptionsPageListsTheTablesOptions)
 {
-    std::map<char, Documented> readme = readmeOptions(readText(sourceFile("README.md")));
-    ASSERT_GT(readme.size(), 10u);
-    expectAgreement(readme, "the README", true);
+    std::map<char, Documented> page = optionsPageOptions(readText(sourceFile("doc/options.md")));
+    ASSERT_GT(page.size(), 10u);
+    expectAgreement(page, "doc/options.md", true);
 }
