@@ -1,0 +1,16 @@
+"""The worked example of doc/python.md runs as written."""
+import os
+import re
+
+from conftest import SOURCE
+
+
+def test_the_pages_example_code_runs(capsys):
+    with open(os.path.join(SOURCE, "doc", "python.md")) as f:
+        blocks = re.findall(r"```python\n(.*?)```", f.read(), re.S)
+    assert len(blocks) >= 4
+    names = {}
+    for block in blocks:
+        exec(compile(block, "doc/python.md", "exec"), names)
+    out = capsys.readouterr().out
+    assert "mean queue length" in out and "[0.125 0.125 0.    0.75 ] 2" in out
