@@ -1,7 +1,7 @@
 # Fails when a file of a layer includes a header of a layer above its own (run as a script:
 # cmake -DROOT=<source dir> -P LayerCheck.cmake). Each layer names the folders it may include.
 cmake_policy(SET CMP0057 NEW)
-set(layers framework statelevel pv chain check methods lu report dss run splot2svg)
+set(layers framework statelevel pv chain check methods lu report dss run splot2svg python)
 set(may_framework  framework)
 set(may_statelevel framework statelevel)
 set(may_pv         framework statelevel pv)
@@ -13,6 +13,7 @@ set(may_report     framework statelevel chain check methods report)
 set(may_dss        framework statelevel pv chain check methods lu report dss)
 set(may_run        framework statelevel pv chain check methods lu report dss run)
 set(may_splot2svg  framework splot2svg)
+set(may_python     framework statelevel pv chain check methods lu report dss python)
 
 set(faults "")
 foreach(layer IN LISTS layers)

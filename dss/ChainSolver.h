@@ -26,6 +26,8 @@ struct FillBudgetExceeded {};
 
 // True for a name -m accepts.
 bool knownMethod(const std::string& name);
+// Why name is refused: 'unknown method "name" for -m: use ... or auto'.
+std::string unknownMethodText(const std::string& name);
 
 // Where a solve says what it does: the report and the debug stream (none when null), the
 // verbosity of the progress lines and the progress line on a terminal.

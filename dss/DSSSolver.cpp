@@ -63,9 +63,7 @@ void DSSSolver::initialize()
 {
     checkRequiredOptions();
     if (!knownMethod(method)) {
-        std::string names = "lu, gth, ilu, gs";
-        for (const std::string& added : addedMethodNames()) names += ", " + added;
-        fprintf(stderr, "dss: unknown method \"%s\" for -m: use %s or auto\n", method.c_str(), names.c_str());
+        fprintf(stderr, "dss: %s\n", unknownMethodText(method).c_str());
         exit(1);
     }
     // -G "" with -E "" passes the check but names no state space: the factory

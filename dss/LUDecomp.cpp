@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "dss/ChainSolver.h"
+#include "framework/Interruption.h"
 
 // Factorises A column by column into unit lower L and upper U.
 void ChainSolver::performLUDecomp()
@@ -14,6 +15,7 @@ void ChainSolver::performLUDecomp()
     const int hintStep = lu.numStates / 64 > 1024 ? lu.numStates / 64 : 1024;
     int64_t hintDue = -1;  // told once the column's fill check has passed
     lu.monitor = [&](LUStage, int k, int n, int64_t entries) {
+        interruptionPoint();
         if (hintDue >= 0 && !fillHinted) hintAtFill(hintDue);
         hintDue = -1;
         if (report.progressLine) report.progressLine->step("LU factorisation, column", k, n);

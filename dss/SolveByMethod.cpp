@@ -19,6 +19,13 @@ bool knownMethod(const std::string& name)
            addedMethod(name) != nullptr;
 }
 
+std::string unknownMethodText(const std::string& name)
+{
+    std::string names = "lu, gth, ilu, gs";
+    for (const std::string& added : addedMethodNames()) names += ", " + added;
+    return "unknown method \"" + name + "\" for -m: use " + names + " or auto";
+}
+
 namespace {
 
 // The default factorisation behind the method interface, with its retries at smaller drop

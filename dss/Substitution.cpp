@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dss/ChainSolver.h"
+#include "framework/Interruption.h"
 #include "methods/Gmres.h"
 #include "lu/Matrix.h"
 #include "lu/Refinement.h"
@@ -77,6 +78,7 @@ GmresOutcome ChainSolver::continueRefinement(Matrix* factors, Matrix* origA, dou
     system.residual = [&](const double* v, double* r) { residual(origA, v, r); };
     int step = 0;  // GMRES multiplies by the matrix once per iteration
     system.multiply = [&](const double* v, double* w) {
+        interruptionPoint();
         if (report.progressLine) report.progressLine->count("GMRES iteration", ++step);
         multiply(origA, v, w);
     };
@@ -109,6 +111,7 @@ void ChainSolver::iterativeRefine(Matrix* factors, Matrix* origA, std::vector<do
     system.correction = [&](const double* x1, double* e) { correction(factors, origA, x1, e); };
     system.measure = [&](const double* v) { return chainResidualMeasure(origA, n, v); };
     system.progress = [&](int c) {
+        interruptionPoint();
         if (report.progressLine) report.progressLine->count("iterative refinement, pass", c / 2 + 1);
         if (report.verbosity > 0 && c % report.verbosity == 0) {
             fprintf(report.out, "Completed iterative refinement column number: %d.\n", c);

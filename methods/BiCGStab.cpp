@@ -2,6 +2,7 @@
 // measure is taken.
 #include "methods/BiCGStab.h"
 
+#include "framework/Interruption.h"
 #include <cmath>
 
 namespace {
@@ -72,6 +73,7 @@ KrylovOutcome bicgstab(const SparseRows& a, const IncompleteFactors& m, Vector& 
     int sinceHalved = 0;
     double halvedAt = bestMeasure;
     while (bestMeasure > control.target && out.iterations < control.iterationLimit) {
+        interruptionPoint();
         ++out.iterations;
         bool stepped = step(a, m, x, w);
         double estimate = stepped ? control.estimate(x, w.r) : INFINITY;

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "chain/Generator.h"
+#include "framework/Interruption.h"
 #include "check/SolutionCheck.h"
 #include "methods/BlockSweeps.h"
 #include "methods/Extrapolation.h"
@@ -57,6 +58,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
     double last = balanceResidual(sys, x, r, normQ, &parts);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
+        interruptionPoint();
         const int batch = std::min(checkInterval, limit - sweeps);
         const int firstKept = batch - 1 - extrapolationRank;
         const bool keep = extrapolating && firstKept >= 0;

@@ -2,6 +2,7 @@
 // it minimises is the true one; every cycle ends with a check against the complete system.
 #include "methods/Gmres.h"
 
+#include "framework/Interruption.h"
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -127,6 +128,7 @@ GmresOutcome gmresRefine(const PreconditionedSystem& s, double* x0, double accur
     check(s, x, accuracy, now);
     double bestRatio = now.ratio;
     while (!now.accepted && now.finite && now.residualSize > 0.0 && out.iterations < s.iterationLimit) {
+        interruptionPoint();
         // aim the residual below where the correction should pass, assuming the two shrink alike
         double target = s.accept ? 1e-3 * now.residualSize : 0.5 * now.residualSize * accuracy / now.ratio;
         int m = std::min(gmresRestart, s.iterationLimit - out.iterations);

@@ -2,6 +2,7 @@
 // first), then back-substitution from the last state.
 #include "methods/Gth.h"
 
+#include "framework/Interruption.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -28,6 +29,7 @@ GthOutcome gthFactorise(int m, const std::vector<int64_t>& start, const std::vec
     std::vector<int> pattern;
     std::priority_queue<int, std::vector<int>, std::greater<int>> before;
     for (int k = 0; k < m; ++k) {
+        interruptionPoint();
         pattern.clear();
         auto touch = [&](int c) {
             if (present[c]) return;

@@ -1,6 +1,7 @@
 // ILU(0) in the row-by-row (IKJ) form, and the two triangular solves.
 #include "methods/Ilu.h"
 
+#include "framework/Interruption.h"
 #include <cmath>
 
 IncompleteFactors incompleteLU0(const SparseRows& a)
@@ -14,6 +15,7 @@ IncompleteFactors incompleteLU0(const SparseRows& a)
     const int* c = a.col.data();
     double* v = f.val.data();
     for (int i = 0; i < a.n; ++i) {
+        interruptionPoint();
         for (int64_t p = s[i]; p < s[i + 1]; ++p) where[c[p]] = p;
         for (int64_t p = s[i]; p < a.diagonal[i]; ++p) {
             const int k = c[p];

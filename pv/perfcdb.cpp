@@ -12,6 +12,7 @@
 #include "framework/SolverDBInfo.h"
 #include "pv/distribution.h"
 #include "pv/dsort.h"
+#include "pv/pv_evaluation.h"
 
 // Times below this mean "no time to show" (the steady-state call passes -1).
 static const double SHOWN_TIME = 1e-11;
@@ -92,39 +93,13 @@ std::vector<std::string> plot_file_paths(BaseStateLevel* level, BaseStateLevelSo
     return paths;
 }
 
-// Sweeps PV pv into values/probs (states the walk misses keep value 0) and
-// returns its mean.
+// Sweeps PV pv into values/probs (states the walk misses keep value 0).
 static void sweep_pv(BaseStateLevel* level, BaseStateLevel::PVBaseContainer* c,
                      BaseStateLevel::PVBaseIterator* it, int pv, const double* probabilities,
-                     std::vector<double>& values, std::vector<double>& probs, double& mean)
+                     std::vector<double>& values, std::vector<double>& probs)
 {
-    size_t N = values.size();
-    for (size_t j = 0; j < N; ++j) {
-        values[j] = 0.0;
-        probs[j] = probabilities[j];
-    }
-    mean = 0.0;
-    level->getPV(c, pv);
-    PVBuffer buf;
-    size_t j = 0;
-    for (c->begin(it, buf); !buf.at_end && j < N; it->next(buf), ++j) {
-        double v = buf.first + buf.second;
-        double p = probabilities[j];
-        values[j] = v;
-        mean += v * p;
-    }
-}
-
-// Variance as the probability-weighted square distance from the mean: it cannot go negative
-// as the difference of the second moment and the squared mean can.
-static double varianceAround(double mean, const std::vector<double>& values, const std::vector<double>& probs)
-{
-    double v = 0.0;
-    for (size_t j = 0; j < values.size(); ++j) {
-        double d = values[j] - mean;
-        v += probs[j] * (d * d);
-    }
-    return v;
+    for (size_t j = 0; j < probs.size(); ++j) probs[j] = probabilities[j];
+    pv_state_values(level, c, it, pv, values);
 }
 
 // Repeats the input warnings in the report and names the PVs left without a
@@ -165,9 +140,9 @@ void perfcdb(BaseStateLevel* level, BaseStateLevelSolver* solver, double* probab
         fprintf(report, "***************************************\n");
         fprintf(report, "Performance variable :  %s\n", name);
         if (showTime) fprintf(report, "Time                 :  %lf\n", time);
-        double mean;
-        sweep_pv(level, c, it, i, probabilities, values, probs, mean);
-        double variance = varianceAround(mean, values, probs);
+        sweep_pv(level, c, it, i, probabilities, values, probs);
+        double mean = pv_mean(values, probs);
+        double variance = pv_variance(mean, values, probs);
         if (notFinite && !(std::isfinite(mean) && std::isfinite(variance))) notFinite->push_back(name);
         fprintf(report, "Mean                 :  %e\n", mean);
         fprintf(report, "Variance             :  %e\n", variance);

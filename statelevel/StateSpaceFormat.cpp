@@ -16,6 +16,11 @@ bool state_space_format_named(const std::string& word, StateSpaceFormat& format)
     return true;
 }
 
+std::string unknown_format_text(const std::string& word)
+{
+    return "Unknown state space format \"" + word + "\" after -F: give flat, prism or drn.";
+}
+
 static bool exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
 
 StateSpaceFormat state_space_format_found(const std::string& base)

@@ -13,6 +13,8 @@ enum class StateSpaceFormat { Flat, Prism, Drn };
 
 // The format of a -F value ("flat", "prism" or "drn"); false for any other word.
 bool state_space_format_named(const std::string& word, StateSpaceFormat& format);
+// Why a -F value is refused: 'Unknown state space format "word" after -F: give flat, prism or drn.'
+std::string unknown_format_text(const std::string& word);
 // The flat files when B.arm exists; otherwise PRISM's when B.tra or B.pexp exists,
 // Storm's when B.drn exists; the flat files (whose absence is then reported) else.
 StateSpaceFormat state_space_format_found(const std::string& base);

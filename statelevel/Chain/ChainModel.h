@@ -17,6 +17,7 @@ struct ChainModel {
     std::vector<std::string> pv_names;
     std::vector<std::vector<double>> pv_values; // [pv][state]
     std::vector<int> pv_kinds;                  // 3: steady state
+    std::vector<int> label_pvs;                 // the PVs that mark the states of a label (0/1)
     // [pv][state]: the part of a reward PV earned on transitions, the sum over
     // the state's transitions of rate x reward; empty for PVs without one.
     // A state's value is pv_values + pv_rate_parts.
@@ -41,6 +42,12 @@ struct ChainModel {
         pv_values.push_back(std::move(values));
         pv_kinds.push_back(kind);
         pv_rate_parts.emplace_back();
+    }
+    // Appends a label as a PV that is 1 in the label's states and 0 elsewhere.
+    void addLabel(const std::string& name, std::vector<double> marks)
+    {
+        label_pvs.push_back((int)pv_names.size());
+        addPV(name, std::move(marks));
     }
     // Appends a reward PV: per state its state reward and its transitions' rate x reward.
     void addRewardPV(const std::string& name, std::vector<double> state_part,

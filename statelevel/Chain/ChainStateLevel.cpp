@@ -32,7 +32,8 @@ static void fillGroup(C::Grouped& g, const std::vector<int64_t>& grouped,
 
 C::ChainStateLevel(ChainModel model)
     : num_states(model.num_states), initial_state(model.initial_state),
-      pv_names(std::move(model.pv_names)), files_read(std::move(model.files_read)),
+      pv_names(std::move(model.pv_names)), label_pvs(std::move(model.label_pvs)),
+      files_read(std::move(model.files_read)),
       rewards_note(std::move(model.rewards_note))
 {
     std::vector<int64_t> fileOrder(model.source.size());

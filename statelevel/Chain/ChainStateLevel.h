@@ -148,6 +148,7 @@ public:
     Grouped rows;    // by source, in file order
     Grouped columns; // by destination, sources ascending
     std::vector<std::string> pv_names;
+    std::vector<int> label_pvs;  // the PVs that mark the states of a label
     std::vector<std::vector<PVPair>> pv_values;
     std::vector<std::string> files_read;
     std::string rewards_note; // appended to the list of files read

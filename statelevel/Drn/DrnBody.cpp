@@ -216,7 +216,7 @@ void DrnReader::finishModel()
                                      std::to_string(labelled[l].size()) +
                                      " states are labelled init; the first, state " +
                                      std::to_string(labelled[l][0]) + ", is the initial state.");
-        model.addPV(labels[l], std::move(marks));
+        model.addLabel(labels[l], std::move(marks));
     }
     if (unused_action_words > 0)
         model.warnings.push_back("Warning: " + in.path() + ", line " +

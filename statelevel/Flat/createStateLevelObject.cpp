@@ -24,8 +24,7 @@ BaseStateLevel* BaseStateLevel::createStateLevelObject(int argc, char** argv)
     });
     StateSpaceFormat format = StateSpaceFormat::Flat;
     if (formatGiven && !state_space_format_named(formatName, format)) {
-        fprintf(stderr, "Unknown state space format \"%s\" after -F: give flat, prism or drn.\n",
-                formatName.c_str());
+        fprintf(stderr, "%s\n", unknown_format_text(formatName).c_str());
         exit(1);
     }
     std::string base = path + experiment;

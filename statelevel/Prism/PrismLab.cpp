@@ -73,5 +73,5 @@ void read_prism_lab(const FileLines& path, ChainModel& model)
                                      " states are labelled init; the first, state " +
                                      std::to_string(first) + ", is the initial state.");
     }
-    for (size_t l = 0; l < names.size(); ++l) model.addPV(names[l], std::move(marks[l]));
+    for (size_t l = 0; l < names.size(); ++l) model.addLabel(names[l], std::move(marks[l]));
 }
