@@ -49,6 +49,20 @@ static void balance(const Generator& q, const std::vector<double>& pi, std::vect
     }
 }
 
+// The probability the check cannot see: for each state with an exit rate, the smaller of its
+// probability and the probability whose outflow fits in the slack its balance is allowed.
+static double unseenProbability(const Generator& q, const std::vector<double>& pi, double slack,
+                                const std::vector<double>& unresolved)
+{
+    double sum = 0.0;
+    for (int j = 0; j < q.n; ++j) {
+        if (!(q.exitRate[j] > 0.0)) continue;  // fixed by the others through the normalisation
+        const double allowed = std::max(slack, unresolved.empty() ? 0.0 : unresolved[j]);
+        sum += std::min(std::fabs(pi[j]), allowed / q.exitRate[j]);
+    }
+    return sum;
+}
+
 SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy,
                             const BlockLevels* blocks)
 {
@@ -84,6 +98,7 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
         const double u = unresolved.empty() ? 0.0 : unresolved[j];
         c.imbalance = std::max(c.imbalance, stateImbalance(r[j], flow[j], u, floor));
     }
+    c.resolutionFloor = unseenProbability(q, pi, c.bound * floor, unresolved);
     double scale = q.normInf() * largest;
     c.residual = scale > 0.0 ? worst / scale : (worst == 0.0 ? 0.0 : INFINITY);
     judgeSolution(c, sum, smallest, largest, (double)pi.size());

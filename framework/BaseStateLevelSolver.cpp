@@ -79,6 +79,7 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
             break;
         case 'f': fullPrecision = true; break;
         case 'j': jsonFileName = value; break;
+        case 'T': tidyFileName = value; break;
         default: break;
         }
     });
@@ -124,6 +125,7 @@ std::vector<NamedFile> BaseStateLevelSolver::outputFiles()
     if (debugFlag) files.push_back({debugFileName, "debug file"});
     if (stateOccupancyFlag) files.push_back({stateOccupancyFileName, "state probability file"});
     if (!jsonFileName.empty()) files.push_back({jsonFileName, "JSON results file"});
+    if (!tidyFileName.empty()) files.push_back({tidyFileName, "tidy CSV file"});
     for (const std::string& plot : plotFiles()) files.push_back({plot, "plot file"});
     return files;
 }

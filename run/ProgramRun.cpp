@@ -14,6 +14,7 @@
 #include "framework/InputError.h"
 #include "framework/OutputPlaces.h"
 #include "framework/PendingOutputs.h"
+#include "framework/RunPhases.h"
 #include "statelevel/BaseStateLevel.h"
 
 int runDss(int argc, char** argv, const ProgramFace& face)
@@ -26,10 +27,13 @@ int runDss(int argc, char** argv, const ProgramFace& face)
     bool failed = false;
     try {
         check_output_places(argc, argv);  // before any state-space file is read
+        const double reading = wallSeconds();
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
+        const double read = wallSeconds() - reading;
         optind = 0;
         BaseStateLevelSolver* solver =
             BaseStateLevelSolver::createStateLevelSolver(level, argc, argv);
+        solver->phases.reading = read;  // the chain built from the state level follows in the solve
         solver->initialize();
         if (level != nullptr) {
             solver->solve();
