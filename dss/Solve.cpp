@@ -116,6 +116,7 @@ void ChainSolver::normaliseAndCheck(SolveAttempt& attempt)
     if (solutionVector.empty()) {
         attempt.check = SolutionCheck();
         attempt.check.passed = true;
+        attempt.check.resolutionFloor = 0.0;  // no probability to resolve
         return;
     }
     if (!normaliseProbabilities(solutionVector)) {
