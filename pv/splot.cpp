@@ -8,6 +8,7 @@
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/OutputCheck.h"
+#include "framework/RunPhases.h"
 #include "framework/report_functions.h"
 
 // Largest interval the "%d" field carries: the last step of the sequence below INT_MAX.
@@ -32,6 +33,7 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
                     double time, double mean, double variance, int n, double* x, double* y,
                     FILE* report)
 {
+    PhaseTimer writing(solver != nullptr ? &solver->phases.writing : nullptr);
     OutputSink sink;
     FILE* f = open_output(path, &sink);
     if (f == nullptr) {
