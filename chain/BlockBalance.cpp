@@ -87,8 +87,7 @@ BlockBalance blockBalance(const Generator& q, const BlockLevels& levels, const s
     r.blocks = levels.finestCount;
     double busiest = 0.0;
     for (int i = 0; i < q.n; ++i) busiest = std::max(busiest, std::fabs(pi[i]) * q.exitRate[i]);
-    // flows of a block below this are lost in the underflow of its probabilities
-    const double unresolved = 1e-280 * busiest;
+    const double unresolved = unresolvedBlockShare * busiest;
     std::vector<double> in, out, through;
     for (size_t l = 0; l < levels.share.size(); ++l) {
         const std::vector<int>& map = levels.blockOf[l];

@@ -53,6 +53,10 @@ struct BlockBalance {
     int blocks = 0;  // blocks at the finest level that splits (0: none)
 };
 
+// A block whose flows in and out are both at most this share of the busiest state's outflow
+// is not measured: its flows are lost in the underflow of its probabilities.
+constexpr double unresolvedBlockShare = 1e-280;
+
 // Measures pi's balance on every block of every level.
 BlockBalance blockBalance(const Generator& q, const BlockLevels& levels, const std::vector<double>& pi);
 

@@ -49,6 +49,46 @@ static void balance(const Generator& q, const std::vector<double>& pi, std::vect
     }
 }
 
+// What the check allows each state's balance whatever its own flow: slack for every state,
+// the flow that states below the smallest normal number may carry unseen, and, for a state
+// alone in a block of the finest level, the little the block check leaves unmeasured (it
+// holds such a state's inflow and outflow against each other).
+struct Allowance {
+    double slack = 0.0;
+    const std::vector<double>* unresolved = nullptr;  // empty: none
+    std::vector<char> alone;                          // empty: the chain does not split
+    double blockSlack = 0.0;
+    double of(int j) const
+    {
+        double a = std::max(slack, unresolved->empty() ? 0.0 : (*unresolved)[j]);
+        return !alone.empty() && alone[j] ? std::min(a, blockSlack) : a;
+    }
+};
+
+// The states alone in their block at the finest level that splits the chain.
+static std::vector<char> aloneInBlock(const BlockLevels& b, int n)
+{
+    std::vector<char> alone;
+    if (!b.split() || (int)b.finest.size() != n) return alone;
+    std::vector<int> size(b.finestCount, 0);
+    for (int block : b.finest) ++size[block];
+    alone.resize(n);
+    for (int i = 0; i < n; ++i) alone[i] = size[b.finest[i]] == 1;
+    return alone;
+}
+
+// The probability the check cannot see: for each state with an exit rate, the smaller of its
+// probability and the probability whose outflow fits in what its balance is allowed.
+static double unseenProbability(const Generator& q, const std::vector<double>& pi, const Allowance& allowed)
+{
+    double sum = 0.0;
+    for (int j = 0; j < q.n; ++j) {
+        if (!(q.exitRate[j] > 0.0)) continue;  // fixed by the others through the normalisation
+        sum += std::min(std::fabs(pi[j]), allowed.of(j) / q.exitRate[j]);
+    }
+    return sum;
+}
+
 SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, double accuracy,
                             const BlockLevels* blocks)
 {
@@ -94,6 +134,15 @@ SolutionCheck checkSolution(const Generator& q, const std::vector<double>& pi, d
         blocks = &found;
     }
     judgeBlocks(c, blockBalance(q, *blocks, pi));
+    if (!c.passed) return c;
+    Allowance allowed;
+    allowed.slack = c.bound * floor;
+    allowed.unresolved = &unresolved;
+    allowed.alone = aloneInBlock(*blocks, q.n);
+    double busiestOut = 0.0;
+    for (int i = 0; i < q.n; ++i) busiestOut = std::max(busiestOut, std::fabs(pi[i]) * q.exitRate[i]);
+    allowed.blockSlack = unresolvedBlockShare * busiestOut;
+    c.resolutionFloor = unseenProbability(q, pi, allowed);
     return c;
 }
 

@@ -3,6 +3,7 @@
 #ifndef VELMAR_DSS_SOLUTIONCHECK_H
 #define VELMAR_DSS_SOLUTIONCHECK_H
 
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,13 @@ struct SolutionCheck {
     int blocks = 0;
     // Largest residual that passes: tied to the requested accuracy.
     double bound = 0.0;
+    // The probability below which the vector carries no accuracy: the sum over the states of
+    // the probability each may have without the check seeing it. A state's balance is allowed
+    // an absolute slack (the bound times the floor the busiest state's flow sets, for the
+    // rounding no solve can undo); a state whose own outflow is within that slack could hold
+    // any probability up to slack / exit rate unseen. Summed, the figure also covers every
+    // probability formed by adding states' (a PV's distribution). NaN when not measured.
+    double resolutionFloor = NAN;
     double sum = 0.0;
     // Smallest entry (negative when some probability is).
     double mostNegative = 0.0;

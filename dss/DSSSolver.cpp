@@ -8,11 +8,14 @@
 
 #include "dss/AddedMethods.h"
 #include "framework/PendingOutputs.h"
+#include "framework/RunPhases.h"
 #include "framework/RunFigures.h"
 #include "framework/SolverDBInfo.h"
 #include "framework/report_functions.h"
 #include "dss/DirectOptions.h"
 #include "pv/perfcdb.h"
+#include "report/CheckLine.h"
+#include "report/PhasesLine.h"
 #include "statelevel/BaseStateLevel.h"
 
 double port_pow(double x, int k)
@@ -44,13 +47,7 @@ DSSSolver::DSSSolver(BaseStateLevel* level, int argc, char** argv)
     methodGiven = o.methodGiven;
 }
 
-DSSSolver::~DSSSolver()
-{
-    if (jsonOut != nullptr) {  // opened but never written: no file
-        finish_output(jsonOut, &jsonSink);
-        if (!jsonSink.temporary.empty()) discard_pending(jsonSink.temporary);
-    }
-}
+DSSSolver::~DSSSolver() = default;
 
 void DSSSolver::ShowCmdLineOptions()
 {
@@ -84,7 +81,8 @@ void DSSSolver::initialize()
             fatal_error(stdout, "can't open state occupancy file");
         }
     }
-    if (!jsonFileName.empty()) openJsonFile();
+    if (!jsonFileName.empty()) jsonFile.open(jsonFileName, "JSON results file");
+    if (!tidyFileName.empty()) tidyFile.open(tidyFileName, "tidy CSV file");
     checkOutputs();  // a report that cannot be written is found before the solve
 }
 
@@ -154,26 +152,41 @@ ChainSolver& DSSSolver::solver()
     return solving;
 }
 
+void DSSSolver::writeSolveFigures()
+{
+    fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
+    fprintf(out, "User Time (seconds): %lf\n", userTime);
+    fprintf(out, "System Time (seconds): %lf\n", systemTime);
+    writeRunFigures(out, numStates, transitions, peakKiB);
+    if (!record.attempts.empty())
+        fprintf(out, "Entries in the factors: %lld\n", (long long)record.attempts.back().factorEntries);
+    fputs(resolutionFloorLine(record.check).c_str(), out);
+}
+
 void DSSSolver::solve()
 {
     ProcessUsage start = processUsage();
+    double began = wallSeconds();
     solveSystem();
+    double solved = wallSeconds();
     if (stateOccupancyFlag) print_states();
+    phases.writing += wallSeconds() - solved;
+    phases.reading += record.readingWallSeconds;
+    phases.structure = record.structureWallSeconds;
+    phases.solving = solved - began - record.readingWallSeconds - record.structureWallSeconds;
     ProcessUsage end = processUsage();
     userTime = end.userSeconds - start.userSeconds;
     systemTime = end.systemSeconds - start.systemSeconds;
     if (progressLine) progressLine->finish();
-    fprintf(out, "Computation Time (seconds): %lf\n", userTime + systemTime);
-    fprintf(out, "User Time (seconds): %lf\n", userTime);
-    fprintf(out, "System Time (seconds): %lf\n", systemTime);
     transitions = record.transitions;
     peakKiB = processUsage().peakKiB;
-    writeRunFigures(out, numStates, transitions, peakKiB);
-    if (!record.attempts.empty())
-        fprintf(out, "Entries in the factors: %lld\n", (long long)record.attempts.back().factorEntries);
+    writeSolveFigures();
     std::vector<std::string> notFinite;
+    // the plot files and CSV blocks written on the way count as writing
+    const double evaluating = wallSeconds(), writtenBefore = phases.writing;
     perfcdb(stateLevel, this, solutionVector.data(), out, csvOut, 0, -1, -1.0, 1.0, 0,
             complementPlot, 3, db_entity, db_exp_index, &notFinite);
+    phases.evaluation = wallSeconds() - evaluating - (phases.writing - writtenBefore);
     runFailed = !record.check.passed || !notFinite.empty();
     if (!std::isfinite(record.check.residual) && !record.check.passed)
         reportFailure("the solution contains values that are not finite numbers (the chain may be singular)");
@@ -181,7 +194,12 @@ void DSSSolver::solve()
         reportFailure(std::string("the solution fails its check against the chain: ") + record.check.failure);
     for (const std::string& name : notFinite)
         reportFailure("the mean or variance of performance variable " + name + " is not a finite number");
-    if (jsonOut != nullptr) writeJsonFile();
+    double writing = wallSeconds();
+    if (tidyFile.isOpen()) writeTidyFile();
+    phases.writing += wallSeconds() - writing;
+    // the JSON results carry the phases, so their own writing is the one step not counted
+    if (jsonFile.isOpen()) writeJsonFile();
+    fputs(phasesLine(phases).c_str(), out);
     std::vector<double>().swap(solutionVector);
     solving.structure = ClosedClasses();
     terminate();

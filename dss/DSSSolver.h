@@ -11,6 +11,7 @@
 #include "dss/ChainSolver.h"
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/ProgressLine.h"
+#include "framework/ResultFile.h"
 
 // x to the integer power k by repeated multiplication or division.
 double port_pow(double x, int k);
@@ -98,17 +99,19 @@ public:
     // Distinct transitions of the chain and the peak memory, as the report states them.
     int64_t transitions = 0;
     long peakKiB = 0;
-    // The JSON results file (-j), opened by initialize, written and closed at the end of solve.
-    FILE* jsonOut = nullptr;
-    OutputSink jsonSink;
-    void openJsonFile();
-    // Writes the run's JSON document; a failed write makes the run fail.
+    // The JSON results file (-j) and the tidy CSV file (-T), opened by initialize, written and
+    // closed at the end of solve; a failed write makes the run fail.
+    ResultFile jsonFile, tidyFile;
+    void writeTidyFile();
     void writeJsonFile();
 
 private:
     // The solve, told the run's report and debug streams, verbosity and progress line.
     ChainSolver& solver();
     void reportFailure(const std::string& reason);
+    // The report's lines on the run's figures after the solve: times, sizes, the factors and
+    // the resolution floor.
+    void writeSolveFigures();
 };
 
 // The direct solver for a state level and a command line: the solver dss drives.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chain/ChainStructure.h"
+#include "framework/RunPhases.h"
 #include "dss/ChainSolver.h"
 #include "methods/Gmres.h"
 #include "lu/Matrix.h"
@@ -53,7 +54,9 @@ void ChainSolver::allocateStateArrays()
 void ChainSolver::prepareLoad()
 {
     clock_t start = clock();
+    const double began = wallSeconds();
     chain = readGenerator(*stateLevel);
+    const double read = wallSeconds();
     chainUnit = 1.0;
     rateUnit = timeUnit(chain);
     // the closed classes come with the blocks the check needs, at the cost of one search
@@ -62,6 +65,8 @@ void ChainSolver::prepareLoad()
     blockLevels = std::move(found.blocks);
     const ClosedClasses& classes = structure;
     record = SolveRecord();
+    record.readingWallSeconds = read - began;
+    record.structureWallSeconds = wallSeconds() - read;
     record.numStates = chain.n;
     record.transitions = chain.transitions();
     record.timeUnit = rateUnit;
@@ -111,6 +116,7 @@ void ChainSolver::normaliseAndCheck(SolveAttempt& attempt)
     if (solutionVector.empty()) {
         attempt.check = SolutionCheck();
         attempt.check.passed = true;
+        attempt.check.resolutionFloor = 0.0;  // no probability to resolve
         return;
     }
     if (!normaliseProbabilities(solutionVector)) {

@@ -105,6 +105,7 @@ BaseStateLevelSolver::BaseStateLevelSolver(BaseStateLevel* level, const char* na
         case 'j': jsonFileName = value; break;
         case 'V': chosenPVs = split_names(value); break;
         case 'N': writePlots = false; break;
+        case 'T': tidyFileName = value; break;
         default: break;
         }
     });
@@ -150,6 +151,7 @@ std::vector<NamedFile> BaseStateLevelSolver::outputFiles()
     if (debugFlag) files.push_back({debugFileName, "debug file"});
     if (stateOccupancyFlag) files.push_back({stateOccupancyFileName, "state probability file"});
     if (!jsonFileName.empty()) files.push_back({jsonFileName, "JSON results file"});
+    if (!tidyFileName.empty()) files.push_back({tidyFileName, "tidy CSV file"});
     for (const std::string& plot : plotFiles()) files.push_back({plot, "plot file"});
     return files;
 }

@@ -10,6 +10,7 @@
 #include "framework/FileNames.h"
 #include "framework/OutputCheck.h"
 #include "framework/JsonResults.h"
+#include "framework/RunPhases.h"
 #include "framework/SolverDBInfo.h"
 
 class BaseStateLevel;
@@ -69,8 +70,13 @@ public:
     bool writePlots = true;
     // Whether the PV of that name is evaluated: every PV without -V.
     bool pvChosen(const char* name) const;
-    // The evaluated PVs, gathered for the JSON results file when one is asked for.
+    // -T: the tidy CSV file, empty when none is asked for.
+    std::string tidyFileName;
+    // The evaluated PVs, gathered for the JSON results and tidy CSV files when one is asked for.
     std::vector<PVResult> pvResults;
+    bool keepsPvResults() const { return !jsonFileName.empty() || !tidyFileName.empty(); }
+    // Wall-clock seconds of the run's phases, as far as they have gone.
+    RunPhases phases;
     FILE* out = nullptr;
     FILE* csvOut = nullptr;
     FILE* debugOut = nullptr;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 // One evaluated performance variable: its moments and its distribution P(X = x[k]) = p[k].
@@ -17,12 +18,22 @@ struct PVResult {
     std::vector<double> p;
 };
 
-// A named number of the run, written as a number, an integer or true/false.
+// A named figure of the run, written as a number (null when not finite), an integer,
+// true/false or, for Text, the string `text`.
 struct JsonField {
-    enum Kind { Number, Integer, Flag };
+    enum Kind { Number, Integer, Flag, Text };
+    JsonField(std::string fieldName, double number, Kind numberKind = Number)
+        : name(std::move(fieldName)), value(number), kind(numberKind)
+    {
+    }
+    JsonField(std::string fieldName, std::string words)
+        : name(std::move(fieldName)), kind(Text), text(std::move(words))
+    {
+    }
     std::string name;
     double value = 0.0;
     Kind kind = Number;
+    std::string text;
 };
 
 struct JsonRun {
@@ -31,6 +42,8 @@ struct JsonRun {
     int64_t transitions = 0;
     std::vector<JsonField> settings;  // as the run used them
     std::vector<JsonField> solve;     // times, memory and the solve's own figures
+    std::vector<std::vector<JsonField>> attempts;  // each attempt at the vector, in order
+    std::vector<JsonField> phases;    // wall-clock seconds of the run's phases
     bool valid = true;                // false when the results are not to be trusted
     std::vector<PVResult> pvs;
 };

@@ -39,6 +39,10 @@ const std::vector<OptionSpec>& optionTable()
          bothPrograms},
         {'j', OptionValue::Required, ValueCheck::FileName, 0, 0, nullptr, "file", nullptr, false,
          "[-j <JSON results filename>]\n", bothPrograms},
+        {'T', OptionValue::Required, ValueCheck::FileName, 0, 0, nullptr, "file", nullptr, false,
+         "[-T <tidy CSV filename>]: the PVs as one table with the header pv,value,probability: a row\n"
+         "      per value of each PV, and rows whose value is mean or variance for its moments\n",
+         bothPrograms},
         {'f', OptionValue::None, ValueCheck::Any, 0, 0, nullptr, nullptr, nullptr, false,
          "[-f]: write the probabilities of the CSV file and the state probability file\n"
          "      with 17 significant digits\n",
@@ -89,10 +93,10 @@ const char* optionParseLetters(OptionParse parse)
 {
     switch (parse) {
     case OptionParse::StateLevel: return "GEF";
-    case OptionParse::Solver: return "DPGSsEdovKOjfVN";
+    case OptionParse::Solver: return "DPGSsEdovKOjTfVN";
     case OptionParse::Direct: return "atcrgm";
-    case OptionParse::OutputPlaces: return "GsEKodOjN";
-    case OptionParse::Names: return "PSEGsodOjK";
+    case OptionParse::OutputPlaces: return "GsEKodOjTN";
+    case OptionParse::Names: return "PSEGsodOjTK";
     }
     return "";
 }

@@ -84,10 +84,11 @@ void check_output_places(int argc, char** argv)
         case 'd': outputs.push_back({v, "debug file", "-d"}); break;
         case 'O': outputs.push_back({v, "state probability file", "-O"}); break;
         case 'j': outputs.push_back({v, "JSON results file", "-j"}); break;
+        case 'T': outputs.push_back({v, "tidy CSV file", "-T"}); break;
         default: break;
         }
     });
-    // a later -d, -O or -j takes the place of an earlier one, as the solver reads them
+    // a later -d, -O, -j or -T takes the place of an earlier one, as the solver reads them
     std::vector<Planned> kept;
     for (size_t i = 0; i < outputs.size(); ++i) {
         bool later = false;

@@ -16,7 +16,7 @@ std::string output_place_problem(const std::string& path);
 std::string experiment_name_problem(const std::string& name);
 
 // Throws InputError with the option, the path and the reason when an output of
-// the command line (-o and its CSV file, -d, -O, -j, the plot files of -s)
+// the command line (-o and its CSV file, -d, -O, -j, -T, the plot files of -s)
 // cannot be written, when -E would leave the solver directory, or when an
 // output is an input or another output. Options not given are passed over.
 void check_output_places(int argc, char** argv);

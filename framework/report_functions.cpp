@@ -28,9 +28,15 @@ char* strDup(const char* s)
     return copy;
 }
 
+const char* getVelmarRelease()
+{
+    return "2.5";
+}
+
 const char* getVelmarVersion()
 {
-    return "Version 2.5";
+    static const std::string version = std::string("Version ") + getVelmarRelease();
+    return version.c_str();
 }
 
 char* getVelmarName()

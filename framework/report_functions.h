@@ -11,6 +11,8 @@ char* strDup(const char* s);
 char* getVelmarName();
 // The release the banner and --version name: "Version 2.5".
 const char* getVelmarVersion();
+// The release alone: "2.5".
+const char* getVelmarRelease();
 void print_centered_title(const char* a, const char* b, const char* c, FILE* out);
 void solver_banner(const char* solverName, const char* title, const char* resultsWord,
                    const char* project, const char* study, const char* ssgPath,

@@ -16,6 +16,7 @@ std::string csv_field(const char* text)
 }
 
 #include "framework/BaseStateLevelSolver.h"
+#include "framework/RunPhases.h"
 
 // Writes the PV's block with P(X = x) and P(X <= x) per point; nothing when csv is null.
 // With the solver's full precision the mean, the variance and the points carry 17 digits.
@@ -24,6 +25,7 @@ void writeCSVFile(FILE* csv, BaseStateLevelSolver* solver, int experimentNumber,
                   double* x, double* y)
 {
     if (csv == nullptr) return;
+    PhaseTimer writing(solver != nullptr ? &solver->phases.writing : nullptr);
     fprintf(csv, "## Exp Num, PV Num, PV Name, Start Time, Stop Time, Type, Mean, Variance,"
                  "NumDistPts\n");
     const bool full = solver != nullptr && solver->fullPrecision;

@@ -107,7 +107,7 @@ void gen_pdf_db(BaseStateLevel* level, BaseStateLevelSolver* solver, int pv, cha
                    report);
     writeCSVFile(csv, solver, dbExperimentNumber, pv, name, time, time2, mean, variance, n,
                  x.data(), y.data());
-    if (solver != nullptr && !solver->jsonFileName.empty())
+    if (solver != nullptr && solver->keepsPvResults())
         solver->pvResults.push_back({pv, name, mean, variance,
                                      std::vector<double>(x.begin(), x.begin() + n),
                                      std::vector<double>(y.begin(), y.begin() + n)});

@@ -8,6 +8,7 @@
 
 #include "framework/BaseStateLevelSolver.h"
 #include "framework/OutputCheck.h"
+#include "framework/RunPhases.h"
 #include "framework/report_functions.h"
 
 // Largest interval the "%d" field carries: the last step of the sequence below INT_MAX.
@@ -33,6 +34,7 @@ void writeSplotFile(char* path, char* title, BaseStateLevelSolver* solver, char*
                     FILE* report)
 {
     if (!solver->writePlots) return;  // -N
+    PhaseTimer writing(solver != nullptr ? &solver->phases.writing : nullptr);
     OutputSink sink;
     FILE* f = open_output(path, &sink);
     if (f == nullptr) {

@@ -20,3 +20,13 @@ std::string checkReportLine(const SolutionCheck& c, double forwardError)
              c.passed ? "passed" : "failed");
     return line;
 }
+
+std::string resolutionFloorLine(const SolutionCheck& c)
+{
+    if (!c.passed || !(c.resolutionFloor >= 0.0))
+        return "Resolution floor: none, since the solution did not pass its check.\n";
+    char line[200];
+    snprintf(line, sizeof line, "Resolution floor: %.1e (probabilities below it carry no accuracy)\n",
+             c.resolutionFloor);
+    return line;
+}

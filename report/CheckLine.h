@@ -10,4 +10,8 @@
 // method's error estimate when it gives one (forwardError >= 0), verdict.
 std::string checkReportLine(const SolutionCheck& c, double forwardError = -1.0);
 
+// The report's line on the probability below which the answer carries no accuracy, from the
+// check of the vector reported; a vector that failed its check has none.
+std::string resolutionFloorLine(const SolutionCheck& c);
+
 #endif

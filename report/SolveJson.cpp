@@ -1,6 +1,8 @@
 // The solve's figures in the JSON results file.
 #include "report/SolveJson.h"
 
+#include <cmath>
+
 std::vector<JsonField> solveFields(const SolveRecord& record, const SolveFigures& f)
 {
     // the threshold of the factorisation whose vector was reported (or the last one made)
@@ -27,9 +29,33 @@ std::vector<JsonField> solveFields(const SolveRecord& record, const SolveFigures
         {"checkBlocks", (double)record.check.blocks, JsonField::Integer},
         {"checkBlockImbalance", record.check.blockImbalance},
         {"checkCoupling", record.check.coupling},
-        {"checkPassed", record.check.passed ? 1.0 : 0.0, JsonField::Flag}};
+        {"checkPassed", record.check.passed ? 1.0 : 0.0, JsonField::Flag},
+        // null when the vector failed its check, as the report says
+        {"resolutionFloor", record.check.passed ? record.check.resolutionFloor : NAN}};
     // the method's own error estimate, where the answer's method gives one
     if (!record.attempts.empty() && record.attempts.back().forwardError >= 0.0)
         fields.push_back({"forwardErrorEstimate", record.attempts.back().forwardError});
     return fields;
+}
+
+std::vector<JsonField> attemptFields(const SolveAttempt& a)
+{
+    return {{"method", a.method},
+            {"ordering", a.ordering},
+            {"iterations", (double)a.iterations, JsonField::Integer},
+            {"gmresIterations", (double)a.gmresIterations, JsonField::Integer},
+            {"factorEntries", (double)a.factorEntries, JsonField::Integer},
+            {"converged", a.converged ? 1.0 : 0.0, JsonField::Flag},
+            {"checkPassed", a.check.passed ? 1.0 : 0.0, JsonField::Flag},
+            {"processorSeconds", a.seconds},
+            {"note", a.note}};
+}
+
+std::vector<JsonField> phaseFields(const RunPhases& p)
+{
+    return {{"reading", p.reading},
+            {"structureAnalysis", p.structure},
+            {"solving", p.solving},
+            {"pvEvaluation", p.evaluation},
+            {"writing", p.writing}};
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "framework/JsonResults.h"
+#include "framework/RunPhases.h"
 #include "methods/SolveRecord.h"
 
 // What the process measured around the solve.
@@ -17,5 +18,11 @@ struct SolveFigures {
 
 // Times, memory, the attempts' figures and the check's, as named fields.
 std::vector<JsonField> solveFields(const SolveRecord& record, const SolveFigures& f);
+
+// One attempt at the vector: its method and ordering, its work and how it fared.
+std::vector<JsonField> attemptFields(const SolveAttempt& a);
+
+// The wall-clock seconds of the run's phases.
+std::vector<JsonField> phaseFields(const RunPhases& p);
 
 #endif

@@ -16,6 +16,7 @@
 #include "framework/ModelFile.h"
 #include "framework/OutputPlaces.h"
 #include "framework/PendingOutputs.h"
+#include "framework/RunPhases.h"
 #include "statelevel/BaseStateLevel.h"
 
 namespace {
@@ -57,10 +58,13 @@ int runDss(int givenArgc, char** givenArgv, const ProgramFace& face)
         int argc = run.argc();
         char** argv = run.argv();
         check_output_places(argc, argv);  // before any state-space file is read
+        const double reading = wallSeconds();
         BaseStateLevel* level = BaseStateLevel::createStateLevelObject(argc, argv);
+        const double read = wallSeconds() - reading;
         optind = 0;
         BaseStateLevelSolver* solver =
             BaseStateLevelSolver::createStateLevelSolver(level, argc, argv);
+        solver->phases.reading = read;  // the chain built from the state level follows in the solve
         solver->initialize();
         if (level != nullptr) {
             solver->solve();

@@ -189,7 +189,10 @@ TEST(DssSolve, QuietRunWritesOnlyTimingAndClosingLines)
     std::regex lines("Solution check \\(infinity norm\\): [^\n]*: passed\\.\n"
                      "Computation Time \\(seconds\\): [0-9.]+\nUser Time \\(seconds\\): [0-9.]+\n"
                      "System Time \\(seconds\\): [0-9.]+\nStates: 3\nTransitions: 3\n"
-                     "Peak Memory \\(MiB\\): [0-9]+\\.[0-9]\nEntries in the factors: [0-9]+\nDSSSolver done\n");
+                     "Peak Memory \\(MiB\\): [0-9]+\\.[0-9]\nEntries in the factors: [0-9]+\n"
+                     "Resolution floor: [0-9.]+e-[0-9]+ \\(probabilities below it carry no accuracy\\)\n"
+                     "Phases \\(wall seconds\\): reading [0-9.]+, structure analysis [0-9.]+, solving [0-9.]+, "
+                     "PV evaluation [0-9.]+, writing [0-9.]+\nDSSSolver done\n");
     EXPECT_TRUE(std::regex_match(after, lines)) << after;
     EXPECT_FALSE(run.solver->solutionFailed());
 }

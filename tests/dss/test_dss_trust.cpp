@@ -17,11 +17,13 @@ Edges scaled(Edges e, double c)
 }
 
 // What the run printed about its PVs with a fixed number of digits: the report's PV blocks
-// and the CSV (the plot files carry 15 digits, which rounding may touch).
+// and the CSV (the plot files carry 15 digits, which rounding may touch); not the wall-clock
+// times of the phases.
 std::string printedResults(DssRun& run)
 {
     std::string r = run.report();
-    return r.substr(r.find("Performance variable")) + run.csv();
+    r = r.substr(r.find("Performance variable")) + run.csv();
+    return std::regex_replace(r, std::regex("Phases \\(wall seconds\\): [^\n]*\n"), "");
 }
 
 // Solves a chain with a PV "Level" (state number), fully through the solver and its outputs.

@@ -21,6 +21,7 @@ std::string mask(const std::string& report)
     std::string t = std::regex_replace(report, std::regex("Started: [^\n]*\n"), "Started: <time>\n");
     t = std::regex_replace(t, std::regex("Finished: [^\n]*\n"), "Finished: <time>\n");
     t = std::regex_replace(t, std::regex("Peak Memory \\(MiB\\): [^\n]*\n"), "Peak Memory (MiB): <MiB>\n");
+    t = std::regex_replace(t, std::regex("Phases \\(wall seconds\\): [^\n]*\n"), "Phases (wall seconds): <seconds>\n");
     return std::regex_replace(t, std::regex("(Computation|User|System) Time \\(seconds\\): [^\n]*\n"),
                               "$1 Time (seconds): <seconds>\n");
 }
@@ -141,8 +142,9 @@ static void writeScaledTandem(const TempDir& dir, double c)
 
 TEST(EndToEnd, TheUnitOfTimeChangesNoPrintedResult)
 {
-    // the same chain in seconds, milliseconds and hours: identical report blocks and CSV
-    std::string first;
+    // the same chain in seconds, milliseconds and hours: identical report blocks and CSV, and
+    // the same resolution floor (a probability, whatever the unit of the rates)
+    std::string first, firstFloor;
     for (double c : {1.0, 1000.0, 1.0 / 3600.0, 1e-9}) {
         TempDir in, out;
         writeScaledTandem(in, c);
@@ -150,11 +152,15 @@ TEST(EndToEnd, TheUnitOfTimeChangesNoPrintedResult)
                                                    out.dir(), "-o", out.file("r.txt")});
         ASSERT_EQ(r.status, 0) << c << r.err;
         std::string report = slurp(out.file("r.txt"));
-        size_t from = report.find("Performance variable"), to = report.find("DSSSolver done");
+        size_t from = report.find("Performance variable"), to = report.find("Phases (wall seconds)");
         std::string results = report.substr(from, to - from) + slurp(out.file("r.csv"));
         EXPECT_NE(report.find(": passed.\n"), std::string::npos) << c;
-        if (first.empty()) first = results;
+        size_t at = report.find("Resolution floor: ");
+        ASSERT_NE(at, std::string::npos) << report;
+        std::string floor = report.substr(at, report.find('\n', at) - at);
+        if (first.empty()) first = results, firstFloor = floor;
         EXPECT_TRUE(results == first) << "rates times " << c;
+        EXPECT_EQ(floor, firstFloor) << "rates times " << c;
     }
     EXPECT_NE(first.find("Mean                 :  3.068095e+00\n"), std::string::npos);
 }

@@ -108,6 +108,33 @@ TEST(FileNames, OutputsThatMeetInOneFileAreRefusedBeforeAnythingIsWritten)
                        " are the same file; nothing was written.\n");
 }
 
+// The tidy CSV file is an output like the others: never another output, an input or a file
+// in a directory that is not there, and refused before anything is read or written.
+TEST(FileNames, TidyFileIsGuardedLikeEveryOutput)
+{
+    TempDir model, out;
+    write_two_state_model(model);
+    std::string r = out.file("r.txt"), t = out.file("t.csv");
+    expect_refused(model, out, {"-o", r, "-T", r},
+                   "Error: the report file " + r + " and the tidy CSV file " + r +
+                       " are the same file; nothing was written.\n");
+    expect_refused(model, out, {"-o", r, "-T", out.file("r.csv")},
+                   "Error: the CSV file " + out.file("r.csv") + " and the tidy CSV file " + out.file("r.csv") +
+                       " are the same file; nothing was written.\n");
+    expect_refused(model, out, {"-T", t, "-O", out.dir() + "./t.csv"},
+                   "Error: the tidy CSV file " + t + " and the state probability file " + out.dir() +
+                       "./t.csv are the same file; nothing was written.\n");
+    expect_refused(model, out, {"-T", model.file("two.var")},
+                   "Error: the tidy CSV file " + model.file("two.var") + " is the PV value file " +
+                       model.dir() + "two.var; nothing was written.\n");
+    expect_refused(model, out, {"-T", out.file("no/t.csv")},
+                   "Error: -T " + out.file("no/t.csv") + ": the tidy CSV file cannot be written: the directory " +
+                       out.file("no") + ": No such file or directory; nothing was written.\n");
+    expect_refused(model, out, {"-T", ""}, "Error: option -T: the value \"\" is not a file name.\n");
+    expect_refused(model, out, {"-T", "t\x1b.csv"},
+                   "Error: -T \"t\\x1b.csv\": the value holds a control character; nothing was written.\n");
+}
+
 TEST(FileNames, AnExistingFileReachedByTwoNamesIsOneFile)
 {
     TempDir model, out;

@@ -206,11 +206,11 @@ void expectAgreement(const std::map<char, Documented>& doc, const std::string& n
 TEST(OptionTable, ParsesKeepTheirOptionStrings)
 {
     EXPECT_EQ(optionString(OptionParse::StateLevel), "G:E:F:");
-    EXPECT_EQ(optionString(OptionParse::Solver), "D:P:G:S:s:E:d:o:v::K:O:j:fV:N");
+    EXPECT_EQ(optionString(OptionParse::Solver), "D:P:G:S:s:E:d:o:v::K:O:j:T:fV:N");
     EXPECT_EQ(optionString(OptionParse::Direct), "a:t:c:r:g:m:");
-    EXPECT_EQ(optionString(OptionParse::OutputPlaces), "G:s:E:K:o:d:O:j:N");
-    EXPECT_EQ(optionString(OptionParse::Names), "P:S:E:G:s:o:d:O:j:K:");
-    EXPECT_STREQ(programOptionString(), "D:P:G:S:s:E:d:o:v::K:O:j:fha:t:c:r:g:m:F:V:N");
+    EXPECT_EQ(optionString(OptionParse::OutputPlaces), "G:s:E:K:o:d:O:j:T:N");
+    EXPECT_EQ(optionString(OptionParse::Names), "P:S:E:G:s:o:d:O:j:T:K:");
+    EXPECT_STREQ(programOptionString(), "D:P:G:S:s:E:d:o:v::K:O:j:T:fha:t:c:r:g:m:F:V:N");
 }
 
 // A letter with two rows would be read one way by the parses and another by the check; a row

@@ -297,6 +297,23 @@ TEST(OutputFailures, InterruptMidWriteLeavesThePreviousResults)
     }
 }
 
+// A tidy CSV file that cannot be written fails the run in the same way: status 1, its name and
+// the system's reason, and every previous result left as it was.
+TEST(OutputFailures, TidyFileOnAFullDiskLeavesThePreviousReport)
+{
+    TempDir model, out;
+    write_chain(model, 2);
+    std::string full = full_device(out);
+    if (full.empty()) GTEST_SKIP() << "no full device";
+    write_previous(out, {"r.txt", "r.csv", "s.txt"});
+    ProgramResult r =
+        run_dss(with(args_for(model, out), {"-o", out.file("r.txt"), "-O", out.file("s.txt"), "-T", full}));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: could not write the tidy CSV file " + full + NO_SPACE);
+    for (const char* f : {"r.txt", "r.csv", "s.txt"})
+        EXPECT_EQ(slurp(out.file(f)), std::string("previous ") + f + "\n") << f;
+}
+
 #ifdef VELMAR_HAVE_JSON
 // A JSON results file that cannot be written fails the run: no report claims it finished,
 // and the previous report and CSV file stay.

@@ -51,7 +51,8 @@ TEST(IncompleteInput, VarFileWithoutRecordsForSomeStatesSaysHowMany)
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.err, warning);
     std::string report = slurp(out.file("r.txt"));
-    EXPECT_TRUE(contains(report, "Entries in the factors: 12\n" + warning)) << report;
+    EXPECT_TRUE(contains(report, "Entries in the factors: 12\nResolution floor: ")) << report;
+    EXPECT_TRUE(contains(report, " (probabilities below it carry no accuracy)\n" + warning)) << report;
     // the four states are equally likely: Up is 1 in two of them, 0 in the missing ones
     EXPECT_TRUE(contains(report, "Mean                 :  5.000000e-01\n"));
     EXPECT_TRUE(contains(report, "Finished: "));
@@ -89,9 +90,10 @@ TEST(IncompleteInput, ReportNamesThePVsThePVTypeFileLeftOutAndWhy)
                          "pvtype_cut.pvtype. Expected a line Type:value of at most 499 "
                          "characters.";
     std::string report = slurp(out.file("r.txt"));
-    EXPECT_TRUE(contains(report, "Entries in the factors: 4\n"
+    EXPECT_TRUE(contains(report, "Entries in the factors: 4\nResolution floor: ")) << report;
+    EXPECT_TRUE(contains(report, " (probabilities below it carry no accuracy)\n"
                                  "Warning: not evaluated, since the PV type file gives them no "
-                                 "type: Up\nReason: " + reason + "\nDSSSolver done\n"))
+                                 "type: Up\nReason: " + reason + "\nPhases (wall seconds): "))
         << report;
     TempDir missing;
     r = run_on(data_dir(), "pvtype_missing", missing);

@@ -65,7 +65,8 @@ void expect_close(double got, double want, const std::string& what)
 std::string mask(const std::string& report)
 {
     std::string t = std::regex_replace(report, std::regex("(Started|Finished): [^\n]*\n"), "$1\n");
-    std::regex timing("((Computation|User|System) Time \\(seconds\\)|Peak Memory \\(MiB\\)): [^\n]*\n");
+    std::regex timing(
+        "((Computation|User|System) Time \\(seconds\\)|Peak Memory \\(MiB\\)|Phases \\(wall seconds\\)): [^\n]*\n");
     t = std::regex_replace(t, timing, "");
     return std::regex_replace(t, std::regex("\nState space files: [^\n]*\n"), "");
 }

@@ -1,21 +1,13 @@
-// The direct solver's JSON results file: model, settings, solve figures and every PV.
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-
+// The direct solver's results files written whole: the JSON results (model, settings, solve
+// figures, attempts, phases and every PV) and the tidy CSV file of the PVs.
 #include "dss/DSSSolver.h"
 #include "framework/JsonResults.h"
-#include "framework/OutputCheck.h"
-#include "framework/report_functions.h"
+#include "framework/TidyCsv.h"
 #include "report/SolveJson.h"
 
-// Opens the file before anything is solved, so an unwritable name costs no solve.
-void DSSSolver::openJsonFile()
+void DSSSolver::writeTidyFile()
 {
-    jsonOut = open_output(jsonFileName.c_str(), &jsonSink);
-    if (jsonOut != nullptr) return;
-    std::string message = "can't open JSON results file " + jsonFileName + ": " + strerror(errno);
-    fatal_error(stdout, message.c_str());
+    tidyFile.write(tidyCsvText(pvResults));
 }
 
 // The settings as the run used them.
@@ -47,17 +39,9 @@ void DSSSolver::writeJsonFile()
     figures.peakKiB = peakKiB;
     figures.dropThreshold = dropThreshold;
     run.solve = solveFields(record, figures);
+    for (const SolveAttempt& a : record.attempts) run.attempts.push_back(attemptFields(a));
+    run.phases = phaseFields(phases);
     run.valid = !runFailed;
-    run.pvs.swap(pvResults);
-    std::string text = jsonResultsText(run);
-    fputs(text.c_str(), jsonOut);
-    int error = finish_output(jsonOut, &jsonSink);
-    jsonOut = nullptr;
-    if (error == 0) error = commit_output(&jsonSink);
-    if (error == 0) return;
-    fprintf(stderr, "Error: could not write the JSON results file %s: %s\n", jsonFileName.c_str(),
-            strerror(error));
-    fflush(stderr);
-    // the run's results are not all written: none takes its name (the exit removes them)
-    exit(1);
+    run.pvs.swap(pvResults);  // the last of the files that need them
+    jsonFile.write(jsonResultsText(run));
 }
