@@ -47,7 +47,7 @@ std::string masked(const std::string& report)
 {
     std::string t = std::regex_replace(report, std::regex("(Started|Finished): [^\n]*\n"), "$1\n");
     return std::regex_replace(
-        t, std::regex("((Computation|User|System) Time \\(seconds\\)|Peak Memory \\(MiB\\)): [^\n]*\n"), "");
+        t, std::regex("((Computation|User|System) Time \\(seconds\\)|Peak Memory \\(MiB\\)|Phases \\(wall seconds\\)): [^\n]*\n"), "");
 }
 
 // The number a report line "Name : number" gives, NaN when there is none.
@@ -59,8 +59,9 @@ double figure(const std::string& report, const std::string& label)
 }
 
 // The PV blocks of a report, from its "Performance variable" line to the next one or the end.
-std::vector<std::string> pvBlocks(const std::string& report)
+std::vector<std::string> pvBlocks(const std::string& run)
 {
+    const std::string report = masked(run);
     std::vector<std::string> blocks;
     const std::string head = "Performance variable :  ";
     for (size_t at = report.find(head); at != std::string::npos;) {
