@@ -223,7 +223,8 @@ static void showHelp(int argc, char** argv)
           "      (PRISM) or dir/E.drn (DRN): -G dir/ and -E E from the file's name, -P and -S E\n"
           "      unless given, plot files in the current directory unless -s is given\n",
           stdout);
-    fputs("Exit status: 0 after a normal run, 1 on bad options or input, or a failed solve.\n",
+    fputs("Exit status: 0 after a normal run, 1 on bad options or input, or a failed solve;\n"
+          "      130, 143 or 129 when SIGINT, SIGTERM or SIGHUP ended it (no result half written).\n",
           stdout);
     fputs(programFace().helpLines, stdout);
 }

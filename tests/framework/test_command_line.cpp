@@ -163,6 +163,13 @@ TEST(CommandLine, HelpAndManPageNameEveryOption)
         EXPECT_TRUE(names(r.out, std::string("-") + c)) << "--help lacks -" << c;
         EXPECT_TRUE(names(man.str(), std::string("\\-") + c)) << "the man page lacks -" << c;
     }
+    // the formats a run reads and every exit status the man page gives
+    for (const char* word : {"flat", "PRISM", "DRN", "0 after", "1 on", "130", "143", "129"})
+        EXPECT_NE(r.out.find(word), std::string::npos) << "--help lacks " << word;
+    const size_t exits = man.str().find(".SH EXIT STATUS");
+    ASSERT_NE(exits, std::string::npos);
+    for (const char* status : {".B 0\n", ".B 1\n", "130", "143", "129"})
+        EXPECT_NE(man.str().find(status, exits), std::string::npos) << "the man page lacks " << status;
 }
 
 TEST(CommandLine, UnknownLettersAreNamedAndTheRunGoesOn)
