@@ -12,6 +12,7 @@
 #include "methods/BlockSweeps.h"
 #include "methods/Extrapolation.h"
 #include "methods/Finish.h"
+#include "methods/PackedRows.h"
 #include "methods/ReducedSystem.h"
 
 namespace {
@@ -20,22 +21,27 @@ const int defaultSweepLimit = 20000;
 const int checkInterval = 10;
 const int extrapolationRank = 4;  // differences of iterates combined at each check
 
-// One forward SOR sweep over A x = b.
-void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
+// One forward SOR sweep over A x = b, values read through `v`.
+template <class Values>
+void sweepWith(const PackedRows& a, Values v, const std::vector<double>& b, double omega, std::vector<double>& x)
 {
     const int64_t* s = a.start.data();
-    const int64_t* d = a.diagonal.data();
+    const int64_t* u = a.upper.data();
     const int* c = a.col.data();
-    const double* v = a.val.data();
+    const double* d = a.diagonal.data();
     double* y = x.data();
     for (int i = 0; i < a.n; ++i) {
         double sum = b[i];
-        for (int64_t p = s[i]; p < d[i]; ++p) sum -= v[p] * y[c[p]];
-        for (int64_t p = d[i] + 1; p < s[i + 1]; ++p) sum -= v[p] * y[c[p]];
-        y[i] = omega == 1.0 ? sum / v[d[i]] : (1.0 - omega) * y[i] + omega * sum / v[d[i]];
+        for (int64_t p = s[i]; p < u[i]; ++p) sum -= v[p] * y[c[p]];
+        for (int64_t p = u[i]; p < s[i + 1]; ++p) sum -= v[p] * y[c[p]];
+        y[i] = omega == 1.0 ? sum / d[i] : (1.0 - omega) * y[i] + omega * sum / d[i];
     }
 }
 
+void sweep(const PackedRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
+{
+    withValues(a, [&](auto v) { sweepWith(a, v, b, omega, x); });
+}
 
 }  // namespace
 
@@ -43,8 +49,8 @@ void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std:
 // over the last checks says the limit cannot be enough. Between checks the last iterates are
 // combined by extrapolation, for as long as that makes the measure fall. Returns the last
 // measure.
-static double iterate(const ReducedSystem& sys, double normQ, const MethodSettings& settings,
-                      BlockSweeps* blocks, std::vector<double>& x, SolveAttempt& attempt)
+static double iterate(const ReducedSystem& sys, const PackedRows& packed, double normQ,
+                      const MethodSettings& settings, BlockSweeps* blocks, std::vector<double>& x, SolveAttempt& attempt)
 {
     const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
     const double target = iterationTarget(settings);
@@ -54,7 +60,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
     std::vector<std::vector<double>> earlier;  // iterates before the last of a batch
     std::vector<double> plain;                 // the last iterate before it was extrapolated
     bool extrapolating = true, extrapolated = false;
-    double last = balanceResidual(sys, x, r, normQ, &parts);
+    double last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
         const int batch = std::min(checkInterval, limit - sweeps);
@@ -66,7 +72,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
             blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
         } else {
             for (int k = 0; k < batch; ++k) {
-                sweep(sys.a, sys.b, settings.relaxation, x);
+                sweep(packed, sys.b, settings.relaxation, x);
                 if (keep && k >= firstKept && k < batch - 1) earlier[k - firstKept] = x;
             }
         }
@@ -76,7 +82,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
             for (std::vector<double>& e : earlier) kept = normaliseInParts(e, parts) && kept;
         normaliseInParts(x, parts);
         const double before = last;
-        last = balanceResidual(sys, x, r, normQ, &parts);
+        last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts);
         if (extrapolated && !(last <= 2.0 * before)) {
             // the extrapolation threw the iterate off: back to the one before it, and on without
             x.swap(plain);
@@ -144,7 +150,8 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
     attempt.ordering = o.name;
     ReducedSystem sys = reducedSystem(q, o, -1);
     // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
-    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * (4 + extrapolationRank);
+    const int64_t sysBytes = sys.a.bytes();
+    attempt.workBytes = sysBytes + (int64_t)q.n * 8 * (4 + extrapolationRank);
     const int absorbing = absorbingState(q, o, sys, settings.closedClasses);
     if (absorbing == severalClasses) {
         attempt.note = "the chain has more than one closed class";
@@ -159,13 +166,18 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         // converges to its null vector; fixing a state instead would slow it to the rate at
         // which the chain reaches that state
         const int threads = sweepThreads(settings, q.n);
+        const PackedRows packed = packRows(sys.a);
+        // the parts share out the entries of the system as it stands, diagonal included
+        const RowParts parts(sys.a.start, threads);
+        SparseRows().swap(sys.a);  // the sweeps and the measure read the packed form alone
+        attempt.workBytes += packed.bytes() - sysBytes;
         std::unique_ptr<BlockSweeps> blocks;
         if (threads > 1) {
-            blocks = std::make_unique<BlockSweeps>(sys.a, threads);
+            blocks = std::make_unique<BlockSweeps>(packed, parts);
             attempt.threads = blocks->blocks();
             attempt.workBytes += (int64_t)q.n * 8 * 4;  // two copies of the values, two offsets per row
         }
-        last = iterate(sys, q.normInf(), settings, blocks.get(), x, attempt);
+        last = iterate(sys, packed, q.normInf(), settings, blocks.get(), x, attempt);
     }
     attempt.converged = last <= iterationTarget(settings);
     if (!attempt.converged && attempt.note.empty())
