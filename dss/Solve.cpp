@@ -53,7 +53,14 @@ void ChainSolver::allocateStateArrays()
 void ChainSolver::prepareLoad()
 {
     clock_t start = clock();
-    chain = readGenerator(*stateLevel);
+    // the methods take the rows over from the level as they lie; the default factorisation
+    // reads them through the level's walks. Either way the chain is all the solve reads from
+    // here on, and the level's rows are let go.
+    chain = method != "lu" ? takeGenerator(*stateLevel) : readGenerator(*stateLevel);
+    {
+        RowStore rest;
+        stateLevel->takeRows(rest);
+    }
     chainUnit = 1.0;
     rateUnit = timeUnit(chain);
     // the closed classes come with the blocks the check needs, at the cost of one search

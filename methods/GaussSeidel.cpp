@@ -21,28 +21,6 @@ const int defaultSweepLimit = 20000;
 const int checkInterval = 10;
 const int extrapolationRank = 4;  // differences of iterates combined at each check
 
-// One forward SOR sweep over A x = b, values read through `v`.
-template <class Values>
-void sweepWith(const PackedRows& a, Values v, const std::vector<double>& b, double omega, std::vector<double>& x)
-{
-    const int64_t* s = a.start.data();
-    const int64_t* u = a.upper.data();
-    const int* c = a.col.data();
-    const double* d = a.diagonal.data();
-    double* y = x.data();
-    for (int i = 0; i < a.n; ++i) {
-        double sum = b[i];
-        for (int64_t p = s[i]; p < u[i]; ++p) sum -= v[p] * y[c[p]];
-        for (int64_t p = u[i]; p < s[i + 1]; ++p) sum -= v[p] * y[c[p]];
-        y[i] = omega == 1.0 ? sum / d[i] : (1.0 - omega) * y[i] + omega * sum / d[i];
-    }
-}
-
-void sweep(const PackedRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
-{
-    withValues(a, [&](auto v) { sweepWith(a, v, b, omega, x); });
-}
-
 }  // namespace
 
 // Sweeps x until the measure reaches target, the limit is used up, or the rate of decrease
@@ -72,7 +50,7 @@ static double iterate(const ReducedSystem& sys, const PackedRows& packed, double
             blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
         } else {
             for (int k = 0; k < batch; ++k) {
-                sweep(packed, sys.b, settings.relaxation, x);
+                sorSweep(packed, sys.b, settings.relaxation, x);
                 if (keep && k >= firstKept && k < batch - 1) earlier[k - firstKept] = x;
             }
         }

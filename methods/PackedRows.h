@@ -57,4 +57,7 @@ void withValues(const PackedRows& p, F&& f)
     }
 }
 
+// One forward SOR sweep over A x = b in the states' order (Gauss-Seidel for omega = 1).
+void sorSweep(const PackedRows& a, const std::vector<double>& b, double omega, std::vector<double>& x);
+
 #endif

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 #include "statelevel/Flat/ArmNumbers.h"
 #include "statelevel/Flat/ArmScan.h"
@@ -144,10 +145,11 @@ bool arm_file_fault(const std::string& path, InputError& fault)
     return false;
 }
 
-// Keeps the records in the level's rows: each in arrays of exactly its size, in file order.
+// Keeps the records in the level's rows, packed one after another in file order; each row's
+// arrays point into them.
 class FlatStateLevel::ArmRows : public ArmRecords {
 public:
-    explicit ArmRows(FlatStateLevel& level) : level(level) {}
+    ArmRows(FlatStateLevel& level, long long fileBytes) : level(level), fileBytes(fileBytes) {}
     void header(int initial, int states) override
     {
         level.initial_state = initial;
@@ -155,23 +157,47 @@ public:
         level.major_size.assign(states, 0);
         level.minor_index.assign(states, nullptr);
         level.rates.assign(states, nullptr);
+        RowStore& p = level.packed;
+        p.n = states;
+        p.start.assign((size_t)states + 1, 0);
+        // room for the transitions a typical record takes (a dozen bytes each) up front: the
+        // arrays then rarely move while they grow, and room never written takes no memory
+        if (fileBytes > 0) {
+            p.dest.reserve((size_t)(fileBytes / 12));
+            p.rate.reserve((size_t)(fileBytes / 12));
+        }
+        level.rows_packed = true;
     }
     void record(int row, int count, const int* dest, const double* rate) override
     {
+        RowStore& p = level.packed;
+        p.dest.insert(p.dest.end(), dest, dest + count);
+        p.rate.insert(p.rate.end(), rate, rate + count);
+        p.start[row + 1] = (int64_t)p.dest.size();
         level.major_size[row] = count;
-        if (count == 0) return;
-        level.minor_index[row] = new int[count];
-        level.rates[row] = new double[count];
-        std::copy(dest, dest + count, level.minor_index[row]);
-        std::copy(rate, rate + count, level.rates[row]);
+        if (row + 1 == level.num_states) pointIntoRows();
     }
 
 private:
+    // Once every row is in (the arrays no longer move), each row's pointers into them.
+    void pointIntoRows()
+    {
+        RowStore& p = level.packed;
+        for (int i = 0; i < level.num_states; ++i) {
+            if (level.major_size[i] == 0) continue;
+            level.minor_index[i] = p.dest.data() + p.start[i];
+            level.rates[i] = p.rate.data() + p.start[i];
+        }
+    }
+
     FlatStateLevel& level;
+    long long fileBytes;
 };
 
 void FlatStateLevel::readArmFile()
 {
-    ArmRows rows(*this);
-    scan_arm_file(base_name + ".arm", rows);
+    struct stat st;
+    const std::string path = base_name + ".arm";
+    ArmRows rows(*this, stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (long long)st.st_size : -1);
+    scan_arm_file(path, rows);
 }
