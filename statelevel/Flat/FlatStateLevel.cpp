@@ -32,7 +32,11 @@ FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
 // after a load that ran out of memory between sizing the two arrays.
 void FlatStateLevel::releaseMajorStorage()
 {
-    for (size_t h = 0; h < minor_index.size(); ++h) releaseMajor((int)h);
+    // the two arrays of pointers may differ in size after a load that ran out of memory
+    if (!rows_packed) {
+        for (int* m : minor_index) delete[] m;
+        for (double* r : rates) delete[] r;
+    }
     releasePacked();
     std::vector<int>().swap(major_size);
     std::vector<int*>().swap(minor_index);
