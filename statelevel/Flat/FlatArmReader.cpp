@@ -1,5 +1,6 @@
 // Reading of the rate matrix from B.arm into row order.
 #include <algorithm>
+#include <cfloat>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -9,6 +10,7 @@
 
 #include "statelevel/Flat/ArmNumbers.h"
 #include "statelevel/Flat/ArmScan.h"
+#include "statelevel/Flat/DecimalScan.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
 #include "framework/InputError.h"
@@ -56,38 +58,104 @@ struct ArmReading {
 
 std::string stateName(int i) { return "state " + std::to_string(i); }
 
+// Reads the record of state i (from 1) word by word, each number checked as it is taken.
+int readRecord(ArmReading& r, int i, int n, int* dest, double* rate)
+{
+    int number = 0;
+    r.take(read_arm_int(r.in, number), [&] { return "the record of " + stateName(i); });
+    if (number != i)
+        throw InputError("There is a missing row in the matrix.\n", InputError::STANDARD_OUTPUT,
+                         r.placeAt(r.in.tell(), "the record of " + stateName(i) + " was expected"));
+    int count = 0;
+    for (;;) {
+        int j = 0;
+        double rt = 0.0;
+        r.take(read_arm_int(r.in, j), [&] {
+            return "a destination state or the 0 that ends the record of " + stateName(i);
+        });
+        if (j == 0) break;
+        if (j < 0 || j > n) r.corrupt(r.in.tell(), "a destination is a state from 1 to " + std::to_string(n));
+        if (count == n)
+            r.corrupt(r.in.tell(), "the record of " + stateName(i) + " holds more than " + std::to_string(n) +
+                                       " transitions");
+        r.take(read_arm_rate(r.in, rt), [&] {
+            return "the rate from " + stateName(i) + " to " + stateName(j) + ", a finite number of at least zero";
+        });
+        dest[count] = j - 1;
+        rate[count] = rt;
+        ++count;
+    }
+    return count;
+}
+
+bool isArmBlank(char c) { return c == ' ' || (unsigned)(c - '\t') <= 4u; }
+
+const char* skipBlanks(const char* p)
+{
+    while (isArmBlank(*p)) ++p;
+    return p;
+}
+
+// A whole number of at most nine digits, no sign, with a blank after it; false otherwise.
+bool plainWhole(const char*& p, int& v)
+{
+    const char* q = p;
+    int value = 0;
+    for (; isDecimalDigit(*q); ++q) {
+        if (q - p == 9) return false;
+        value = value * 10 + (*q - '0');
+    }
+    if (q == p || !isArmBlank(*q)) return false;
+    p = q;
+    v = value;
+    return true;
+}
+
+// Room in the block for a record to be read in place: one that runs into its end is read
+// word by word instead, across the blocks.
+const size_t inPlaceRoom = 4096;
+
+// The record of state i read in place from the loaded block, when it is of the plain kind a
+// generated file holds throughout: unsigned numbers each followed by a blank, destinations
+// from 1 to n, rates of normal size held exactly as written. Anything else (a fault, or a
+// number only its text can give) leaves the reader where it was and returns -1, and the
+// record is read word by word, which takes or refuses it as the file's reader always has.
+int readRecordInPlace(FlatTokenReader& in, int i, int n, int* dest, double* rate)
+{
+    if (in.leftInBlock() < inPlaceRoom) return -1;
+    const char* p = skipBlanks(in.inBlock());
+    int number = 0;
+    if (!plainWhole(p, number) || number != i) return -1;
+    int count = 0;
+    for (;;) {
+        int j = 0;
+        p = skipBlanks(p);
+        if (!plainWhole(p, j)) return -1;
+        if (j == 0) break;
+        if (j > n || count == n) return -1;
+        p = skipBlanks(p);
+        if (*p == '-' || *p == '+') return -1;
+        const DecimalScan d = scanDecimal(p);
+        double rt = 0.0;
+        if (!d.shaped || !isArmBlank(*d.end) || !exactDecimal(d, rt) || !(rt >= DBL_MIN && rt <= DBL_MAX))
+            return -1;
+        p = d.end;
+        dest[count] = j - 1;
+        rate[count] = rt;
+        ++count;
+    }
+    in.moveTo(p);
+    return count;
+}
+
 // Reads the N row records: each row goes through scratch arrays of N entries.
 void readRows(ArmReading& r, int n, ArmRecords& to)
 {
     std::unique_ptr<int[]> dest(new int[n]);
     std::unique_ptr<double[]> rate(new double[n]);
     for (int i = 1; i <= n; ++i) {
-        int number = 0;
-        r.take(read_arm_int(r.in, number), [&] { return "the record of " + stateName(i); });
-        if (number != i)
-            throw InputError("There is a missing row in the matrix.\n", InputError::STANDARD_OUTPUT,
-                             r.placeAt(r.in.tell(), "the record of " + stateName(i) + " was expected"));
-        int count = 0;
-        for (;;) {
-            int j = 0;
-            double rt = 0.0;
-            r.take(read_arm_int(r.in, j), [&] {
-                return "a destination state or the 0 that ends the record of " + stateName(i);
-            });
-            if (j == 0) break;
-            if (j < 0 || j > n)
-                r.corrupt(r.in.tell(), "a destination is a state from 1 to " + std::to_string(n));
-            if (count == n)
-                r.corrupt(r.in.tell(), "the record of " + stateName(i) + " holds more than " +
-                                           std::to_string(n) + " transitions");
-            r.take(read_arm_rate(r.in, rt), [&] {
-                return "the rate from " + stateName(i) + " to " + stateName(j) +
-                       ", a finite number of at least zero";
-            });
-            dest[count] = j - 1;
-            rate[count] = rt;
-            ++count;
-        }
+        int count = readRecordInPlace(r.in, i, n, dest.get(), rate.get());
+        if (count < 0) count = readRecord(r, i, n, dest.get(), rate.get());
         to.record(i - 1, count, dest.get(), rate.get());
     }
 }
