@@ -31,7 +31,6 @@ private:
 
     const PackedRows& a;
     RowParts parts;                         // the blocks
-    std::vector<int64_t> ownFrom, ownTo;    // per row: its entries in its own block (columns sorted)
     std::vector<double> last, next;         // the values of the sweep before, and of this one
 };
 

@@ -153,7 +153,7 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         if (threads > 1) {
             blocks = std::make_unique<BlockSweeps>(packed, parts);
             attempt.threads = blocks->blocks();
-            attempt.workBytes += (int64_t)q.n * 8 * 4;  // two copies of the values, two offsets per row
+            attempt.workBytes += (int64_t)q.n * 8 * 2;  // two copies of the values
         }
         last = iterate(sys, packed, q.normInf(), settings, blocks.get(), x, attempt);
     }

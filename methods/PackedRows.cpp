@@ -2,6 +2,8 @@
 // any NaN) keep their own codes and every value comes back exactly as it was.
 #include "methods/PackedRows.h"
 
+#include "methods/PairedSweep.h"
+
 #include <cstring>
 
 namespace {
@@ -142,27 +144,7 @@ double PackedRows::value(int64_t k) const
     return plain[k];
 }
 
-namespace {
-
-template <class Values>
-void sweepWith(const PackedRows& a, Values v, const std::vector<double>& b, double omega, std::vector<double>& x)
-{
-    const int64_t* s = a.start.data();
-    const int64_t* u = a.upper.data();
-    const int* c = a.col.data();
-    const double* d = a.diagonal.data();
-    double* y = x.data();
-    for (int i = 0; i < a.n; ++i) {
-        double sum = b[i];
-        for (int64_t p = s[i]; p < u[i]; ++p) sum -= v[p] * y[c[p]];
-        for (int64_t p = u[i]; p < s[i + 1]; ++p) sum -= v[p] * y[c[p]];
-        y[i] = omega == 1.0 ? sum / d[i] : (1.0 - omega) * y[i] + omega * sum / d[i];
-    }
-}
-
-}  // namespace
-
 void sorSweep(const PackedRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
 {
-    withValues(a, [&](auto v) { sweepWith(a, v, b, omega, x); });
+    withValues(a, [&](auto v) { pairedSweep(a, v, b.data(), omega, 0, a.n, x.data(), CurrentValues{x.data()}, nullptr); });
 }
