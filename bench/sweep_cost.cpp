@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "chain/Generator.h"
+#include "methods/BlockSweeps.h"
 #include "methods/Ordering.h"
 #include "methods/PackedRows.h"
 #include "methods/ReducedSystem.h"
@@ -83,7 +84,19 @@ int main(int argc, char** argv)
             for (int k = 0; k < sweeps; ++k) sorSweep(packed, sys.b, 1.0, x2);
         });
     }
+    // the sweeps as gs runs them on a large chain: two blocks of states side by side
+    BlockSweeps blocks(packed, RowParts(sys.a.start, 2));
+    std::vector<double> x3(q.n, 1.0 / q.n);
+    std::vector<std::vector<double>> none;
+    double blockWall = 0.0, blockProcessor = 0.0;
+    for (int r = 0; r < rounds; ++r) {
+        const auto t0 = std::chrono::steady_clock::now();
+        blockProcessor += timed([&] { blocks.run(sys.b, 1.0, x3, sweeps, -1, none); });
+        blockWall += std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    }
     const double n = (double)sweeps * rounds;
+    printf("sweep, packed, two blocks in two threads: %.4f s wall, %.4f s processor\n", blockWall / n,
+           blockProcessor / n);
     printf("sweep, one thread: plain %.4f s, packed %.4f s (%.2f times)\n", plainTotal / n, packedTotal / n,
            plainTotal / packedTotal);
     printf("the same iterates: %s\n", x1 == x2 ? "yes" : "NO");
