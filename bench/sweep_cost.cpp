@@ -14,10 +14,12 @@
 #include <vector>
 
 #include "chain/Generator.h"
+#include "framework/InputError.h"
 #include "methods/BlockSweeps.h"
 #include "methods/Ordering.h"
 #include "methods/PackedRows.h"
 #include "methods/ReducedSystem.h"
+#include "statelevel/Flat/ArmScan.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 
 namespace {
@@ -61,6 +63,13 @@ int main(int argc, char** argv)
     const int rounds = argc > 3 ? atoi(argv[3]) : 3;
     struct stat st;
     const double armBytes = stat((base + ".arm").c_str(), &st) == 0 ? (double)st.st_size : 0.0;
+    InputError fault("", InputError::STANDARD_ERROR);
+    bool faulty = false;
+    const double parse = timed([&] { faulty = arm_file_fault(base + ".arm", fault); });
+    if (faulty) {
+        fprintf(stderr, "%s", fault.text().c_str());
+        return 1;
+    }
     FlatStateLevel* level = nullptr;
     const double read = timed([&] { level = new FlatStateLevel(base.c_str()); });
     Generator q;
@@ -70,6 +79,7 @@ int main(int argc, char** argv)
     PackedRows packed = packRows(sys.a);
     const double entries = (double)sys.a.entries();
     printf("states %d, entries %.0f (diagonal included), .arm %.0f MB\n", q.n, entries, armBytes / 1e6);
+    printf("parse of the .arm alone %.3f s processor, %.2f GB/s\n", parse, armBytes / parse / 1e9);
     printf("read (.arm, .var, .pvtype) %.3f s processor, %.2f GB/s of .arm; rows taken over %.3f s\n", read,
            armBytes / read / 1e9, take);
     printf("bytes per entry: plain %.2f, packed %.2f (values in %d bytes, %zu distinct)\n",
