@@ -34,17 +34,19 @@ static double iterate(const ReducedSystem& sys, const PackedRows& packed, double
     const double target = iterationTarget(settings);
     const RowParts whole((int)x.size());
     const RowParts& parts = blocks != nullptr ? blocks->blockParts() : whole;
-    std::vector<double> r(x.size()), history;
+    std::vector<double> r(x.size()), weights, history;
     std::vector<std::vector<double>> earlier;  // iterates before the last of a batch
     std::vector<double> plain;                 // the last iterate before it was extrapolated
     bool extrapolating = true, extrapolated = false;
-    double last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts);
+    double last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts, &weights);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
         const int batch = std::min(checkInterval, limit - sweeps);
         const int firstKept = batch - 1 - extrapolationRank;
         const bool keep = extrapolating && firstKept >= 0;
-        if (keep) earlier.resize(extrapolationRank, std::vector<double>(x.size()));
+        // sized once: a fresh vector of every state at every check costs the system its pages anew
+        if (keep && earlier.size() != (size_t)extrapolationRank)
+            earlier.assign(extrapolationRank, std::vector<double>(x.size()));
         if (blocks != nullptr) {
             std::vector<std::vector<double>> none;
             blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
@@ -60,7 +62,7 @@ static double iterate(const ReducedSystem& sys, const PackedRows& packed, double
             for (std::vector<double>& e : earlier) kept = normaliseInParts(e, parts) && kept;
         normaliseInParts(x, parts);
         const double before = last;
-        last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts);
+        last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts, &weights);
         if (extrapolated && !(last <= 2.0 * before)) {
             // the extrapolation threw the iterate off: back to the one before it, and on without
             x.swap(plain);

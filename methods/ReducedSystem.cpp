@@ -104,11 +104,13 @@ struct PackedFlows {
 
 template <class Flows>
 double balanceOf(const Flows& flows, int n, const std::vector<double>& b, int fixed, const std::vector<double>& x,
-                 std::vector<double>& r, double normQ, const RowParts* parts)
+                 std::vector<double>& r, double normQ, const RowParts* parts, std::vector<double>* weights)
 {
     const RowParts whole(n);
     const RowParts& p = parts != nullptr ? *parts : whole;
-    std::vector<double> w(n);
+    std::vector<double> own;
+    std::vector<double>& w = weights != nullptr ? *weights : own;
+    w.resize(n);  // every entry is written below
     struct Part {
         double xLargest = 0.0, largest = 0.0, m = 0.0, sum = 0.0, out = 0.0, all = 0.0;
     };
@@ -164,15 +166,15 @@ double balanceOf(const Flows& flows, int n, const std::vector<double>& b, int fi
 double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
                        double normQ, const RowParts* parts)
 {
-    return balanceOf(PlainFlows{s.a}, s.a.n, s.b, s.fixed, x, r, normQ, parts);
+    return balanceOf(PlainFlows{s.a}, s.a.n, s.b, s.fixed, x, r, normQ, parts, nullptr);
 }
 
 double balanceResidual(const PackedRows& a, const std::vector<double>& b, int fixed, const std::vector<double>& x,
-                       std::vector<double>& r, double normQ, const RowParts* parts)
+                       std::vector<double>& r, double normQ, const RowParts* parts, std::vector<double>* weights)
 {
     double m = 0.0;
     withValues(a, [&](auto v) {
-        m = balanceOf(PackedFlows<decltype(v)>{a, v}, a.n, b, fixed, x, r, normQ, parts);
+        m = balanceOf(PackedFlows<decltype(v)>{a, v}, a.n, b, fixed, x, r, normQ, parts, weights);
     });
     return m;
 }
