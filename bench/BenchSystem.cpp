@@ -12,7 +12,7 @@ Generator readChain(const std::string& base, Figures& f, const Report& report)
     FlatStateLevel level(base.c_str());
     f.read = since(t0);
     t0 = Clock::now();
-    Generator q = readGenerator(level);
+    Generator q = takeGenerator(level);
     f.solve = since(t0);  // the engine adds the rest of its solve
     f.states = q.n;
     f.transitions = (long)q.transitions();

@@ -27,18 +27,19 @@ const int extrapolationRank = 4;  // differences of iterates combined at each ch
 // over the last checks says the limit cannot be enough. Between checks the last iterates are
 // combined by extrapolation, for as long as that makes the measure fall. Returns the last
 // measure.
-static double iterate(const ReducedSystem& sys, const PackedRows& packed, double normQ,
-                      const MethodSettings& settings, BlockSweeps* blocks, std::vector<double>& x, SolveAttempt& attempt)
+static double iterate(const PackedRows& packed, double normQ, const MethodSettings& settings, BlockSweeps* blocks,
+                      std::vector<double>& x, SolveAttempt& attempt)
 {
     const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
     const double target = iterationTarget(settings);
     const RowParts whole((int)x.size());
     const RowParts& parts = blocks != nullptr ? blocks->blockParts() : whole;
+    const std::vector<double> b(x.size(), 0.0);  // the singular system: no state fixed
     std::vector<double> r(x.size()), weights, history;
     std::vector<std::vector<double>> earlier;  // iterates before the last of a batch
     std::vector<double> plain;                 // the last iterate before it was extrapolated
     bool extrapolating = true, extrapolated = false;
-    double last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts, &weights);
+    double last = balanceResidual(packed, b, -1, x, r, normQ, &parts, &weights);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
         const int batch = std::min(checkInterval, limit - sweeps);
@@ -49,10 +50,10 @@ static double iterate(const ReducedSystem& sys, const PackedRows& packed, double
             earlier.assign(extrapolationRank, std::vector<double>(x.size()));
         if (blocks != nullptr) {
             std::vector<std::vector<double>> none;
-            blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
+            blocks->run(b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
         } else {
             for (int k = 0; k < batch; ++k) {
-                sorSweep(packed, sys.b, settings.relaxation, x);
+                sorSweep(packed, b, settings.relaxation, x);
                 if (keep && k >= firstKept && k < batch - 1) earlier[k - firstKept] = x;
             }
         }
@@ -62,7 +63,7 @@ static double iterate(const ReducedSystem& sys, const PackedRows& packed, double
             for (std::vector<double>& e : earlier) kept = normaliseInParts(e, parts) && kept;
         normaliseInParts(x, parts);
         const double before = last;
-        last = balanceResidual(packed, sys.b, sys.fixed, x, r, normQ, &parts, &weights);
+        last = balanceResidual(packed, b, -1, x, r, normQ, &parts, &weights);
         if (extrapolated && !(last <= 2.0 * before)) {
             // the extrapolation threw the iterate off: back to the one before it, and on without
             x.swap(plain);
@@ -128,10 +129,12 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
     attempt.method = name();
     Ordering o = naturalOrdering(q.n);
     attempt.ordering = o.name;
-    ReducedSystem sys = reducedSystem(q, o, -1);
-    // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
-    const int64_t sysBytes = sys.a.bytes();
-    attempt.workBytes = sysBytes + (int64_t)q.n * 8 * (4 + extrapolationRank);
+    // with its one closed class known, the chain needs no system before the sweeps, which
+    // build their own packed form straight from it; otherwise the system serves the search
+    // for the closed class
+    const bool known = settings.closedClasses == 1;
+    ReducedSystem sys;
+    if (!known) sys = reducedSystem(q, o, -1);
     const int absorbing = absorbingState(q, o, sys, settings.closedClasses);
     if (absorbing == severalClasses) {
         attempt.note = "the chain has more than one closed class";
@@ -146,18 +149,19 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         // converges to its null vector; fixing a state instead would slow it to the rate at
         // which the chain reaches that state
         const int threads = sweepThreads(settings, q.n);
-        const PackedRows packed = packRows(sys.a);
-        // the parts share out the entries of the system as it stands, diagonal included
-        const RowParts parts(sys.a.start, threads);
+        const PackedRows packed = known ? packTransposed(q) : packRows(sys.a);
         SparseRows().swap(sys.a);  // the sweeps and the measure read the packed form alone
-        attempt.workBytes += packed.bytes() - sysBytes;
+        // the parts share out the entries of the system, diagonal included
+        const RowParts parts(startsWithDiagonal(packed), threads);
+        // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
+        attempt.workBytes = packed.bytes() + (int64_t)q.n * 8 * (5 + extrapolationRank);
         std::unique_ptr<BlockSweeps> blocks;
         if (threads > 1) {
             blocks = std::make_unique<BlockSweeps>(packed, parts);
             attempt.threads = blocks->blocks();
             attempt.workBytes += (int64_t)q.n * 8 * 2;  // two copies of the values
         }
-        last = iterate(sys, packed, q.normInf(), settings, blocks.get(), x, attempt);
+        last = iterate(packed, q.normInf(), settings, blocks.get(), x, attempt);
     }
     attempt.converged = last <= iterationTarget(settings);
     if (!attempt.converged && attempt.note.empty())

@@ -6,6 +6,8 @@
 
 #include <cstring>
 
+#include "chain/Generator.h"
+
 namespace {
 
 const size_t codedLimit = 65536;  // distinct values two-byte codes can name
@@ -129,6 +131,62 @@ PackedRows packRows(const SparseRows& a)
     p.codeBytes = 1;
     p.code8.assign(codes.begin(), codes.end());
     return p;
+}
+
+PackedRows packTransposed(const Generator& q)
+{
+    PackedRows p;
+    const int n = q.n;
+    p.n = n;
+    p.start.assign(n + 1, 0);
+    for (int64_t e = 0; e < q.transitions(); ++e)
+        if (q.rate[e] != 0.0) ++p.start[q.target[e] + 1];
+    for (int k = 0; k < n; ++k) p.start[k + 1] += p.start[k];
+    const int64_t entries = p.start[n];
+    // the form first: codes while the distinct rates are few enough
+    ValueCodes table;
+    bool coded = true;
+    for (int64_t e = 0; e < q.transitions() && coded; ++e) {
+        uint32_t c = 0;
+        if (q.rate[e] != 0.0) coded = table.code(q.rate[e], c);
+    }
+    p.codeBytes = !coded ? 8 : table.values.size() > 256 ? 2 : 1;
+    if (p.codeBytes == 1) p.code8.resize(entries);
+    if (p.codeBytes == 2) p.code16.resize(entries);
+    if (p.codeBytes == 8) p.plain.resize(entries);
+    p.col.resize(entries);
+    // by source in increasing order: every row's columns come out sorted
+    std::vector<int64_t> at(p.start.begin(), p.start.end() - 1);
+    for (int i = 0; i < n; ++i)
+        for (int64_t e = q.start[i]; e < q.start[i + 1]; ++e) {
+            if (q.rate[e] == 0.0) continue;
+            const int64_t k = at[q.target[e]]++;
+            p.col[k] = i;
+            uint32_t c = 0;
+            if (p.codeBytes == 8) p.plain[k] = q.rate[e];
+            else table.code(q.rate[e], c);
+            if (p.codeBytes == 1) p.code8[k] = (uint8_t)c;
+            if (p.codeBytes == 2) p.code16[k] = (uint16_t)c;
+        }
+    std::vector<int64_t>().swap(at);
+    p.table = std::move(table.values);
+    if (p.codeBytes == 8) p.table.clear();
+    p.upper.resize(n);
+    p.diagonal.resize(n);
+    for (int k = 0; k < n; ++k) {
+        int64_t u = p.start[k];
+        while (u < p.start[k + 1] && p.col[u] < k) ++u;
+        p.upper[k] = u;
+        p.diagonal[k] = -q.exitRate[k];
+    }
+    return p;
+}
+
+std::vector<int64_t> startsWithDiagonal(const PackedRows& p)
+{
+    std::vector<int64_t> s(p.start.size());
+    for (size_t i = 0; i < s.size(); ++i) s[i] = p.start[i] + (int64_t)i;
+    return s;
 }
 
 int64_t PackedRows::bytes() const

@@ -33,6 +33,15 @@ struct PackedRows {
 // diagonal taken out. Codes take one byte up to 256 distinct values, two up to 65536.
 PackedRows packRows(const SparseRows& a);
 
+// The same as packRows of the system reducedSystem forms of q in the states' own order with no
+// state fixed (Q transposed: row k holds the nonzero rates into state k by source, its
+// diagonal minus k's exit rate), built straight from q without the plain system between.
+struct Generator;
+PackedRows packTransposed(const Generator& q);
+
+// Where each row of the system starts when its diagonal is counted in: start[i] + i.
+std::vector<int64_t> startsWithDiagonal(const PackedRows& p);
+
 // Calls f(values) with the value accessor of p's form: values[k] is the value of entry k.
 // The sweeps are instantiated once per form, so the code lookup stays in their inner loop.
 template <class F>
