@@ -1,6 +1,5 @@
 // Reading of the rate matrix from B.arm into row order.
 #include <algorithm>
-#include <cfloat>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -137,8 +136,9 @@ int readRecordInPlace(FlatTokenReader& in, int i, int n, int* dest, double* rate
         if (*p == '-' || *p == '+') return -1;
         const DecimalScan d = scanDecimal(p);
         double rt = 0.0;
-        if (!d.shaped || !isArmBlank(*d.end) || !exactDecimal(d, rt) || !(rt >= DBL_MIN && rt <= DBL_MAX))
-            return -1;
+        // digits not all zero at a scale of at most 22 either way make a normal number (from
+        // 1e-22 to below 1e38): the check needs no wait for the division that gives the value
+        if (!d.shaped || !isArmBlank(*d.end) || d.m == 0 || !exactDecimal(d, rt)) return -1;
         p = d.end;
         dest[count] = j - 1;
         rate[count] = rt;
