@@ -45,6 +45,8 @@ void fromRecord(const SolveRecord& record, const std::string& method, Figures& f
     f.gmres = a.gmresUsed ? a.gmresIterations : -1;
     f.factorEntries = a.factorEntries > 0 ? (long)a.factorEntries : -1;
     f.residual = record.check.residual;
+    f.chain = record.readSeconds;
+    f.check = record.checkSeconds;
     std::string text = a.method;
     if (method == "auto") text = "auto: " + a.method + (record.attempts.size() > 1 ? " (fallback)" : "");
     if (a.method == "lu" && record.attempts.size() > 1 && method == "lu") text += " (retried)";

@@ -13,6 +13,10 @@ struct Figures {
     long transitions = 0;
     double read = -1;   // files into the state level and the chain
     double solve = -1;  // everything after: system, ordering, factors, iterations, check
+    // parts of the solve: the chain from the state level (with its closed classes for the
+    // program) and the solution checks; processor seconds for the program's engines
+    double chain = -1;
+    double check = -1;
     int iterations = -1;      // Krylov iterations or sweeps; refinement passes for lu
     int gmres = -1;           // GMRES iterations, -1 when none
     long factorEntries = -1;  // entries of the (incomplete) factors

@@ -12,8 +12,9 @@ Generator readChain(const std::string& base, Figures& f, const Report& report)
     FlatStateLevel level(base.c_str());
     f.read = since(t0);
     t0 = Clock::now();
-    Generator q = readGenerator(level);
+    Generator q = takeGenerator(level);
     f.solve = since(t0);  // the engine adds the rest of its solve
+    f.chain = f.solve;
     f.states = q.n;
     f.transitions = (long)q.transitions();
     report(f);
@@ -34,7 +35,9 @@ void finishPeer(const Generator& q, std::vector<double>& pi, const std::string& 
                 const Report& report)
 {
     if (!normaliseProbabilities(pi)) return;
+    const auto t0 = Clock::now();
     f.residual = checkSolution(q, pi, 1e-9).residual;
+    f.check = since(t0);
     FILE* out = fopen(path.c_str(), "wb");
     if (out != nullptr) {
         fwrite(pi.data(), sizeof(double), pi.size(), out);

@@ -112,17 +112,10 @@ static void readByColumns(BaseStateLevel& level, Generator& q)
     level.deallocateAllEdgesIterator(it);
 }
 
-Generator readGenerator(BaseStateLevel& level)
+// Repeated targets folded into their first entry, row by row in place, and the exit rates.
+static void mergeRows(Generator& q)
 {
-    Generator q;
-    q.n = std::max(0, level.getNumberOfStates());
     const int n = q.n;
-    q.start.assign(n + 1, 0);
-    q.exitRate.assign(n, 0.0);
-    if (level.rowsAtHand())
-        readRows(level, q);
-    else
-        readByColumns(level, q);
     std::vector<int64_t> at(n, 0);
     std::vector<int> seenIn(n, -1);
     int64_t kept = 0;
@@ -134,10 +127,56 @@ Generator readGenerator(BaseStateLevel& level)
     q.start[n] = kept;
     q.target.resize(kept);
     q.rate.resize(kept);
-    q.target.shrink_to_fit();
-    q.rate.shrink_to_fit();
     for (int i = 0; i < n; ++i)
         for (int64_t p = q.start[i]; p < q.start[i + 1]; ++p) q.exitRate[i] += q.rate[p];
+}
+
+Generator readGenerator(BaseStateLevel& level)
+{
+    Generator q;
+    q.n = std::max(0, level.getNumberOfStates());
+    q.start.assign(q.n + 1, 0);
+    q.exitRate.assign(q.n, 0.0);
+    if (level.rowsAtHand())
+        readRows(level, q);
+    else
+        readByColumns(level, q);
+    mergeRows(q);
+    q.target.shrink_to_fit();
+    q.rate.shrink_to_fit();
+    return q;
+}
+
+// The rows as the level held them, self-loops dropped and each row sorted as readRows does:
+// entries only move towards the front, so the arrays serve as they are.
+static void sortRowsInPlace(Generator& q)
+{
+    int64_t kept = 0;
+    for (int i = 0; i < q.n; ++i) {
+        const int64_t from = q.start[i], to = q.start[i + 1];
+        q.start[i] = kept;
+        for (int64_t p = from; p < to; ++p) {
+            if (q.target[p] == i) continue;
+            q.target[kept] = q.target[p];
+            q.rate[kept++] = q.rate[p];
+        }
+        sortRow(q, q.start[i], kept);
+    }
+    q.start[q.n] = kept;
+}
+
+Generator takeGenerator(BaseStateLevel& level)
+{
+    RowStore rows;
+    if (!level.takeRows(rows)) return readGenerator(level);
+    Generator q;
+    q.n = std::max(0, rows.n);
+    q.start = std::move(rows.start);
+    q.target = std::move(rows.dest);
+    q.rate = std::move(rows.rate);
+    q.exitRate.assign(q.n, 0.0);
+    sortRowsInPlace(q);
+    mergeRows(q);
     return q;
 }
 

@@ -29,6 +29,11 @@ struct Generator {
 // Reads every edge of the state level once.
 Generator readGenerator(BaseStateLevel& level);
 
+// The same generator, bit for bit, taken over from a level that hands its rows over whole
+// (the rows are then no longer the level's: see BaseStateLevel::takeRows): the arrays are
+// rearranged in place and not copied. From any other level it is read as readGenerator does.
+Generator takeGenerator(BaseStateLevel& level);
+
 // Factor by which rates are divided so that the chain runs in its own unit of time: the
 // smallest positive rate, raised where the largest rate would otherwise overflow.
 double timeUnit(const Generator& q);

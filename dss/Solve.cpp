@@ -55,7 +55,14 @@ void ChainSolver::prepareLoad()
 {
     clock_t start = clock();
     const double began = wallSeconds();
-    chain = readGenerator(*stateLevel);
+    // the methods take the rows over from the level as they lie; the default factorisation
+    // reads them through the level's walks. Either way the chain is all the solve reads from
+    // here on, and the level's rows are let go.
+    chain = method != "lu" ? takeGenerator(*stateLevel) : readGenerator(*stateLevel);
+    {
+        RowStore rest;
+        stateLevel->takeRows(rest);
+    }
     const double read = wallSeconds();
     chainUnit = 1.0;
     rateUnit = timeUnit(chain);

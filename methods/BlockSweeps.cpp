@@ -1,6 +1,8 @@
 // Threads that meet after every sweep; the two copies of the values swap roles each sweep.
 #include "methods/BlockSweeps.h"
 
+#include "methods/PairedSweep.h"
+
 #include <algorithm>
 #include <condition_variable>
 #include <mutex>
@@ -56,37 +58,18 @@ private:
 
 }  // namespace
 
-BlockSweeps::BlockSweeps(const SparseRows& matrix, int blocks) : a(matrix), parts(matrix.start, blocks)
+BlockSweeps::BlockSweeps(const PackedRows& matrix, const RowParts& blocks) : a(matrix), parts(blocks)
 {
-    ownFrom.resize(a.n);
-    ownTo.resize(a.n);
-    const int* c = a.col.data();
-    for (int t = 0; t < parts.count(); ++t)
-        for (int i = parts.from(t); i < parts.to(t); ++i) {
-            ownFrom[i] = std::lower_bound(c + a.start[i], c + a.start[i + 1], parts.from(t)) - c;
-            ownTo[i] = std::lower_bound(c + ownFrom[i], c + a.start[i + 1], parts.to(t)) - c;
-        }
     last.resize(a.n);
     next.resize(a.n);
 }
 
-void BlockSweeps::sweepBlock(int t, const std::vector<double>& b, double omega, double* x, const double* before,
-                             double* after) const
+template <class Values>
+void BlockSweeps::sweepBlock(int t, Values v, const std::vector<double>& b, double omega, double* x,
+                             const double* before, double* after) const
 {
-    const int64_t* s = a.start.data();
-    const int64_t* d = a.diagonal.data();
-    const int* c = a.col.data();
-    const double* v = a.val.data();
-    for (int i = parts.from(t); i < parts.to(t); ++i) {
-        double sum = b[i];
-        for (int64_t p = s[i]; p < ownFrom[i]; ++p) sum -= v[p] * before[c[p]];
-        for (int64_t p = ownFrom[i]; p < d[i]; ++p) sum -= v[p] * x[c[p]];
-        for (int64_t p = d[i] + 1; p < ownTo[i]; ++p) sum -= v[p] * x[c[p]];
-        for (int64_t p = ownTo[i]; p < s[i + 1]; ++p) sum -= v[p] * before[c[p]];
-        const double y = omega == 1.0 ? sum / v[d[i]] : (1.0 - omega) * x[i] + omega * sum / v[d[i]];
-        x[i] = y;
-        after[i] = y;
-    }
+    const BlockValues source{x, before, (unsigned)parts.from(t), (unsigned)(parts.to(t) - parts.from(t))};
+    pairedSweep(a, v, b.data(), omega, parts.from(t), parts.to(t), x, source, after);
 }
 
 void BlockSweeps::run(const std::vector<double>& b, double omega, std::vector<double>& x, int count, int firstKept,
@@ -104,7 +87,7 @@ void BlockSweeps::run(const std::vector<double>& b, double omega, std::vector<do
             double* after = k % 2 == 0 ? next.data() : last.data();
             const int slot = k - firstKept;
             for (int t : mine) {
-                sweepBlock(t, b, omega, x.data(), before, after);
+                withValues(a, [&](auto v) { sweepBlock(t, v, b, omega, x.data(), before, after); });
                 if (slot >= 0 && slot < (int)kept.size())
                     std::copy(x.begin() + parts.from(t), x.begin() + parts.to(t), kept[slot].begin() + parts.from(t));
             }

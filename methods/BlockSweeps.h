@@ -9,11 +9,12 @@
 #include <vector>
 
 #include "methods/RowParts.h"
-#include "methods/SparseRows.h"
+#include "methods/PackedRows.h"
 
 class BlockSweeps {
 public:
-    BlockSweeps(const SparseRows& a, int blocks);
+    // The blocks are the given parts of the rows.
+    BlockSweeps(const PackedRows& a, const RowParts& blocks);
 
     // `count` sweeps of A x = b with relaxation omega; after sweep k (from 0), for
     // firstKept <= k < firstKept + kept.size(), x is copied into kept[k - firstKept].
@@ -24,12 +25,12 @@ public:
     const RowParts& blockParts() const { return parts; }
 
 private:
-    void sweepBlock(int t, const std::vector<double>& b, double omega, double* x, const double* before,
+    template <class Values>
+    void sweepBlock(int t, Values v, const std::vector<double>& b, double omega, double* x, const double* before,
                     double* after) const;
 
-    const SparseRows& a;
+    const PackedRows& a;
     RowParts parts;                         // the blocks
-    std::vector<int64_t> ownFrom, ownTo;    // per row: its entries in its own block (columns sorted)
     std::vector<double> last, next;         // the values of the sweep before, and of this one
 };
 

@@ -13,6 +13,7 @@
 #include "methods/BlockSweeps.h"
 #include "methods/Extrapolation.h"
 #include "methods/Finish.h"
+#include "methods/PackedRows.h"
 #include "methods/ReducedSystem.h"
 
 namespace {
@@ -21,54 +22,40 @@ const int defaultSweepLimit = 20000;
 const int checkInterval = 10;
 const int extrapolationRank = 4;  // differences of iterates combined at each check
 
-// One forward SOR sweep over A x = b.
-void sweep(const SparseRows& a, const std::vector<double>& b, double omega, std::vector<double>& x)
-{
-    const int64_t* s = a.start.data();
-    const int64_t* d = a.diagonal.data();
-    const int* c = a.col.data();
-    const double* v = a.val.data();
-    double* y = x.data();
-    for (int i = 0; i < a.n; ++i) {
-        double sum = b[i];
-        for (int64_t p = s[i]; p < d[i]; ++p) sum -= v[p] * y[c[p]];
-        for (int64_t p = d[i] + 1; p < s[i + 1]; ++p) sum -= v[p] * y[c[p]];
-        y[i] = omega == 1.0 ? sum / v[d[i]] : (1.0 - omega) * y[i] + omega * sum / v[d[i]];
-    }
-}
-
-
 }  // namespace
 
 // Sweeps x until the measure reaches target, the limit is used up, or the rate of decrease
 // over the last checks says the limit cannot be enough. Between checks the last iterates are
 // combined by extrapolation, for as long as that makes the measure fall. Returns the last
 // measure.
-static double iterate(const ReducedSystem& sys, double normQ, const MethodSettings& settings,
-                      BlockSweeps* blocks, std::vector<double>& x, SolveAttempt& attempt)
+static double iterate(const PackedRows& packed, double normQ, const MethodSettings& settings, BlockSweeps* blocks,
+                      std::vector<double>& x, SolveAttempt& attempt)
 {
     const int limit = settings.iterationLimit > 0 ? settings.iterationLimit : defaultSweepLimit;
     const double target = iterationTarget(settings);
     const RowParts whole((int)x.size());
     const RowParts& parts = blocks != nullptr ? blocks->blockParts() : whole;
-    std::vector<double> r(x.size()), history;
+    const std::vector<double> b(x.size(), 0.0);  // the singular system: no state fixed
+    std::vector<double> r(x.size()), weights, history;
     std::vector<std::vector<double>> earlier;  // iterates before the last of a batch
     std::vector<double> plain;                 // the last iterate before it was extrapolated
     bool extrapolating = true, extrapolated = false;
-    double last = balanceResidual(sys, x, r, normQ, &parts);
+    double last = balanceResidual(packed, b, -1, x, r, normQ, &parts, &weights);
     int sweeps = 0;
     while (last > target && std::isfinite(last) && sweeps < limit) {
         interruptionPoint();
         const int batch = std::min(checkInterval, limit - sweeps);
         const int firstKept = batch - 1 - extrapolationRank;
         const bool keep = extrapolating && firstKept >= 0;
-        if (keep) earlier.resize(extrapolationRank, std::vector<double>(x.size()));
+        // sized once: a fresh vector of every state at every check costs the system its pages anew
+        if (keep && earlier.size() != (size_t)extrapolationRank)
+            earlier.assign(extrapolationRank, std::vector<double>(x.size()));
         if (blocks != nullptr) {
             std::vector<std::vector<double>> none;
-            blocks->run(sys.b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
+            blocks->run(b, settings.relaxation, x, batch, firstKept, keep ? earlier : none);
         } else {
             for (int k = 0; k < batch; ++k) {
-                sweep(sys.a, sys.b, settings.relaxation, x);
+                sorSweep(packed, b, settings.relaxation, x);
                 if (keep && k >= firstKept && k < batch - 1) earlier[k - firstKept] = x;
             }
         }
@@ -78,7 +65,7 @@ static double iterate(const ReducedSystem& sys, double normQ, const MethodSettin
             for (std::vector<double>& e : earlier) kept = normaliseInParts(e, parts) && kept;
         normaliseInParts(x, parts);
         const double before = last;
-        last = balanceResidual(sys, x, r, normQ, &parts);
+        last = balanceResidual(packed, b, -1, x, r, normQ, &parts, &weights);
         if (extrapolated && !(last <= 2.0 * before)) {
             // the extrapolation threw the iterate off: back to the one before it, and on without
             x.swap(plain);
@@ -144,9 +131,12 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
     attempt.method = name();
     Ordering o = naturalOrdering(q.n);
     attempt.ordering = o.name;
-    ReducedSystem sys = reducedSystem(q, o, -1);
-    // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
-    attempt.workBytes = sys.a.bytes() + (int64_t)q.n * 8 * (4 + extrapolationRank);
+    // with its one closed class known, the chain needs no system before the sweeps, which
+    // build their own packed form straight from it; otherwise the system serves the search
+    // for the closed class
+    const bool known = settings.closedClasses == 1;
+    ReducedSystem sys;
+    if (!known) sys = reducedSystem(q, o, -1);
     const int absorbing = absorbingState(q, o, sys, settings.closedClasses);
     if (absorbing == severalClasses) {
         attempt.note = "the chain has more than one closed class";
@@ -161,13 +151,19 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         // converges to its null vector; fixing a state instead would slow it to the rate at
         // which the chain reaches that state
         const int threads = sweepThreads(settings, q.n);
+        const PackedRows packed = known ? packTransposed(q) : packRows(sys.a);
+        SparseRows().swap(sys.a);  // the sweeps and the measure read the packed form alone
+        // the parts share out the entries of the system, diagonal included
+        const RowParts parts(startsWithDiagonal(packed), threads);
+        // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
+        attempt.workBytes = packed.bytes() + (int64_t)q.n * 8 * (5 + extrapolationRank);
         std::unique_ptr<BlockSweeps> blocks;
         if (threads > 1) {
-            blocks = std::make_unique<BlockSweeps>(sys.a, threads);
+            blocks = std::make_unique<BlockSweeps>(packed, parts);
             attempt.threads = blocks->blocks();
-            attempt.workBytes += (int64_t)q.n * 8 * 4;  // two copies of the values, two offsets per row
+            attempt.workBytes += (int64_t)q.n * 8 * 2;  // two copies of the values
         }
-        last = iterate(sys, q.normInf(), settings, blocks.get(), x, attempt);
+        last = iterate(packed, q.normInf(), settings, blocks.get(), x, attempt);
     }
     attempt.converged = last <= iterationTarget(settings);
     if (!attempt.converged && attempt.note.empty())

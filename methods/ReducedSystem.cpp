@@ -5,6 +5,7 @@
 
 #include "chain/ClosedClasses.h"
 #include "chain/Generator.h"
+#include "methods/PackedRows.h"
 
 ReducedSystem reducedSystem(const Generator& q, const Ordering& o, int fixed)
 {
@@ -61,13 +62,55 @@ double generatorResidual(const std::vector<double>& r, int fixed)
     return std::max(m, std::fabs(sum));
 }
 
-double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
-                       double normQ, const RowParts* parts)
+namespace {
+
+// The flows of row i of the plain form, in stored order: sum -= a_ij x_j, size += |a_ij x_j|.
+struct PlainFlows {
+    const SparseRows& a;
+    void operator()(int i, const double* x, double& sum, double& size) const
+    {
+        for (int64_t k = a.start[i]; k < a.start[i + 1]; ++k) {
+            double flow = a.val[k] * x[a.col[k]];
+            sum -= flow;
+            size += std::fabs(flow);
+        }
+    }
+};
+
+// The same of the packed form: the diagonal taken at its place between the two sides.
+template <class Values>
+struct PackedFlows {
+    const PackedRows& a;
+    Values v;
+    void operator()(int i, const double* x, double& sum, double& size) const
+    {
+        const int64_t* s = a.start.data();
+        const int* c = a.col.data();
+        for (int64_t k = s[i]; k < a.upper[i]; ++k) {
+            double flow = v[k] * x[c[k]];
+            sum -= flow;
+            size += std::fabs(flow);
+        }
+        double flow = a.diagonal[i] * x[i];
+        sum -= flow;
+        size += std::fabs(flow);
+        for (int64_t k = a.upper[i]; k < s[i + 1]; ++k) {
+            double f = v[k] * x[c[k]];
+            sum -= f;
+            size += std::fabs(f);
+        }
+    }
+};
+
+template <class Flows>
+double balanceOf(const Flows& flows, int n, const std::vector<double>& b, int fixed, const std::vector<double>& x,
+                 std::vector<double>& r, double normQ, const RowParts* parts, std::vector<double>* weights)
 {
-    const SparseRows& a = s.a;
-    const RowParts whole(a.n);
+    const RowParts whole(n);
     const RowParts& p = parts != nullptr ? *parts : whole;
-    std::vector<double> w(a.n);
+    std::vector<double> own;
+    std::vector<double>& w = weights != nullptr ? *weights : own;
+    w.resize(n);  // every entry is written below
     struct Part {
         double xLargest = 0.0, largest = 0.0, m = 0.0, sum = 0.0, out = 0.0, all = 0.0;
     };
@@ -76,15 +119,11 @@ double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std
         Part& f = part[t];
         for (int i = p.from(t); i < p.to(t); ++i) f.xLargest = std::max(f.xLargest, std::fabs(x[i]));
         for (int i = p.from(t); i < p.to(t); ++i) {
-            double sum = s.b[i], size = std::fabs(s.b[i]);
-            for (int64_t k = a.start[i]; k < a.start[i + 1]; ++k) {
-                double flow = a.val[k] * x[a.col[k]];
-                sum -= flow;
-                size += std::fabs(flow);
-            }
+            double sum = b[i], size = std::fabs(b[i]);
+            flows(i, x.data(), sum, size);
             r[i] = sum;
             w[i] = size;
-            if (i != s.fixed) f.largest = std::max(f.largest, size);
+            if (i != fixed) f.largest = std::max(f.largest, size);
         }
     });
     double largest = 0.0, xLargest = 0.0;
@@ -96,11 +135,11 @@ double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std
     p.inParallel([&](int t) {
         Part& f = part[t];
         for (int i = p.from(t); i < p.to(t); ++i) {
-            if (i == s.fixed) continue;
+            if (i == fixed) continue;
             double e = std::fabs(r[i]) / std::max(w[i], floor);
             if (!(e <= f.m)) f.m = std::isnan(e) ? INFINITY : e;
             f.sum += r[i];
-            f.out += std::fabs(s.b[i]);
+            f.out += std::fabs(b[i]);
             f.all += w[i];
         }
     });
@@ -115,11 +154,29 @@ double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std
     // sum to 0), its outflow sits in b; without it a vector that has collapsed onto the
     // fixed state would pass. The sum gathers the rounding of every equation, so it is held
     // to the outflow or a thousandth of all the flows, whichever is larger.
-    if (s.fixed >= 0) {
+    if (fixed >= 0) {
         double e = std::fabs(sum) / std::max(std::max(out, 1e-3 * all), floor);
         if (!(e <= m)) m = std::isnan(e) ? INFINITY : e;
     }
     return floor > 0.0 ? m : INFINITY;
+}
+
+}  // namespace
+
+double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
+                       double normQ, const RowParts* parts)
+{
+    return balanceOf(PlainFlows{s.a}, s.a.n, s.b, s.fixed, x, r, normQ, parts, nullptr);
+}
+
+double balanceResidual(const PackedRows& a, const std::vector<double>& b, int fixed, const std::vector<double>& x,
+                       std::vector<double>& r, double normQ, const RowParts* parts, std::vector<double>* weights)
+{
+    double m = 0.0;
+    withValues(a, [&](auto v) {
+        m = balanceOf(PackedFlows<decltype(v)>{a, v}, a.n, b, fixed, x, r, normQ, parts, weights);
+    });
+    return m;
 }
 
 void fixState(ReducedSystem& s, int k)

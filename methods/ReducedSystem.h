@@ -39,6 +39,12 @@ void fixState(ReducedSystem& s, int k);
 // With parts, the rows are measured part by part side by side.
 double balanceResidual(const ReducedSystem& s, const std::vector<double>& x, std::vector<double>& r,
                        double normQ, const RowParts* parts = nullptr);
+// The same of the system a x = b held packed, with the state at `fixed` fixed (or none: -1),
+// to the last bit; a caller that measures again and again may lend the room for the weights.
+struct PackedRows;
+double balanceResidual(const PackedRows& a, const std::vector<double>& b, int fixed, const std::vector<double>& x,
+                       std::vector<double>& r, double normQ, const RowParts* parts = nullptr,
+                       std::vector<double>* weights = nullptr);
 
 // The new position of a state every state can reach (so that fixing it leaves a regular
 // system): the one with the largest inflow against its outflow, a rough guess of the most

@@ -3,6 +3,7 @@
 #define VELMAR_DSS_SPARSEROWS_H
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 struct SparseRows {
@@ -12,6 +13,14 @@ struct SparseRows {
     std::vector<double> val;
     std::vector<int64_t> diagonal;  // position of (i, i) in row i
 
+    void swap(SparseRows& o)
+    {
+        std::swap(n, o.n);
+        start.swap(o.start);
+        col.swap(o.col);
+        val.swap(o.val);
+        diagonal.swap(o.diagonal);
+    }
     int64_t entries() const { return start.empty() ? 0 : start[n]; }
     int64_t bytes() const
     {

@@ -3,6 +3,7 @@
 #ifndef VELMAR_BASESTATELEVEL_H
 #define VELMAR_BASESTATELEVEL_H
 
+#include <cstdint>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -38,6 +39,15 @@ struct PVBuffer {
     double first = 0.0;
     double second = 0.0;
     bool at_end = true;
+};
+
+// The rate matrix's rows as a level holds them, in the file's order (self-loops, repeated
+// destinations and zero rates as they stand): row i is dest/rate[start[i] .. start[i+1]).
+struct RowStore {
+    int n = 0;
+    std::vector<int64_t> start;
+    std::vector<int> dest;
+    std::vector<double> rate;
 };
 
 // Contiguous blocks of states: bounds[0..num_blocks], owned by the caller.
@@ -139,6 +149,10 @@ public:
     // True when walking every row with getRow costs no more than one walk of all edges
     // (the rows are held as such); false for a level that would search for each row.
     virtual bool rowsAtHand() { return false; }
+    // Hands the rows over whole to a reader that has no more use for the level's walks, when
+    // the level holds them packed; the level then serves no walk of the rate matrix (they
+    // raise AccessException). False, with nothing moved, for a level that cannot.
+    virtual bool takeRows(RowStore&) { return false; }
     virtual void getRow(int row, EdgeBaseContainer* c) = 0;
     virtual void allocateRowContainer(EdgeBaseContainer*& c) = 0;
     virtual void deallocateRowContainer(EdgeBaseContainer* c) = 0;

@@ -5,9 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <sys/stat.h>
 
 #include "statelevel/Flat/ArmNumbers.h"
 #include "statelevel/Flat/ArmScan.h"
+#include "statelevel/Flat/DecimalScan.h"
 #include "statelevel/Flat/FlatStateLevel.h"
 #include "statelevel/Flat/FlatTokenReader.h"
 #include "framework/InputError.h"
@@ -55,38 +57,105 @@ struct ArmReading {
 
 std::string stateName(int i) { return "state " + std::to_string(i); }
 
+// Reads the record of state i (from 1) word by word, each number checked as it is taken.
+int readRecord(ArmReading& r, int i, int n, int* dest, double* rate)
+{
+    int number = 0;
+    r.take(read_arm_int(r.in, number), [&] { return "the record of " + stateName(i); });
+    if (number != i)
+        throw InputError("There is a missing row in the matrix.\n", InputError::STANDARD_OUTPUT,
+                         r.placeAt(r.in.tell(), "the record of " + stateName(i) + " was expected"));
+    int count = 0;
+    for (;;) {
+        int j = 0;
+        double rt = 0.0;
+        r.take(read_arm_int(r.in, j), [&] {
+            return "a destination state or the 0 that ends the record of " + stateName(i);
+        });
+        if (j == 0) break;
+        if (j < 0 || j > n) r.corrupt(r.in.tell(), "a destination is a state from 1 to " + std::to_string(n));
+        if (count == n)
+            r.corrupt(r.in.tell(), "the record of " + stateName(i) + " holds more than " + std::to_string(n) +
+                                       " transitions");
+        r.take(read_arm_rate(r.in, rt), [&] {
+            return "the rate from " + stateName(i) + " to " + stateName(j) + ", a finite number of at least zero";
+        });
+        dest[count] = j - 1;
+        rate[count] = rt;
+        ++count;
+    }
+    return count;
+}
+
+bool isArmBlank(char c) { return c == ' ' || (unsigned)(c - '\t') <= 4u; }
+
+const char* skipBlanks(const char* p)
+{
+    while (isArmBlank(*p)) ++p;
+    return p;
+}
+
+// A whole number of at most nine digits, no sign, with a blank after it; false otherwise.
+bool plainWhole(const char*& p, int& v)
+{
+    const char* q = p;
+    int value = 0;
+    for (; isDecimalDigit(*q); ++q) {
+        if (q - p == 9) return false;
+        value = value * 10 + (*q - '0');
+    }
+    if (q == p || !isArmBlank(*q)) return false;
+    p = q;
+    v = value;
+    return true;
+}
+
+// Room in the block for a record to be read in place: one that runs into its end is read
+// word by word instead, across the blocks.
+const size_t inPlaceRoom = 4096;
+
+// The record of state i read in place from the loaded block, when it is of the plain kind a
+// generated file holds throughout: unsigned numbers each followed by a blank, destinations
+// from 1 to n, rates of normal size held exactly as written. Anything else (a fault, or a
+// number only its text can give) leaves the reader where it was and returns -1, and the
+// record is read word by word, which takes or refuses it as the file's reader always has.
+int readRecordInPlace(FlatTokenReader& in, int i, int n, int* dest, double* rate)
+{
+    if (in.leftInBlock() < inPlaceRoom) return -1;
+    const char* p = skipBlanks(in.inBlock());
+    int number = 0;
+    if (!plainWhole(p, number) || number != i) return -1;
+    int count = 0;
+    for (;;) {
+        int j = 0;
+        p = skipBlanks(p);
+        if (!plainWhole(p, j)) return -1;
+        if (j == 0) break;
+        if (j > n || count == n) return -1;
+        p = skipBlanks(p);
+        if (*p == '-' || *p == '+') return -1;
+        const DecimalScan d = scanDecimal(p);
+        double rt = 0.0;
+        // digits not all zero at a scale of at most 22 either way make a normal number (from
+        // 1e-22 to below 1e38): the check needs no wait for the division that gives the value
+        if (!d.shaped || !isArmBlank(*d.end) || d.m == 0 || !exactDecimal(d, rt)) return -1;
+        p = d.end;
+        dest[count] = j - 1;
+        rate[count] = rt;
+        ++count;
+    }
+    in.moveTo(p);
+    return count;
+}
+
 // Reads the N row records: each row goes through scratch arrays of N entries.
 void readRows(ArmReading& r, int n, ArmRecords& to)
 {
     std::unique_ptr<int[]> dest(new int[n]);
     std::unique_ptr<double[]> rate(new double[n]);
     for (int i = 1; i <= n; ++i) {
-        int number = 0;
-        r.take(read_arm_int(r.in, number), [&] { return "the record of " + stateName(i); });
-        if (number != i)
-            throw InputError("There is a missing row in the matrix.\n", InputError::STANDARD_OUTPUT,
-                             r.placeAt(r.in.tell(), "the record of " + stateName(i) + " was expected"));
-        int count = 0;
-        for (;;) {
-            int j = 0;
-            double rt = 0.0;
-            r.take(read_arm_int(r.in, j), [&] {
-                return "a destination state or the 0 that ends the record of " + stateName(i);
-            });
-            if (j == 0) break;
-            if (j < 0 || j > n)
-                r.corrupt(r.in.tell(), "a destination is a state from 1 to " + std::to_string(n));
-            if (count == n)
-                r.corrupt(r.in.tell(), "the record of " + stateName(i) + " holds more than " +
-                                           std::to_string(n) + " transitions");
-            r.take(read_arm_rate(r.in, rt), [&] {
-                return "the rate from " + stateName(i) + " to " + stateName(j) +
-                       ", a finite number of at least zero";
-            });
-            dest[count] = j - 1;
-            rate[count] = rt;
-            ++count;
-        }
+        int count = readRecordInPlace(r.in, i, n, dest.get(), rate.get());
+        if (count < 0) count = readRecord(r, i, n, dest.get(), rate.get());
         to.record(i - 1, count, dest.get(), rate.get());
     }
 }
@@ -144,10 +213,11 @@ bool arm_file_fault(const std::string& path, InputError& fault)
     return false;
 }
 
-// Keeps the records in the level's rows: each in arrays of exactly its size, in file order.
+// Keeps the records in the level's rows, packed one after another in file order; each row's
+// arrays point into them.
 class FlatStateLevel::ArmRows : public ArmRecords {
 public:
-    explicit ArmRows(FlatStateLevel& level) : level(level) {}
+    ArmRows(FlatStateLevel& level, long long fileBytes) : level(level), fileBytes(fileBytes) {}
     void header(int initial, int states) override
     {
         level.initial_state = initial;
@@ -155,23 +225,47 @@ public:
         level.major_size.assign(states, 0);
         level.minor_index.assign(states, nullptr);
         level.rates.assign(states, nullptr);
+        RowStore& p = level.packed;
+        p.n = states;
+        p.start.assign((size_t)states + 1, 0);
+        // room for the transitions a typical record takes (a dozen bytes each) up front: the
+        // arrays then rarely move while they grow, and room never written takes no memory
+        if (fileBytes > 0) {
+            p.dest.reserve((size_t)(fileBytes / 12));
+            p.rate.reserve((size_t)(fileBytes / 12));
+        }
+        level.rows_packed = true;
     }
     void record(int row, int count, const int* dest, const double* rate) override
     {
+        RowStore& p = level.packed;
+        p.dest.insert(p.dest.end(), dest, dest + count);
+        p.rate.insert(p.rate.end(), rate, rate + count);
+        p.start[row + 1] = (int64_t)p.dest.size();
         level.major_size[row] = count;
-        if (count == 0) return;
-        level.minor_index[row] = new int[count];
-        level.rates[row] = new double[count];
-        std::copy(dest, dest + count, level.minor_index[row]);
-        std::copy(rate, rate + count, level.rates[row]);
+        if (row + 1 == level.num_states) pointIntoRows();
     }
 
 private:
+    // Once every row is in (the arrays no longer move), each row's pointers into them.
+    void pointIntoRows()
+    {
+        RowStore& p = level.packed;
+        for (int i = 0; i < level.num_states; ++i) {
+            if (level.major_size[i] == 0) continue;
+            level.minor_index[i] = p.dest.data() + p.start[i];
+            level.rates[i] = p.rate.data() + p.start[i];
+        }
+    }
+
     FlatStateLevel& level;
+    long long fileBytes;
 };
 
 void FlatStateLevel::readArmFile()
 {
-    ArmRows rows(*this);
-    scan_arm_file(base_name + ".arm", rows);
+    struct stat st;
+    const std::string path = base_name + ".arm";
+    ArmRows rows(*this, stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) ? (long long)st.st_size : -1);
+    scan_arm_file(path, rows);
 }

@@ -232,10 +232,7 @@ void F::transformDSForBlockAccess()
             }
         }
         for (int h = M[r]; h < M[r + 1]; ++h) {
-            delete[] minor_index[h];
-            delete[] rates[h];
-            minor_index[h] = nullptr;
-            rates[h] = nullptr;
+            releaseMajor(h);
         }
     }
     releaseMajorStorage();

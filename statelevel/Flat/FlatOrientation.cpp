@@ -60,9 +60,9 @@ void FlatStateLevel::rowsToColumns()
             new_rates[j][at] = rates[i][k];
             row_slot[start[j] + at] = k;
         }
-        delete[] minor_index[i];
-        delete[] rates[i];
+        releaseMajor(i);
     }
+    releasePacked();
     major_size.swap(new_major_size);
     minor_index.swap(new_minor);
     rates.swap(new_rates);
@@ -85,10 +85,10 @@ void FlatStateLevel::columnsToRows()
             new_minor[i][at] = j;
             new_rates[i][at] = rates[j][k];
         }
-        delete[] minor_index[j];
-        delete[] rates[j];
+        releaseMajor(j);
     }
     std::vector<int>().swap(row_slot);
+    releasePacked();
     major_size.swap(new_major_size);
     minor_index.swap(new_minor);
     rates.swap(new_rates);

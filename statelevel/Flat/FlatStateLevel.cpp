@@ -32,12 +32,48 @@ FlatStateLevel::FlatStateLevel(const char* base) : base_name(base)
 // after a load that ran out of memory between sizing the two arrays.
 void FlatStateLevel::releaseMajorStorage()
 {
-    for (int* m : minor_index) delete[] m;
-    for (double* r : rates) delete[] r;
+    // the two arrays of pointers may differ in size after a load that ran out of memory
+    if (!rows_packed) {
+        for (int* m : minor_index) delete[] m;
+        for (double* r : rates) delete[] r;
+    }
+    releasePacked();
     std::vector<int>().swap(major_size);
     std::vector<int*>().swap(minor_index);
     std::vector<double*>().swap(rates);
     std::vector<int>().swap(row_slot);
+}
+
+void FlatStateLevel::releaseMajor(int h)
+{
+    if (!rows_packed) {
+        delete[] minor_index[h];
+        delete[] rates[h];
+    }
+    minor_index[h] = nullptr;
+    rates[h] = nullptr;
+}
+
+void FlatStateLevel::releasePacked()
+{
+    rows_packed = false;
+    std::vector<int64_t>().swap(packed.start);
+    std::vector<int>().swap(packed.dest);
+    std::vector<double>().swap(packed.rate);
+}
+
+bool FlatStateLevel::takeRows(RowStore& rows)
+{
+    if (!rows_packed || orientation != ROW_ORIENTATION || block_access_ready) return false;
+    rows = std::move(packed);
+    rows.n = num_states;
+    packed = RowStore();
+    rows_packed = false;
+    rows_given = true;
+    std::vector<int>().swap(major_size);
+    std::vector<int*>().swap(minor_index);
+    std::vector<double*>().swap(rates);
+    return true;
 }
 
 // Releases each block's arrays and the two kept boundary copies.
@@ -65,5 +101,5 @@ FlatStateLevel::~FlatStateLevel()
 
 void FlatStateLevel::requireMajorStorage() const
 {
-    if (block_access_ready) throw AccessException();
+    if (block_access_ready || rows_given) throw AccessException();
 }

@@ -235,6 +235,7 @@ public:
     void allocateAllEdgesIterator(EdgeBaseIterator*& it) override { it = new allEdgesIterator; }
     void deallocateAllEdgesIterator(EdgeBaseIterator* it) override { delete it; }
 
+    bool takeRows(RowStore& rows) override;
     void getRow(int r, EdgeBaseContainer* c) override;
     void allocateRowContainer(EdgeBaseContainer*& c) override { c = new row; }
     void deallocateRowContainer(EdgeBaseContainer* c) override { delete c; }
@@ -289,6 +290,13 @@ public:
     int pv_column_index = -1;
     std::string base_name;
 
+    // The rows as read, packed in file order; minor_index and rates point into them for as
+    // long as rows_packed holds (until the level changes its orientation or forms blocks, or
+    // hands them over).
+    RowStore packed;
+    bool rows_packed = false;
+    bool rows_given = false;  // handed over: the rate matrix is no longer here
+
     // While in column order: each entry's position in its row in file order,
     // packed column after column, so that the rows can be laid out again.
     std::vector<int> row_slot;
@@ -309,6 +317,10 @@ private:
     void rowsToColumns();
     void columnsToRows();
     void releaseMajorStorage();
+    // Frees the arrays of major index h, unless they lie in the packed rows.
+    void releaseMajor(int h);
+    // Lets the packed rows go once no major index points into them any more.
+    void releasePacked();
     void transformDSForBlockAccess();
     void releaseBlocks();
     // Raises AccessException once the per-major storage has become blocks.

@@ -1,6 +1,8 @@
 // Buffered number and word reading for the state-space files.
 #include "statelevel/Flat/FlatTokenReader.h"
 
+#include "statelevel/Flat/DecimalScan.h"
+
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -206,43 +208,14 @@ bool FlatTokenReader::readDouble(double& v)
     if (pos == len) return readDoubleByChar(v);
     const char* const base = buffer.data();
     const char* const start = base + pos;
-    const char* p = start;
-    const bool negative = *p == '-';
-    if (*p == '-' || *p == '+') ++p;
-    uint64_t m = 0;
-    const char* const whole = p;
-    for (; isDigit(*p); ++p) m = m * 10 + (uint64_t)(*p - '0');
-    ptrdiff_t digits = p - whole;
-    int scale = 0;
-    if (*p == '.') {
-        const char* const fraction = ++p;
-        for (; isDigit(*p); ++p) m = m * 10 + (uint64_t)(*p - '0');
-        digits += p - fraction;
-        scale = (int)-(p - fraction);
-    }
-    bool shaped = digits > 0;
-    if (shaped && (*p == 'e' || *p == 'E')) {
-        const bool down = *++p == '-';
-        if (*p == '-' || *p == '+') ++p;
-        const char* const exponent = p;
-        int e = 0;
-        for (; isDigit(*p); ++p)
-            if (e < 100000) e = e * 10 + (*p - '0');
-        shaped = p != exponent;
-        scale += down ? -e : e;
-    }
-    if (p == base + len) return readDoubleByChar(v);
-    pos = (size_t)(p - base);
+    const DecimalScan d = scanDecimal(start);
+    if (d.end == base + len) return readDoubleByChar(v);
+    pos = (size_t)(d.end - base);
     numberFrom = (size_t)(start - base);
     numberTo = pos;
     numberInBlock = true;
-    if (!shaped) return false;
-    if (digits <= 19 && m <= ((uint64_t)1 << 53) && (m == 0 || (scale >= -22 && scale <= 22))) {
-        double x = (double)m;
-        if (m != 0) x = scale >= 0 ? x * tens[scale] : x / tens[-scale];
-        v = negative ? -x : x;
-        return true;
-    }
+    if (!d.shaped) return false;
+    if (exactDecimal(d, v)) return true;
     keepNumber();
     return readText(v);
 }

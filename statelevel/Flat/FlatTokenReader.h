@@ -42,6 +42,12 @@ public:
         int c = peek();
         return c == -1 || isBlank(c);
     }
+    // The unread part of the loaded block, which a '\0' ends (no digit, sign, point, exponent
+    // or blank: it stops every scan), and how many bytes of it there are; a caller that scans
+    // it in place moves on with moveTo.
+    const char* inBlock() const { return buffer.data() + pos; }
+    size_t leftInBlock() const { return len - pos; }
+    void moveTo(const char* p) { pos = (size_t)(p - buffer.data()); }
     // The characters of the last number readDouble took ('E' written as 'e').
     const std::string& lastNumber()
     {
