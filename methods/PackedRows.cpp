@@ -59,7 +59,7 @@ private:
         haveLast = true;
         c = s;
     }
-    static const uint32_t empty = 0xFFFFFFFFu;
+    static constexpr uint32_t empty = 0xFFFFFFFFu;
     std::vector<uint32_t> slots;
     uint64_t lastBits = 0;
     uint32_t lastCode = 0;
