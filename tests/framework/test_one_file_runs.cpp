@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "tests/support/Oracle.h"
+#include "tests/support/ThreeFormats.h"
 #include "tests/support/program_under_test.h"
 
 namespace {
@@ -19,20 +20,6 @@ namespace fs = std::filesystem;
 
 const std::string DATA = std::string(VELMAR_TEST_DATA) + "/";
 const std::string EXAMPLES = std::string(VELMAR_EXAMPLES) + "/";
-
-// The M/M/1/5 queue of the examples in all three formats, under the base name mm1k.
-struct ThreeFormats {
-    TempDir dir;
-    ThreeFormats()
-    {
-        for (std::string ext : {".arm", ".var", ".pvtype", ".parm"})
-            fs::copy_file(EXAMPLES + "mm1k" + ext, dir.file("mm1k" + ext));
-        fs::copy_file(DATA + "prism/queue.tra", dir.file("mm1k.tra"));
-        fs::copy_file(DATA + "prism/queue1.srew", dir.file("mm1k1.srew"));
-        fs::copy_file(DATA + "prism/queue2.srew", dir.file("mm1k2.srew"));
-        fs::copy_file(DATA + "drn/queue.drn", dir.file("mm1k.drn"));
-    }
-};
 
 // Every file of a directory by name, with its text.
 std::map<std::string, std::string> contents(const std::string& path)

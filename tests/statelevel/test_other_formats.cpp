@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tests/support/Oracle.h"
+#include "tests/support/ThreeFormats.h"
 #include "tests/support/run_program.h"
 
 namespace {
@@ -146,14 +147,9 @@ TEST(OtherFormats, PVsAreNamedByVariablesThenLabelsThenRewards)
 
 TEST(OtherFormats, TheSameChainInAllThreeFormatsGivesTheSameOutputs)
 {
-    TempDir dir;
     namespace fs = std::filesystem;
-    for (std::string ext : {".arm", ".var", ".pvtype", ".parm"})
-        fs::copy_file(EXAMPLES + "mm1k" + ext, dir.file("mm1k" + ext));
-    fs::copy_file(DATA + "prism/queue.tra", dir.file("mm1k.tra"));
-    fs::copy_file(DATA + "prism/queue1.srew", dir.file("mm1k1.srew"));
-    fs::copy_file(DATA + "prism/queue2.srew", dir.file("mm1k2.srew"));
-    fs::copy_file(DATA + "drn/queue.drn", dir.file("mm1k.drn"));
+    ThreeFormats model;
+    TempDir& dir = model.dir;
     std::map<std::string, std::map<std::string, std::string>> outputs;
     for (std::string format : {"flat", "prism", "drn"}) {
         TempDir out;
