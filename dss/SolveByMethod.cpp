@@ -45,6 +45,7 @@ public:
             ~Reset() { s.lu.fillBudget = 0.0; }
         } reset{solver};
         try {
+            solver.allocateStateArrays();
             solver.solveWithLu();
         } catch (FillBudgetExceeded&) {
             delete[] solver.lu.A;
@@ -94,6 +95,9 @@ void ChainSolver::methodLines(const SolveAttempt& a, bool withCheck)
 
 void ChainSolver::solveWithMethod()
 {
+    // the factorisation's arrays of every state wait until a factorisation is tried
+    lu.release();
+    std::vector<double>().swap(rhs);
     // the methods work on the chain in its own unit of time, as the factorisation does
     if (rateUnit != 1.0 && chainUnit != rateUnit) {
         for (double& r : chain.rate) r /= rateUnit;
@@ -105,6 +109,7 @@ void ChainSolver::solveWithMethod()
     settings.closedClasses = record.closedClasses;
     settings.transientStates = record.transientStates;
     settings.blocks = &blockLevels;
+    settings.lendable = &chain;
     MethodMaker lu = [this, &settings](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
         if (AddedMaker added = addedMethod(name)) return added(settings);

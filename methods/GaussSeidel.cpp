@@ -15,6 +15,7 @@
 #include "methods/Finish.h"
 #include "methods/PackedRows.h"
 #include "methods/ReducedSystem.h"
+#include "methods/RowsAside.h"
 
 namespace {
 
@@ -153,6 +154,9 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
         const int threads = sweepThreads(settings, q.n);
         const PackedRows packed = known ? packTransposed(q) : packRows(sys.a);
         SparseRows().swap(sys.a);  // the sweeps and the measure read the packed form alone
+        // nothing reads the chain's own rows until the sweeps end: set aside, they come back
+        // from the packed form, which holds every one of them
+        RowsAside aside(known && settings.lendable == &q ? settings.lendable : nullptr, packed);
         // the parts share out the entries of the system, diagonal included
         const RowParts parts(startsWithDiagonal(packed), threads);
         // the iterate, the residual and its weights, the iterates kept and the one before extrapolating
@@ -164,6 +168,8 @@ bool GaussSeidelMethod::solve(const Generator& q, std::vector<double>& pi, Solve
             attempt.workBytes += (int64_t)q.n * 8 * 2;  // two copies of the values
         }
         last = iterate(packed, q.normInf(), settings, blocks.get(), x, attempt);
+        blocks.reset();
+        aside.giveBack();
     }
     attempt.converged = last <= iterationTarget(settings);
     if (!attempt.converged && attempt.note.empty())

@@ -5,6 +5,7 @@
 #include <string>
 
 struct BlockLevels;
+struct Generator;
 
 struct MethodSettings {
     double accuracy = 1e-9;        // the solution check's residual bound
@@ -17,6 +18,10 @@ struct MethodSettings {
     // the chain's blocks for the solution check, when the caller has found them (of the chain
     // given to solve, never of a part of it)
     const BlockLevels* blocks = nullptr;
+    // the chain itself, when the caller lets a method set its rows aside while it works from
+    // another form of them that gives them back bit for bit before it returns (never a part
+    // of the chain, which the method tells by its address)
+    Generator* lendable = nullptr;
 };
 
 // The balance residual an iterative method aims at (every state's flows balanced to a hundredth
