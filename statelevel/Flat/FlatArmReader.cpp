@@ -99,14 +99,11 @@ const char* skipBlanks(const char* p)
 bool plainWhole(const char*& p, int& v)
 {
     const char* q = p;
-    int value = 0;
-    for (; isDecimalDigit(*q); ++q) {
-        if (q - p == 9) return false;
-        value = value * 10 + (*q - '0');
-    }
-    if (q == p || !isArmBlank(*q)) return false;
+    uint64_t value = 0;  // the digits of a longer word wrap, and it is refused by its length
+    for (; isDecimalDigit(*q); ++q) value = value * 10 + (uint64_t)(*q - '0');
+    if (q == p || q - p > 9 || !isArmBlank(*q)) return false;
     p = q;
-    v = value;
+    v = (int)value;
     return true;
 }
 
