@@ -53,7 +53,8 @@ RowsAside::~RowsAside()
     try {
         giveBack();
     } catch (...) {
-        // only an interrupted or failed run ends with its rows aside: nothing reads them after
+        // reached only while an interruption or a failed allocation ends the run, which then
+        // reads the chain no more
     }
 }
 
