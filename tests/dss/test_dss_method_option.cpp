@@ -183,7 +183,7 @@ TEST(DssMethodOption, UnknownMethodIsRefused)
     ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "tandem", "-G",
                                                std::string(VELMAR_EXAMPLES) + "/", "-s", out.path + "/", "-m", "fast"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs or auto\n");
+    EXPECT_EQ(r.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs, mla or auto\n");
 }
 
 TEST(DssMethodOption, TheDefaultMethodMovesOnWhenItsFactorsWouldFillIn)

@@ -1,0 +1,26 @@
+// Method "mla": multilevel aggregation. Each cycle smooths the iterate x with Gauss-Seidel
+// sweeps, groups the states into aggregates by the strength of the flows a(i, j) x_j between
+// them, and solves the chain of aggregates those flows make (recursively, by the same cycle,
+// the smallest chain by elimination); its stationary vector y corrects x_i to x_i y_{I(i)},
+// and a few more sweeps follow. The aggregates are chosen afresh in the first cycles and kept
+// after, while the chains of aggregates follow the iterate in every cycle. Where the error of
+// a chain lives on large scales (queues in tandem, polling systems), the chains of aggregates
+// remove it in a few cycles whatever the size of the chain, where sweeps alone need more the
+// longer the chain's paths are. It stops when the residual of the chain reaches the target.
+#ifndef VELMAR_DSS_METHODS_MULTILEVELAGGREGATION_H
+#define VELMAR_DSS_METHODS_MULTILEVELAGGREGATION_H
+
+#include "methods/SolutionMethod.h"
+#include "methods/MethodSettings.h"
+
+class MultilevelAggregationMethod : public SolutionMethod {
+public:
+    explicit MultilevelAggregationMethod(const MethodSettings& s) : settings(s) {}
+    const char* name() const override { return "mla"; }
+    bool solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt) override;
+
+private:
+    MethodSettings settings;
+};
+
+#endif
