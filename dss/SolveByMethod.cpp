@@ -106,6 +106,7 @@ void ChainSolver::solveWithMethod()
     settings.closedClasses = record.closedClasses;
     settings.transientStates = record.transientStates;
     settings.blocks = &blockLevels;
+    settings.multilevel = !budgetedLuTried;  // a run without -m goes on as auto did before mla
     MethodMaker lu = [this, &settings](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
         if (AddedMaker added = addedMethod(name)) return added(settings);

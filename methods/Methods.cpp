@@ -43,6 +43,10 @@ std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const Method
         if (own.iterationLimit == 0) own.iterationLimit = autoSweepBudget;
         return classOnly(std::make_unique<GaussSeidelMethod>(own));
     }
+    if (name == "mla-budget") {
+        if (own.iterationLimit == 0) own.iterationLimit = autoCycleBudget;
+        return classOnly(std::make_unique<MultilevelAggregationMethod>(own));
+    }
     if (name != "auto") return others ? others(name) : nullptr;
     MethodMaker candidates = [s, others](const std::string& n) -> std::unique_ptr<SolutionMethod> {
         if (n == "auto") return nullptr;

@@ -21,10 +21,12 @@ const int coarsestStates = 150;   // chains of aggregates this small are solved 
 const double stalledShare = 0.75;  // aggregates this many per state: no coarser level pays
 const int sweeps = 1;             // Gauss-Seidel sweeps before and after each chain of aggregates
 const int coarseVisits = 2;       // a W cycle: each chain of aggregates is visited twice
-const int aggregatingCycles = 3;  // cycles that choose the aggregates afresh
 const double firstPower = 1.8;    // of the correction, while it helps
+const int trialCycles = 6;        // in each direction of the sweeps, from the same start
+const int powerWindow = 8;        // cycles over which a power's rate is measured
+const double slowRate = 0.6;      // per cycle: slower than this, the plain correction is tried
 const int defaultCycleLimit = 300;
-const int stallWindow = 20;        // cycles over which the residual must fall by a tenth
+const int stallWindow = 20;       // cycles over which the residual must fall by a tenth
 
 struct Level {
     PackedRows a;
@@ -149,9 +151,40 @@ private:
     std::deque<Level> levels;  // growing at the end leaves the levels where they are
 };
 
-// The first cycle, once with forward sweeps and once with backward sweeps from the same
-// start: the direction that leaves the smaller residual stays (it depends on how the states
-// are numbered along the chain's flows, which nothing else tells). Returns that residual.
+// The power of the correction, measured: when the cycles gain slowly with the over-correction,
+// the plain correction runs as many cycles, and the power with the better rate stays.
+class PowerTrial {
+public:
+    // The power for the next cycle, after one with `power` that left residual `last`.
+    double next(double power, double last)
+    {
+        seen.push_back(last);
+        if (done || (int)seen.size() < powerWindow + 1) return power;
+        const double rate = std::pow(last / seen[seen.size() - 1 - powerWindow], 1.0 / powerWindow);
+        seen.assign(1, last);
+        if (tried == 0.0) {
+            if (power == 1.0 || rate < slowRate) {
+                done = true;
+                return power;
+            }
+            tried = power;
+            triedRate = rate;
+            return 1.0;
+        }
+        done = true;
+        return rate < triedRate ? power : tried;
+    }
+
+private:
+    std::vector<double> seen;
+    double tried = 0.0, triedRate = 0.0;
+    bool done = false;
+};
+
+// The first cycles, once with forward sweeps and once with backward sweeps from the same
+// start, choosing the aggregates afresh in each: the direction that leaves the smaller
+// residual stays (it depends on how the states are numbered along the chain's flows, and
+// fewer cycles than these misjudge it on queues in tandem). Returns that residual.
 double firstCycles(Hierarchy& h, double normQ, std::vector<double>& r, std::vector<double>& weights)
 {
     std::vector<double>& x = h.x();
@@ -160,8 +193,10 @@ double firstCycles(Hierarchy& h, double normQ, std::vector<double>& r, std::vect
     auto measured = [&](bool backward) {
         x = start;
         h.sweepBackward(backward);
-        h.cycle(0, true);
-        if (!normaliseInParts(x, whole)) return (double)INFINITY;
+        for (int k = 0; k < trialCycles; ++k) {
+            h.cycle(0, true);
+            if (!normaliseInParts(x, whole)) return (double)INFINITY;
+        }
         return balanceResidual(h.fine(), zero, -1, x, r, normQ, nullptr, &weights);
     };
     const double forward = measured(false);
@@ -183,23 +218,32 @@ double iterate(Hierarchy& h, double normQ, const MethodSettings& settings, Solve
     std::vector<double>& x = h.x();
     std::vector<double> r(x.size()), weights, history;
     const std::vector<double> zero(x.size(), 0.0);
-    double last = balanceResidual(h.fine(), zero, -1, x, r, normQ, nullptr, &weights);
-    int cycles = 0;
-    while (last > target && std::isfinite(last) && cycles < limit) {
+    auto cycle = [&]() {
+        h.cycle(0, false);
+        return normaliseInParts(x, whole) ? balanceResidual(h.fine(), zero, -1, x, r, normQ, nullptr, &weights)
+                                          : (double)INFINITY;
+    };
+    double last = firstCycles(h, normQ, r, weights);
+    int cycles = 2 * trialCycles;
+    PowerTrial trial;
+    bool polished = false;
+    while (std::isfinite(last) && cycles < limit) {
         interruptionPoint();
-        const double before = last;
-        if (cycles == 0) {
-            last = firstCycles(h, normQ, r, weights);
-            cycles = 2;
-        } else {
-            h.cycle(0, cycles < aggregatingCycles);
-            ++cycles;
-            if (!normaliseInParts(x, whole)) return INFINITY;
-            last = balanceResidual(h.fine(), zero, -1, x, r, normQ, nullptr, &weights);
+        if (last <= target) {
+            // over-corrected aggregates balance only roughly: one plain cycle ends it, so the
+            // flows between aggregates (the masses of weakly coupled parts) are balanced
+            if (polished || h.power == 1.0) break;
+            h.power = 1.0;
+            polished = true;
         }
+        const double before = last;
+        last = cycle();
+        ++cycles;
         history.push_back(last);
+        if (polished) continue;
         // an over-correction that throws the iterate back is halved
-        if (cycles > aggregatingCycles && !(last < before) && h.power > 1.0) h.power = 1.0 + 0.5 * (h.power - 1.0);
+        if (!(last < before) && h.power > 1.0) h.power = 1.0 + 0.5 * (h.power - 1.0);
+        h.power = trial.next(h.power, last);
         if ((int)history.size() > stallWindow && !(last < 0.9 * history[history.size() - 1 - stallWindow])) {
             attempt.note = "the cycles stopped reducing the residual";
             break;
