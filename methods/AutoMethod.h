@@ -48,7 +48,7 @@ std::string shownName(const std::string& name);
 // Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
 // of convergence says it will not make it).
 const int autoSweepBudget = 400;
-// Cycles mla may take under auto before it gives way to lu (queues in tandem take about 50
+// Cycles mla may take under auto before it gives way to lu (queues in tandem take about 70
 // at every size; it gives up early when the cycles stop gaining).
 const int autoCycleBudget = 120;
 

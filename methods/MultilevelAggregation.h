@@ -7,7 +7,7 @@
 // with backward sweeps, choosing the aggregates afresh; the better direction and its last
 // aggregates are kept, while the chains of aggregates follow the iterate in every cycle.
 // Where the error of a chain lives on large scales (queues in tandem), the chains of
-// aggregates remove it in about 50 cycles whatever the size of the chain, where sweeps alone
+// aggregates remove it in about 70 cycles whatever the size of the chain, where sweeps alone
 // need more the longer the chain's paths are. It stops when the residual of the chain
 // reaches the target, and gives up when 20 cycles gain less than a tenth.
 #ifndef VELMAR_DSS_METHODS_MULTILEVELAGGREGATION_H
