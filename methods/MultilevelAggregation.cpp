@@ -59,7 +59,6 @@ public:
     }
     std::vector<double>& x() { return levels[0].x; }
     const PackedRows& fine() const { return levels[0].a; }
-    int depth() const { return (int)levels.size(); }
     int64_t bytes() const
     {
         int64_t b = 0;
