@@ -91,7 +91,7 @@ public:
     SolveReport report;
     // The factorisation and the working matrix it owns.
     SparseLU lu;
-    std::string method = "lu";  // -m: lu, gth, ilu, gs or auto
+    std::string method = "lu";  // -m: lu, gth, ilu, gs, mla or auto
     bool methodGiven = false;   // with no -m, the factorisation works within auto's fill budget
     // auto leaves out the budgeted factorisation (the default path has tried it already)
     bool budgetedLuTried = false;

@@ -1,4 +1,4 @@
-// Solving through the method interface (-m ilu, gs, auto), with the default factorisation as
+// Solving through the method interface (-m ilu, gs, mla, auto), with the default factorisation as
 // one of auto's candidates; the report and debug lines come from the attempt records.
 #include <cstdio>
 #include <ctime>
@@ -15,13 +15,14 @@
 
 bool knownMethod(const std::string& name)
 {
-    return name == "lu" || name == "gth" || name == "ilu" || name == "gs" || name == "auto" ||
+    return name == "lu" || name == "gth" || name == "ilu" || name == "gs" || name == "mla" ||
+           name == "auto" ||
            addedMethod(name) != nullptr;
 }
 
 std::string unknownMethodText(const std::string& name)
 {
-    std::string names = "lu, gth, ilu, gs";
+    std::string names = "lu, gth, ilu, gs, mla";
     for (const std::string& added : addedMethodNames()) names += ", " + added;
     return "unknown method \"" + name + "\" for -m: use " + names + " or auto";
 }
@@ -110,6 +111,7 @@ void ChainSolver::solveWithMethod()
     settings.transientStates = record.transientStates;
     settings.blocks = &blockLevels;
     settings.lendable = &chain;
+    settings.multilevel = !budgetedLuTried;  // a run without -m goes on as auto did before mla
     MethodMaker lu = [this, &settings](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
         if (AddedMaker added = addedMethod(name)) return added(settings);

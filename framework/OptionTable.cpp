@@ -67,8 +67,8 @@ const std::vector<OptionSpec>& optionTable()
          nullptr, bothPrograms},
         // dss-mpi adds a method of its own and makes it the default (its --help says so)
         {'m', OptionValue::Required, ValueCheck::Any, 0, 0, nullptr, "method", "lu", false,
-         "[-m <method>]: lu (the default's factorisation, without its fill budget), gth, ilu, gs\n"
-         "      or auto; without -m large chains whose factors would fill in go on as auto\n",
+         "[-m <method>]: lu (the default's factorisation, without its fill budget), gth, ilu, gs,\n"
+         "      mla or auto; without -m large chains whose factors would fill in go on as auto\n",
          bothPrograms},
         {'F', OptionValue::Required, ValueCheck::Any, 0, 0, nullptr, "format", nullptr, false,
          "[-F <format>]: flat, prism or drn; found from the files present when not given\n",

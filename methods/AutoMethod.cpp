@@ -15,7 +15,7 @@ std::string shownName(const std::string& name)
     return name;
 }
 
-AutoChoice chooseMethods(const Generator& q, int closedClasses)
+AutoChoice chooseMethods(const Generator& q, int closedClasses, bool multilevel)
 {
     AutoChoice c;
     c.chainEntries = (int64_t)q.n + q.transitions();
@@ -43,6 +43,12 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
                  "the factors could fill up to %lld entries, %.3g times the chain's and %.2g of a dense matrix: "
                  "far too many for lu, so iterations that keep its pattern",
                  (long long)c.envelope, ratio, (double)c.envelope / ((double)q.n * q.n));
+    } else if (multilevel) {
+        c.order = {"mla", "lu-budget", "gs", "ilu", "gth"};
+        snprintf(text, sizeof text,
+                 "the factors could fill up to %lld entries, %.3g times the chain's: multilevel aggregation "
+                 "goes first, then lu, which gives up past %g times, then iterations that keep its pattern",
+                 (long long)c.envelope, ratio, autoLuFillBudget);
     } else {
         c.order = {"lu-budget", "gs", "ilu", "gth"};
         snprintf(text, sizeof text,
@@ -56,14 +62,14 @@ AutoChoice chooseMethods(const Generator& q, int closedClasses)
 
 bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt& attempt)
 {
-    chosen = chooseMethods(q, settings.closedClasses);
+    chosen = chooseMethods(q, settings.closedClasses, settings.multilevel);
     const AutoChoice& choice = chosen;
     if (onChoice) onChoice(choice);
     attempts.clear();
     bool produced = false;
     std::vector<double> candidate;
     for (const std::string& name : choice.order) {
-        std::unique_ptr<SolutionMethod> m = make(name == "gs" ? "gs-budget" : name);
+        std::unique_ptr<SolutionMethod> m = make(name == "gs" || name == "mla" ? name + "-budget" : name);
         if (!m) continue;
         SolveAttempt a;
         bool ok = m->solve(q, candidate, a);
@@ -79,7 +85,7 @@ bool AutoMethod::solve(const Generator& q, std::vector<double>& pi, SolveAttempt
         }
         // an iteration short of its own target can pass the check and still be far off on a
         // nearly decomposable chain: the next method gets to try
-        const bool iterative = name == "gs" || name == "ilu";
+        const bool iterative = name == "gs" || name == "ilu" || name == "mla";
         if (ok && a.check.passed && (a.converged || !iterative)) break;
     }
     std::string first = choice.order.empty() ? std::string("nothing") : shownName(choice.order[0]);

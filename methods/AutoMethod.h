@@ -48,15 +48,21 @@ std::string shownName(const std::string& name);
 // Sweeps gs may take under auto before it gives way to ilu (it gives up early when its rate
 // of convergence says it will not make it).
 const int autoSweepBudget = 400;
+// Cycles mla may take under auto before it gives way to lu (queues in tandem take about 70
+// at every size; it gives up early when the cycles stop gaining).
+const int autoCycleBudget = 120;
 
 // Picks the order. gth goes first when the chain is small or when the factors in the states'
 // own order cannot grow past the budget (its fill-reducing order does better still), then
-// ilu and gs. When the envelope is wide, lu with a fill budget goes first (its dropping keeps
-// the factors of a band far sparser than gth's: 18 s against 43 s on the 10^6-state tandem),
-// then gs (with a budget of sweeps), ilu, and gth for what none of them could certify; when
+// ilu and gs. When the envelope is wide, multilevel aggregation goes first (on queues in
+// tandem its cycles stay as few at 10^6 states as at 10^4), with a budget of cycles, then lu
+// with a fill budget (its dropping keeps the factors of a band far sparser than gth's: 18 s
+// against 43 s on the 10^6-state tandem), then gs (with a budget of sweeps), ilu, and gth
+// for what none of them could certify; when
 // it is very wide, gs, ilu and gth within its budget. lu alone serves chains with several
 // closed classes.
-AutoChoice chooseMethods(const Generator& q, int closedClasses = -1);
+// Without multilevel, mla is left out of the order.
+AutoChoice chooseMethods(const Generator& q, int closedClasses = -1, bool multilevel = true);
 
 class AutoMethod : public SolutionMethod {
 public:

@@ -7,6 +7,7 @@
 #include "methods/GaussSeidel.h"
 #include "methods/Gth.h"
 #include "methods/IluKrylov.h"
+#include "methods/MultilevelAggregation.h"
 
 bool solveWithGth(const Generator& q, const MethodSettings& s, bool budgeted, std::vector<double>& pi,
                   SolveAttempt& attempt)
@@ -34,12 +35,17 @@ std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const Method
     };
     if (name == "ilu") return classOnly(std::make_unique<IluKrylovMethod>(own));
     if (name == "gs") return classOnly(std::make_unique<GaussSeidelMethod>(own));
+    if (name == "mla") return classOnly(std::make_unique<MultilevelAggregationMethod>(own));
     if (name == "gth") return classOnly(std::make_unique<GthMethod>(own));
     if (name == "gth-budget") return classOnly(std::make_unique<GthMethod>(own, autoGthFillBudget));
     if (name == "gs-budget") {
         // gs under auto: a sweep budget unless a limit was set
         if (own.iterationLimit == 0) own.iterationLimit = autoSweepBudget;
         return classOnly(std::make_unique<GaussSeidelMethod>(own));
+    }
+    if (name == "mla-budget") {
+        if (own.iterationLimit == 0) own.iterationLimit = autoCycleBudget;
+        return classOnly(std::make_unique<MultilevelAggregationMethod>(own));
     }
     if (name != "auto") return others ? others(name) : nullptr;
     MethodMaker candidates = [s, others](const std::string& n) -> std::unique_ptr<SolutionMethod> {

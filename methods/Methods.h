@@ -9,7 +9,7 @@
 #include "methods/AutoMethod.h"
 #include "methods/MethodSettings.h"
 
-// "ilu", "gs" or "auto" (whose candidates come from `others` and this function); nullptr
+// "ilu", "gs", "mla", "gth" or "auto" (whose candidates come from `others` and this function); nullptr
 // for any other name.
 std::unique_ptr<SolutionMethod> makeMethod(const std::string& name, const MethodSettings& s,
                                            const MethodMaker& others = nullptr);

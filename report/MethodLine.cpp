@@ -29,6 +29,9 @@ std::string methodLine(const SolveAttempt& a)
         std::string threads = a.threads > 1 ? " in " + std::to_string(a.threads) + " threads" : "";
         snprintf(line, sizeof line, "Method gs: Gauss-Seidel, %d sweeps%s, %s, %.2f s.\n", a.iterations,
                  threads.c_str(), outcome(a).c_str(), a.seconds);
+    } else if (a.method == "mla") {
+        snprintf(line, sizeof line, "Method mla: multilevel aggregation, %d cycles, %s, %.2f s.\n", a.iterations,
+                 outcome(a).c_str(), a.seconds);
     } else if (a.method == "gth") {
         snprintf(line, sizeof line,
                  "Method gth: elimination with sums for pivots, ordering %s, %lld factor entries%s%s, %.2f s.\n",

@@ -60,7 +60,7 @@ def test_subnormal_rate_message_is_the_programs():
 
 
 @pytest.mark.parametrize("kwargs,message", [
-    ({"method": "newton"}, 'unknown method "newton" for -m: use lu, gth, ilu, gs or auto'),
+    ({"method": "newton"}, 'unknown method "newton" for -m: use lu, gth, ilu, gs, mla or auto'),
     ({"method": 3}, "method must be a name"),
     ({"accuracy": 0.0}, "accuracy"), ({"accuracy": 2.0}, "accuracy"),
     ({"accuracy": float("nan")}, "accuracy"),

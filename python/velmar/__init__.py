@@ -30,7 +30,7 @@ from . import _core
 __all__ = ["solve", "read", "evaluate", "solve_model", "Solution", "Chain", "Evaluation",
            "CheckFailed"]
 
-METHODS = ("auto", "lu", "gth", "ilu", "gs")
+METHODS = ("auto", "lu", "gth", "ilu", "gs", "mla")
 
 
 class CheckFailed(ArithmeticError):
@@ -243,7 +243,7 @@ def solve(Q, method="auto", accuracy=1e-9, tolerance=1e-3, initial=None, check=T
     Q          the rates: Q[i, j] (i != j) is the rate from state i to state j, as a
                scipy.sparse matrix of any format (CSR of float64 is used without a copy) or a
                dense numpy array. The diagonal is ignored and formed as minus each row's sum.
-    method     "auto" (the solver picks), "lu", "gth", "ilu" or "gs"; None for the program's
+    method     "auto" (the solver picks), "lu", "gth", "ilu", "gs" or "mla"; None for the program's
                default (lu within auto's fill budget).
     accuracy   the accuracy the vector is checked to (the program's -a as a number).
     tolerance  the factorisation's drop tolerance (the program's -t).

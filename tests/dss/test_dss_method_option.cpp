@@ -136,7 +136,7 @@ TEST(DssMethodOption, RandomChainsAgreeWithADenseSolve)
     Edges e;
     for (auto& [i, j, rate] : t) e.push_back({i, j, rate});
     std::vector<double> exact = denseGth(makeGenerator(n, t));
-    for (const char* m : {"ilu", "gs", "auto"}) {
+    for (const char* m : {"ilu", "gs", "mla", "auto"}) {
         MethodRun r = runWith(n, e, {"-m", m});
         EXPECT_TRUE(r.passed) << m;
         EXPECT_TRUE(statesAgree(r.pi, exact, 1e-9)) << m;
@@ -161,20 +161,20 @@ TEST(DssMethodOption, GaussSeidelInThreadsOnALargeChainAgreesWithIlu)
     EXPECT_NE(gs.lines.find(said), std::string::npos) << gs.lines;
 }
 
-TEST(DssMethodOption, AutoKeepsTheFactorisationWhereDroppingKeepsItSparse)
+TEST(DssMethodOption, AutoTriesMultilevelAggregationWhereTheFactorsWouldFill)
 {
-    // a tandem whose envelope is 60 times its entries, but whose factors stay sparse with
-    // dropping: auto's lu finishes within its budget and answers as -m lu does
+    // a tandem whose envelope is 60 times its entries: without -m lu finishes within its
+    // budget; auto goes to multilevel aggregation first, whose answer agrees with lu's
     const int K = 149, n = (K + 1) * (K + 1);
     Edges e = tandem(K);
     MethodRun lu = runWith(n, e, {});
     MethodRun automatic = runWith(n, e, {"-m", "auto"});
     EXPECT_TRUE(automatic.passed);
-    EXPECT_NE(automatic.lines.find("Method auto picked lu: the factors could fill up to "), std::string::npos)
+    EXPECT_NE(automatic.lines.find("Method auto picked mla: the factors could fill up to "), std::string::npos)
         << automatic.lines;
-    EXPECT_NE(automatic.lines.find("Method auto: the answer of lu after 1 attempt.\n"), std::string::npos)
+    EXPECT_NE(automatic.lines.find("Method auto: the answer of mla after 1 attempt.\n"), std::string::npos)
         << automatic.lines;
-    EXPECT_EQ(automatic.pi, lu.pi);
+    EXPECT_TRUE(statesAgree(automatic.pi, lu.pi, 1e-8, normwiseFloor(lu.pi, 1e-7)));
 }
 
 TEST(DssMethodOption, UnknownMethodIsRefused)
@@ -183,7 +183,7 @@ TEST(DssMethodOption, UnknownMethodIsRefused)
     ProgramResult r = run_program(DSS_BINARY, {"-P", "p", "-S", "s", "-E", "tandem", "-G",
                                                std::string(VELMAR_EXAMPLES) + "/", "-s", out.path + "/", "-m", "fast"});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs or auto\n");
+    EXPECT_EQ(r.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs, mla or auto\n");
 }
 
 TEST(DssMethodOption, TheDefaultMethodMovesOnWhenItsFactorsWouldFillIn)

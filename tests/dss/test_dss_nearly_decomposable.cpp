@@ -43,7 +43,7 @@ TEST(NearlyDecomposable, EveryMethodGetsEveryBlockMassRight)
 {
     for (const Blocks& c : families()) {
         std::vector<double> exact = stationary(c.n, c.t), want = blockMasses(exact, c.blockOf);
-        for (const char* m : {"lu", "gth", "auto", "ilu", "gs"}) {
+        for (const char* m : {"lu", "gth", "auto", "ilu", "gs", "mla"}) {
             Solved s = solveWith(c, m);
             ASSERT_TRUE(s.passed) << c.name << " -m " << m << "\n" << s.report;
             EXPECT_TRUE(statesAgree(blockMasses(s.pi, c.blockOf), want, 1e-8)) << c.name << " -m " << m << " (blocks)";
@@ -70,7 +70,7 @@ TEST(NearlyDecomposable, RareFailuresWithSlowRepairsStateByState)
         long double downTotal = 0.0L;
         for (int k = 1; k <= K; ++k) downTotal += exact[k];
         const double unavailability = (double)downTotal;
-        for (const char* m : {"lu", "gth", "auto", "ilu", "gs"}) {
+        for (const char* m : {"lu", "gth", "auto", "ilu", "gs", "mla"}) {
             Solved s = solveWith(c, m);
             ASSERT_TRUE(s.passed) << lambda << " -m " << m << "\n" << s.report;
             double unavailable = 0.0;
@@ -92,7 +92,7 @@ TEST(NearlyDecomposable, TransientStatesDrainingSlowlyEndAtZero)
         for (int i = closed; i < closed + 10; ++i) inClass[i] = 1;
         std::vector<double> exact = stationary(c.n, c.t);
         for (int i = 0; i < c.n; ++i) ASSERT_EQ(exact[i] > 0.0, inClass[i] == 1) << drain << " state " << i;
-        for (const char* m : {"lu", "gth", "auto", "ilu", "gs"}) {
+        for (const char* m : {"lu", "gth", "auto", "ilu", "gs", "mla"}) {
             Solved s = solveWith(c, m);
             ASSERT_TRUE(s.passed) << drain << " -m " << m << "\n" << s.report;
             EXPECT_TRUE(statesAgree(s.pi, exact, 1e-9)) << drain << " -m " << m << "\n" << s.report;
@@ -102,7 +102,7 @@ TEST(NearlyDecomposable, TransientStatesDrainingSlowlyEndAtZero)
     Blocks absorbing;
     absorbing.n = 3;
     absorbing.t = {{0, 1, 1.0}, {1, 0, 1.0}, {1, 2, 1e-20}};
-    for (const char* m : {"lu", "auto", "ilu", "gs"}) {
+    for (const char* m : {"lu", "auto", "ilu", "gs", "mla"}) {
         Solved s = solveWith(absorbing, m);
         EXPECT_TRUE(s.passed) << m;
         EXPECT_EQ(s.pi, (std::vector<double>{0.0, 0.0, 1.0})) << m;
@@ -144,7 +144,7 @@ TEST(NearlyDecomposable, TheBenchmarksGeneratedChainsThroughTheProgram)
     std::vector<int> blockOf(n);
     for (int i = 0; i < n; ++i) blockOf[i] = i / 100;
     std::vector<double> want = blockMasses(stationary(n, t), blockOf);
-    for (const char* m : {"lu", "gth", "auto", "ilu", "gs"}) {
+    for (const char* m : {"lu", "gth", "auto", "ilu", "gs", "mla"}) {
         std::vector<std::string> args = {"-P", "p", "-S", "s", "-E", "ncd", "-G", dir.dir(), "-s", dir.dir(),
                                          "-o", dir.file("r.txt"), "-f"};
         if (std::string(m) != "lu") args.insert(args.end(), {"-m", m});

@@ -57,7 +57,7 @@ TEST(Interruption, EveryMethodStopsWhenAskedAndSolvesAfterwards)
     const std::vector<double> want = birthDeathStationary(up, down);
     // the check judges a state's balance on its own down to 1e-5 of the busiest state's flow
     const double floor = normwiseFloor(want, 1e-5);
-    for (const char* method : {"lu", "gth", "ilu", "gs", "auto"}) {
+    for (const char* method : {"lu", "gth", "ilu", "gs", "mla", "auto"}) {
         pollsLeft = 5;
         pollCalls = 0;
         InterruptPoll before = setInterruptPoll(stopAfterSome);

@@ -1,4 +1,4 @@
-// The solution methods ilu, gs and auto against independent answers: closed forms, a dense
+// The solution methods ilu, gs, mla and auto against independent answers: closed forms, a dense
 // GTH solve, and each other on chains of a few thousand states.
 #include <gtest/gtest.h>
 
@@ -15,7 +15,7 @@
 
 namespace {
 
-const char* const iterativeMethods[] = {"ilu", "gs", "auto"};
+const char* const iterativeMethods[] = {"ilu", "gs", "mla", "auto"};
 
 // Solves q with the named method; the attempt must pass the check.
 std::vector<double> solveWith(const std::string& name, const Generator& q, SolveAttempt& a,
@@ -72,7 +72,7 @@ TEST(SolutionMethods, BirthDeathChainsMatchTheirProductForm)
     for (double scale : {1e-6, 1.0, 1e6}) {
         Generator q = singleQueue(500, 800 * scale, 1000 * scale);
         std::vector<double> exact = mm1kStationary(500, 0.8);
-        for (const char* m : {"ilu", "auto"}) {
+        for (const char* m : {"ilu", "mla", "auto"}) {
             SolveAttempt a;
             // a normwise residual ends ilu: the tail below 1e-6 of the largest probability is held
             // to that share only
@@ -155,13 +155,51 @@ TEST(SolutionMethods, TransientStatesAroundOneClosedClass)
 TEST(SolutionMethods, SeveralClosedClassesAreLeftToTheDefaultMethod)
 {
     Generator q = makeGenerator(4, {{0, 1, 1.0}, {1, 0, 1.0}, {2, 3, 1.0}, {3, 2, 1.0}});
-    for (const char* m : {"ilu", "gs"}) {
+    for (const char* m : {"ilu", "gs", "mla"}) {
         std::vector<double> pi;
         SolveAttempt a;
         EXPECT_FALSE(makeMethod(m, {})->solve(q, pi, a)) << m;
         EXPECT_EQ(a.note, "the chain has more than one closed class");
     }
     EXPECT_EQ(chooseMethods(q).order, (std::vector<std::string>{"lu"}));
+}
+
+TEST(SolutionMethods, MultilevelAggregationOnChainsLargerThanItsCoarsestLevel)
+{
+    // random chains of a few hundred states: cycles, not the elimination of the coarsest level
+    std::mt19937 gen(20261209);
+    for (int round = 0; round < 6; ++round) {
+        const int n = 300 + (int)(gen() % 500);
+        Generator q = makeGenerator(n, randomTransitions(gen, n, 1 + round % 3, round % 2 ? 4.0 : 2.0));
+        SolveAttempt a;
+        EXPECT_TRUE(statesAgree(solveWith("mla", q, a), denseGth(q), 1e-9)) << "chain " << round << ", " << n;
+        EXPECT_GT(a.iterations, 0);
+    }
+    // queues in tandem, whose probabilities span 40 decades, against the elimination: every
+    // state within 1e-5, those above 1e-7 of the largest within 1e-8 (the balance of each
+    // state to 1e-11 leaves the far tail, reached along 140 transitions, less accurate)
+    Generator band = tandem(70, 70);
+    SolveAttempt a, b;
+    const std::vector<double> exact = solveWith("gth", band, b), pi = solveWith("mla", band, a);
+    EXPECT_TRUE(statesAgree(pi, exact, 1e-8, normwiseFloor(exact, 1e-7)));
+    EXPECT_TRUE(statesAgree(pi, exact, 1e-5));
+    EXPECT_LT(a.iterations, 120);
+}
+
+TEST(SolutionMethods, MultilevelAggregationOnANearlyDecomposableChain)
+{
+    // 12 blocks of 40 states each, random inside, joined in a ring at 1e-8 and 1e-11: the
+    // blocks' masses hang on the weak rates alone
+    std::mt19937 gen(12);
+    const int blocks = 12, size = 40;
+    Transitions t;
+    for (int b = 0; b < blocks; ++b) {
+        for (auto& [i, j, r] : randomTransitions(gen, size, 2, 2.0)) t.emplace_back(b * size + i, b * size + j, r);
+        t.emplace_back(b * size + 3, ((b + 1) % blocks) * size + 7, b % 2 ? 1e-8 : 1e-11);
+    }
+    Generator q = makeGenerator(blocks * size, t);
+    SolveAttempt a;
+    EXPECT_TRUE(statesAgree(solveWith("mla", q, a), denseGth(q), 1e-8));
 }
 
 TEST(SolutionMethods, GaussSeidelStopsOnTheResidualNotOnASmallChange)
@@ -207,11 +245,14 @@ TEST(SolutionMethods, AutoPicksByTheFillItCanExpect)
 {
     AutoChoice band = chooseMethods(tandem(60, 60));
     EXPECT_EQ(band.order.front(), "gth") << band.reason;
-    // a band wider than the budget but narrow against the states: lu within its fill budget,
-    // then the iterations, then gth for what none could certify
+    // a band wider than the budget but narrow against the states: multilevel aggregation,
+    // lu within its fill budget, then the iterations, then gth for what none could certify
     AutoChoice wideBand = chooseMethods(tandem(100, 100));
-    EXPECT_EQ(wideBand.order, std::vector<std::string>({"lu-budget", "gs", "ilu", "gth"})) << wideBand.reason;
+    EXPECT_EQ(wideBand.order, std::vector<std::string>({"mla", "lu-budget", "gs", "ilu", "gth"})) << wideBand.reason;
     EXPECT_GT(wideBand.envelope, 40 * wideBand.chainEntries);
+    // a run without -m that goes on as auto keeps the order it had before mla
+    EXPECT_EQ(chooseMethods(tandem(100, 100), -1, false).order,
+              std::vector<std::string>({"lu-budget", "gs", "ilu", "gth"}));
     // an envelope over much of the dense matrix (the kanban line, random chains): gs first
     const std::vector<std::string> iterationsFirst = {"gs", "ilu", "gth-budget"};
     AutoChoice filling = chooseMethods(kanban(2));

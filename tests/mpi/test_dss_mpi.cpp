@@ -609,7 +609,7 @@ TEST(DssMpi, MethodOptionAndHelp)
     args.back() = "fast";
     ProgramResult unknown = runMpi(args);
     EXPECT_EQ(unknown.status, 1);
-    EXPECT_EQ(unknown.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs, petsc or auto\n");
+    EXPECT_EQ(unknown.err, "dss: unknown method \"fast\" for -m: use lu, gth, ilu, gs, mla, petsc or auto\n");
 
     ProgramResult help = runMpi({"--help"});
     EXPECT_EQ(help.status, 0);
