@@ -174,6 +174,7 @@ void DSSSolver::solve()
     phases.reading += record.readingWallSeconds;
     phases.structure = record.structureWallSeconds;
     phases.solving = solved - began - record.readingWallSeconds - record.structureWallSeconds;
+    phases.checking = record.checkWallSeconds;
     ProcessUsage end = processUsage();
     userTime = end.userSeconds - start.userSeconds;
     systemTime = end.systemSeconds - start.systemSeconds;

@@ -46,6 +46,7 @@ struct SolveRecord {
     SolutionCheck check;       // of the vector finally reported
     double readSeconds = 0.0;  // reading the chain, finding its closed classes and its blocks
     double checkSeconds = 0.0; // every solution check of the solve
+    double checkWallSeconds = 0.0;  // the same checks on the wall clock
     // Wall-clock seconds of building the chain from the state level, and of finding its
     // closed classes, its blocks and its unit of time.
     double readingWallSeconds = 0.0;
