@@ -155,7 +155,7 @@ void costTable(FILE* out, const std::vector<ModelRuns>& models, const std::vecto
 std::string runStatus(const ChildResult& r, int limit)
 {
     if (r.timedOut) return ">" + std::to_string(limit) + "s";
-    if (r.failed) return "failed";
+    if (r.failed) return r.figures.residual >= 0 ? "not accepted" : "failed";
     if (!(r.figures.residual <= 1e-9)) return "wrong";
     return "ok";
 }

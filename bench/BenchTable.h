@@ -22,8 +22,9 @@ struct ModelRuns {
     std::string reference;  // whose vector the differences are from
 };
 
-// How the run ended: ">Ns" past the limit, "failed", "wrong" for an answer whose residual is
-// above the program's default bound, else "ok".
+// How the run ended: ">Ns" past the limit, "not accepted" for an answer that failed the
+// engine's own acceptance, "failed" for none, "wrong" for an answer whose residual is above the
+// program's default bound, else "ok".
 std::string runStatus(const ChildResult& r, int limit);
 
 // a / b as "0.42", or "-" when either is missing.
