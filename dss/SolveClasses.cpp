@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <ctime>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -165,12 +164,11 @@ struct LongRunParts {
     {
         if (failure || c.count() == 0) return;
         clock_t began = clock();
-        std::optional<PhaseTimer> wall(&solver.record.checkWallSeconds);
+        PhaseTimer wall(&solver.record.checkWallSeconds);
         std::vector<double> uniform(classVector);
         for (double& v : uniform) v /= c.count();
         SolutionCheck all = checkSolution(solver.chain, uniform, solver.accuracy);
         solver.record.checkSeconds += (double)(clock() - began) / CLOCKS_PER_SEC;
-        wall.reset();
         if (!all.passed)
             fail("the vectors of the closed classes fail their check",
                  std::string("The vectors of the closed classes fail their check: ") + all.failure + ".\n");
