@@ -15,6 +15,7 @@ std::vector<BenchModel> benchModels()
         {"random_2e4", {"random", "20000", "4", "12"}, 1},
         {"kanban_3", {"kanban", "3"}, 1},
         {"hubs_1e5", {"hubs", "100000", "4", "50", "14"}, 1},
+        {"tandem_9e4", {"tandem", "300", "300", "1.0", "1.3", "1.1"}, 1},
         {"tandem_1e5", {"tandem", "315", "315", "1", "1.5", "2"}, 1},
         {"random_1e5", {"random", "100000", "4", "13"}, 1},
         {"random_2e5", {"random", "200000", "4", "15"}, 1},

@@ -8,21 +8,19 @@
 
 Generator readChain(const std::string& base, Figures& f, const Report& report)
 {
-    auto t0 = Clock::now();
+    const auto t0 = Clock::now();
     FlatStateLevel level(base.c_str());
-    f.read = since(t0);
-    t0 = Clock::now();
     Generator q = takeGenerator(level);
-    f.solve = since(t0);  // the engine adds the rest of its solve
-    f.chain = f.solve;
+    f.read = since(t0);
     f.states = q.n;
     f.transitions = (long)q.transitions();
     report(f);
     return q;
 }
 
-bool fixedSystem(const Generator& q, ReducedSystem& s)
+bool fixedSystem(const Generator& q, ReducedSystem& s, Figures& f)
 {
+    const PhaseClock phase(f.structure);
     Ordering o = naturalOrdering(q.n);
     s = reducedSystem(q, o, -1);
     int k = stateToFix(q, o, s);
@@ -32,17 +30,21 @@ bool fixedSystem(const Generator& q, ReducedSystem& s)
 }
 
 void finishPeer(const Generator& q, std::vector<double>& pi, const std::string& path, Figures& f,
-                const Report& report)
+                const Report& report, bool accepted)
 {
-    if (!normaliseProbabilities(pi)) return;
-    const auto t0 = Clock::now();
-    f.residual = checkSolution(q, pi, 1e-9).residual;
-    f.check = since(t0);
-    FILE* out = fopen(path.c_str(), "wb");
-    if (out != nullptr) {
-        fwrite(pi.data(), sizeof(double), pi.size(), out);
-        fclose(out);
+    {
+        const PhaseClock phase(f.check);
+        if (!normaliseProbabilities(pi)) return;
+        f.residual = checkSolution(q, pi, 1e-9).residual;
     }
-    f.complete = true;
+    {
+        const PhaseClock phase(f.write);
+        FILE* out = fopen(path.c_str(), "wb");
+        if (out != nullptr) {
+            fwrite(pi.data(), sizeof(double), pi.size(), out);
+            fclose(out);
+        }
+    }
+    f.complete = accepted;
     report(f);
 }

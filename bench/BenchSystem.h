@@ -19,15 +19,30 @@ inline double since(Clock::time_point t0)
     return std::chrono::duration<double>(Clock::now() - t0).count();
 }
 
-// Reads the files at base into a state level (the read time) and the chain from it (part of
-// the solve, as in the program), reporting the size.
+// Sets a phase of the figures to the wall-clock seconds of its own life.
+class PhaseClock {
+public:
+    explicit PhaseClock(double& phase) : phase(phase) {}
+    ~PhaseClock() { phase = since(began); }
+    PhaseClock(const PhaseClock&) = delete;
+    PhaseClock& operator=(const PhaseClock&) = delete;
+
+private:
+    double& phase;
+    Clock::time_point began = Clock::now();
+};
+
+// Reads the files at base into a state level and the chain from it (the read phase, as in
+// the program), reporting the size.
 Generator readChain(const std::string& base, Figures& f, const Report& report);
 
-// The fixed system of q in the natural order; false for a chain with several closed classes.
-bool fixedSystem(const Generator& q, ReducedSystem& s);
+// The fixed system of q in the natural order (the structure phase); false for a chain with
+// several closed classes.
+bool fixedSystem(const Generator& q, ReducedSystem& s, Figures& f);
 
-// Normalises pi, measures its residual into f, writes it to path and reports completion.
+// Normalises pi and measures its residual (the check phase), writes it to path (the write
+// phase) and reports; complete when the engine accepted its answer.
 void finishPeer(const Generator& q, std::vector<double>& pi, const std::string& path, Figures& f,
-                const Report& report);
+                const Report& report, bool accepted = true);
 
 #endif

@@ -1,11 +1,12 @@
 // Stand-in when the benchmark is built without PETSc.
 #include "bench/BenchEngines.h"
 
-bool havePetsc()
+int petscSettings()
 {
-    return false;
+    return 0;
 }
 
-void petscEngine(const std::string&, const std::string&, const Report&)
+Engine petscEngine(int)
 {
+    return [](const std::string&, const std::string&, const Report&) {};
 }

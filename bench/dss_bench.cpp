@@ -1,16 +1,22 @@
-// dss_bench: generates models, solves each with the program's methods and with the peers
-// (PETSc's BiCGStab with ILU(0) and UMFPACK, on the same system from the same files) in child
-// processes under a time and memory limit, and prints every figure with its ratio to PETSc.
+// dss_bench: generates models, runs the program on each as a user does (`dss -m METHOD` in a
+// process of its own, its figures from its JSON results) and the peers (PETSc's KSP in four
+// settings, UMFPACK, on the same system from the same files) in child processes under a time
+// and memory limit, and prints per engine the wall-clock phases, the whole process's wall time,
+// peak memory and the ratios to PETSc's fastest setting.
 //
 // Usage: dss_bench [--limit S] [--mem MiB] [--quick | --big] [--only name,...]
-//                  [--methods m,...] [--no-umfpack] [--dir D]
-//   --limit S    wall-clock seconds allowed per solve (default 60); a solve that overruns is
+//                  [--methods m,...] [--args 'words'] [--no-umfpack] [--no-agree]
+//                  [--markdown FILE] [--dir D]
+//   --limit S    wall-clock seconds allowed per process (default 60); one that overruns is
 //                stopped and shown as such
-//   --mem MiB    address-space cap per solve (default 12288)
+//   --mem MiB    address-space cap per process (default 12288)
 //   --quick      the small models only; --big adds the largest (10^6 states and more)
 //   --only       the named models only (see the list in BenchModels.cpp)
-//   --methods    the program's methods to run (default lu,auto,ilu,gs)
+//   --methods    the values of -m to run dss with, "default" for none (default auto,lu,ilu,gs)
+//   --args       more words for every dss run, e.g. '-t 1e-5'
 //   --no-umfpack leave UMFPACK out (it cannot factorise the large chains with concurrency)
+//   --no-agree   skip the second, untimed run of dss that writes its vector for max|dpi|
+//   --markdown F the figures, phases and cost tables of the whole run, in Markdown, into F
 //   --dir D      generate into D and keep the files (default: a temporary directory)
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,13 +26,14 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/BenchChild.h"
 #include "bench/BenchEngines.h"
 #include "bench/BenchModels.h"
+#include "bench/BenchProgram.h"
+#include "bench/BenchTable.h"
 
 namespace {
 
@@ -34,15 +41,12 @@ struct Options {
     ChildLimits limits{60, 12288};
     bool quick = false, big = false;
     std::vector<std::string> only;
-    std::vector<std::string> methods{"lu", "auto", "ilu", "gs"};
+    std::vector<std::string> methods{"auto", "lu", "ilu", "gs"};
+    std::vector<std::string> extra;  // more words for dss
     bool umfpack = true;
+    bool agree = true;
+    std::string markdown;
     std::string dir;
-};
-
-struct Run {
-    std::string engine;
-    ChildResult result;
-    double maxDifference = -1;  // against UMFPACK's vector
 };
 
 std::vector<double> readVector(const std::string& path)
@@ -64,71 +68,15 @@ double maxDifference(const std::vector<double>& a, const std::vector<double>& b)
     return d;
 }
 
-std::vector<std::string> split(const std::string& list)
+std::vector<std::string> split(const std::string& list, char separator)
 {
     std::vector<std::string> out;
     for (size_t at = 0; at <= list.size();) {
-        size_t comma = std::min(list.find(',', at), list.size());
-        out.push_back(list.substr(at, comma - at));
-        at = comma + 1;
+        size_t end = std::min(list.find(separator, at), list.size());
+        if (end > at || separator == ',') out.push_back(list.substr(at, end - at));
+        at = end + 1;
     }
     return out;
-}
-
-// A figure with `digits` significant digits, or "-" when not reached.
-std::string num(double v, const char* format = "%.3g")
-{
-    if (v < 0) return "-";
-    char s[32];
-    snprintf(s, sizeof s, format, v);
-    return s;
-}
-
-// How the run ended; "wrong" for an answer whose residual is above the program's default bound.
-std::string status(const ChildResult& r, int limit)
-{
-    if (r.timedOut) return ">" + std::to_string(limit) + "s";
-    if (r.failed) return "failed";
-    if (!(r.figures.residual <= 1e-9)) return "wrong";
-    return "ok";
-}
-
-// a / b for completed runs, else "-".
-std::string ratio(double a, double b, bool complete)
-{
-    if (!complete || !(a > 0) || !(b > 0)) return "-";
-    return num(a / b, "%.2f");
-}
-
-void printModel(const std::string& model, const std::vector<Run>& runs, const Options& o)
-{
-    const Run* peer = nullptr;
-    for (const Run& r : runs)
-        if (r.engine == "petsc" && r.result.figures.complete) peer = &r;
-    long states = 0, transitions = 0;
-    for (const Run& r : runs) {
-        states = std::max(states, r.result.figures.states);
-        transitions = std::max(transitions, r.result.figures.transitions);
-    }
-    printf("\n%s: %ld states, %ld transitions\n", model.c_str(), states, transitions);
-    printf("  %-7s %-30s %7s %8s %7s %7s %8s %6s %6s %10s %8s %9s %9s %8s %8s %s\n", "engine", "method", "read",
-           "solve", "chain", "check", "total", "iters", "GMRES", "factor nz", "peak MiB", "residual", "max|dpi|",
-           "t/PETSc", "m/PETSc", "status");
-    for (const Run& r : runs) {
-        const Figures& f = r.result.figures;
-        bool both = peer != nullptr && f.complete;
-        printf("  %-7s %-30.30s %7s %8s %7s %7s %8s %6s %6s %10s %8.0f %9s %9s %8s %8s %s\n", r.engine.c_str(),
-               f.method, num(f.read, "%.3f").c_str(), num(f.solve, "%.3f").c_str(), num(f.chain, "%.3f").c_str(),
-               num(f.check, "%.3f").c_str(),
-               f.complete ? num(f.total(), "%.3f").c_str() : "-", f.iterations < 0 ? "-" : std::to_string(f.iterations).c_str(),
-               f.gmres < 0 ? "-" : std::to_string(f.gmres).c_str(),
-               f.factorEntries < 0 ? "-" : std::to_string(f.factorEntries).c_str(), r.result.peakKiB / 1024.0,
-               num(f.residual, "%.1e").c_str(), num(r.maxDifference, "%.1e").c_str(),
-               ratio(f.solve, both ? peer->result.figures.solve : 0, both).c_str(),
-               ratio((double)r.result.peakKiB, both ? (double)peer->result.peakKiB : 0, both).c_str(),
-               status(r.result, o.limits.seconds).c_str());
-    }
-    fflush(stdout);
 }
 
 bool parse(int argc, char** argv, Options& o)
@@ -147,15 +95,21 @@ bool parse(int argc, char** argv, Options& o)
         else if (a == "--dir" && more)
             o.dir = argv[++i];
         else if (a == "--only" && more)
-            o.only = split(argv[++i]);
+            o.only = split(argv[++i], ',');
         else if (a == "--methods" && more)
-            o.methods = split(argv[++i]);
+            o.methods = split(argv[++i], ',');
+        else if (a == "--args" && more)
+            o.extra = split(argv[++i], ' ');
+        else if (a == "--markdown" && more)
+            o.markdown = argv[++i];
         else if (a == "--no-umfpack")
             o.umfpack = false;
+        else if (a == "--no-agree")
+            o.agree = false;
         else
             return false;
     }
-    return o.limits.seconds > 0 && o.limits.megabytes > 0;
+    return o.limits.seconds > 0 && o.limits.megabytes > 0 && !o.methods.empty();
 }
 
 bool wanted(const BenchModel& m, const Options& o)
@@ -188,6 +142,50 @@ void measureReader(const std::string& dir, long states, const ChildLimits& limit
     for (const char* ext : {".arm", ".var", ".pvtype", ".parm"}) unlink((base + ext).c_str());
 }
 
+// Every engine on the model at base: the program's methods, PETSc's settings, UMFPACK.
+std::vector<Run> runEngines(const std::string& base, const Options& o)
+{
+    std::vector<Run> runs;
+    auto inChild = [&](const std::string& name, const std::string& pi, const Engine& engine) {
+        unlink(pi.c_str());  // a kept directory may hold an earlier run's vector
+        runs.push_back({name, runInChild(o.limits, [&](const Report& report) { engine(base, pi, report); }), -1, pi});
+    };
+    for (const std::string& method : o.methods) {
+        const std::string pi = base + "." + method + ".pi";
+        unlink(pi.c_str());
+        runs.push_back({method, runDss(o.limits, base, {method, o.extra}, o.agree ? pi : ""), -1, pi});
+    }
+    for (int k = 0; k < petscSettings(); ++k)
+        inChild("petsc", base + ".petsc" + std::to_string(k) + ".pi", petscEngine(k));
+    if (o.umfpack) inChild("umfpack", base + ".umfpack.pi", umfpackEngine);
+    return runs;
+}
+
+// The differences from UMFPACK's vector, else from the completed answer with the smallest residual.
+void compareVectors(ModelRuns& m)
+{
+    const Run* reference = nullptr;
+    for (const Run& r : m.runs)
+        if (r.engine == "umfpack" && !readVector(r.piPath).empty()) reference = &r;
+    for (const Run& r : m.runs)
+        if (reference == nullptr || reference->engine != "umfpack")
+            if (r.result.figures.complete && !readVector(r.piPath).empty() &&
+                (reference == nullptr || r.result.figures.residual < reference->result.figures.residual))
+                reference = &r;
+    if (reference == nullptr) return;
+    m.reference = reference->engine;
+    std::vector<double> ref = readVector(reference->piPath);
+    for (Run& r : m.runs) r.maxDifference = maxDifference(readVector(r.piPath), ref);
+}
+
+// The program's method the first columns of the Markdown figures are of.
+std::string primaryMethod(const Options& o)
+{
+    for (const char* name : {"auto", "default"})
+        if (std::find(o.methods.begin(), o.methods.end(), name) != o.methods.end()) return name;
+    return o.methods.front();
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -195,7 +193,8 @@ int main(int argc, char** argv)
     Options o;
     if (!parse(argc, argv, o)) {
         fprintf(stderr, "usage: dss_bench [--limit S] [--mem MiB] [--quick | --big] [--only name,...] "
-                        "[--methods m,...] [--no-umfpack] [--dir D]\n");
+                        "[--methods m,...] [--args 'words'] [--no-umfpack] [--no-agree] [--markdown FILE] "
+                        "[--dir D]\n");
         return 1;
     }
     bool keep = !o.dir.empty();
@@ -206,15 +205,16 @@ int main(int argc, char** argv)
     } else {
         mkdir(o.dir.c_str(), 0755);
     }
-    printf("dss_bench: %d s and %ld MiB per solve, files in %s; PETSc peer %s\n", o.limits.seconds,
-           o.limits.megabytes, o.dir.c_str(), havePetsc() ? "on" : "not built");
-    printf("times: wall-clock seconds; solve: everything after reading the files (system, ordering, "
-           "factors, iterations, check), of which chain (the chain from the state level, with its closed "
-           "classes for the program) and check (the solution checks; processor seconds for the program); "
-           "t/PETSc, m/PETSc: solve time and peak memory over PETSc's in "
-           "the same run; max|dpi|: largest difference from the reference's probabilities\n");
+    printf("dss_bench: %d s and %ld MiB per process, files in %s; PETSc peer %s\n", o.limits.seconds,
+           o.limits.megabytes, o.dir.c_str(), petscSettings() > 0 ? "on" : "not built");
+    printf("wall-clock seconds of the phases: start (a peer's own, PETSc's with MPI's), read (the files and the chain from them), struct (closed classes "
+           "and blocks; a peer's fixed system), solve (without the checks), check, PVs, write; whole: the "
+           "process from start to end; w/PETSc, s/PETSc, m/PETSc: whole time, struct+solve+check and peak "
+           "memory over those of PETSc's fastest accepted setting in the same run; max|dpi|: largest "
+           "difference from the reference's probabilities\n");
     if (o.only.empty()) measureReader(o.dir, o.quick ? 250000 : 1200000, o.limits);
 
+    std::vector<ModelRuns> results;
     for (const BenchModel& m : benchModels()) {
         if (!wanted(m, o)) continue;
         auto t0 = std::chrono::steady_clock::now();
@@ -224,31 +224,11 @@ int main(int argc, char** argv)
         }
         printf("%s: generated in %.1f s\n", m.name.c_str(),
                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-        std::string base = o.dir + "/" + m.name;
-        std::vector<std::pair<std::string, Engine>> engines;
-        for (const std::string& method : o.methods) engines.emplace_back(method, dssEngine(method));
-        if (havePetsc()) engines.emplace_back("petsc", petscEngine);
-        if (o.umfpack) engines.emplace_back("umfpack", umfpackEngine);
-        std::vector<Run> runs;
-        for (auto& [name, engine] : engines) {
-            std::string pi = base + "." + name + ".pi";
-            unlink(pi.c_str());  // a kept directory may hold an earlier run's vector
-            Run r{name, runInChild(o.limits, [&](const Report& report) { engine(base, pi, report); })};
-            runs.push_back(r);
-        }
-        // the reference: UMFPACK's vector, else the completed answer with the smallest residual
-        std::string reference = "umfpack";
-        double best = INFINITY;
-        for (const Run& r : runs)
-            if (r.engine != "umfpack" && r.result.figures.complete && r.result.figures.residual < best &&
-                readVector(base + ".umfpack.pi").empty()) {
-                best = r.result.figures.residual;
-                reference = r.engine;
-            }
-        std::vector<double> ref = readVector(base + "." + reference + ".pi");
-        for (Run& r : runs) r.maxDifference = maxDifference(readVector(base + "." + r.engine + ".pi"), ref);
-        printModel(m.name, runs, o);
-        printf("  (max|dpi| against %s)\n", reference.c_str());
+        const std::string base = o.dir + "/" + m.name;
+        ModelRuns model{m.name, runEngines(base, o), "-"};
+        compareVectors(model);
+        printModel(stdout, model, o.limits.seconds);
+        results.push_back(model);
         if (!keep) {
             std::string cmd = "rm -f '" + base + "'.*";
             if (system(cmd.c_str()) != 0) {
@@ -256,5 +236,12 @@ int main(int argc, char** argv)
         }
     }
     if (!keep) rmdir(o.dir.c_str());
-    return 0;
+    if (o.markdown.empty()) return 0;
+    FILE* out = fopen(o.markdown.c_str(), "w");
+    if (out == nullptr) {
+        perror(o.markdown.c_str());
+        return 1;
+    }
+    writeMarkdown(out, results, o.methods, primaryMethod(o), o.limits.seconds);
+    return fclose(out) == 0 ? 0 : 1;
 }

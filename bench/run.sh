@@ -1,7 +1,7 @@
 #!/bin/sh
 # Builds dss_bench (installing libsuitesparse-dev and petsc-dev when missing, as root) and runs it;
 # arguments go to dss_bench: [--limit S] [--mem MiB] [--quick | --big] [--only name,...]
-# [--methods m,...] [--no-umfpack] [--dir D].
+# [--methods m,...] [--args 'words'] [--no-umfpack] [--no-agree] [--markdown FILE] [--dir D].
 set -e
 cd "$(dirname "$0")/.."
 need=""

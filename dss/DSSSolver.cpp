@@ -174,6 +174,8 @@ void DSSSolver::solve()
     phases.reading += record.readingWallSeconds;
     phases.structure = record.structureWallSeconds;
     phases.solving = solved - began - record.readingWallSeconds - record.structureWallSeconds;
+    phases.checking = record.checkWallSeconds;
+    for (const SolveAttempt& a : record.attempts) phases.checking += a.checkWallSeconds;
     ProcessUsage end = processUsage();
     userTime = end.userSeconds - start.userSeconds;
     systemTime = end.systemSeconds - start.systemSeconds;

@@ -113,6 +113,7 @@ static double smallerTolerance(double t)
 void ChainSolver::checkVector(SolveAttempt& attempt)
 {
     clock_t start = clock();
+    PhaseTimer wall(&record.checkWallSeconds);
     normaliseAndCheck(attempt);
     record.checkSeconds += (double)(clock() - start) / CLOCKS_PER_SEC;
 }
@@ -203,6 +204,7 @@ void ChainSolver::solveAttempt(double tol, SolveAttempt& attempt)
         std::vector<double> trial;
         auto passes = [&](const double* v) {
             clock_t began = clock();
+            PhaseTimer wall(&record.checkWallSeconds);
             trial.assign(v, v + n);
             for (int i = 0; i < n; ++i) trial[i] = positionOf.empty() ? v[i] : v[positionOf[i]];
             for (size_t i = 0; i < transientState.size(); ++i)

@@ -9,6 +9,7 @@
 
 #include "chain/ClosedClasses.h"
 #include "dss/ChainSolver.h"
+#include "framework/RunPhases.h"
 #include "chain/LongRun.h"
 #include "chain/SubChain.h"
 #include "statelevel/Chain/ChainStateLevel.h"
@@ -148,6 +149,7 @@ struct LongRunParts {
             }
             PartSolve part = solvePart(solver, classChain(solver.chain, members.of(m), members.size(m), local));
             tally(attempt, part.record);
+            solver.record.checkWallSeconds += part.record.checkWallSeconds;
             ++factorised;
             for (int j = 0; j < members.size(m); ++j) classVector[members.of(m)[j]] = part.vector[j];
             if (!part.record.check.passed)
@@ -162,6 +164,7 @@ struct LongRunParts {
     {
         if (failure || c.count() == 0) return;
         clock_t began = clock();
+        PhaseTimer wall(&solver.record.checkWallSeconds);
         std::vector<double> uniform(classVector);
         for (double& v : uniform) v /= c.count();
         SolutionCheck all = checkSolution(solver.chain, uniform, solver.accuracy);

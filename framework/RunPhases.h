@@ -7,6 +7,7 @@ struct RunPhases {
     double reading = 0.0;     // the state-space files, and the chain built from them
     double structure = 0.0;   // closed classes, blocks of states and the unit of time
     double solving = 0.0;     // the stationary vector: every attempt and every check
+    double checking = 0.0;    // of solving, the solution checks
     double evaluation = 0.0;  // the PVs: their distributions and moments
     double writing = 0.0;     // plot files, CSV blocks, the state probability and tidy CSV files
 };

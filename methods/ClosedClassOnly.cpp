@@ -3,6 +3,7 @@
 
 #include "chain/ClosedClasses.h"
 #include "check/SolutionCheck.h"
+#include "methods/Finish.h"
 
 Generator subGenerator(const Generator& q, const std::vector<int>& states, const std::vector<int>& local)
 {
@@ -53,7 +54,7 @@ bool ClosedClassOnly::solve(const Generator& q, std::vector<double>& pi, SolveAt
     if (!produced) return false;
     pi.assign(q.n, 0.0);
     for (size_t k = 0; k < states.size(); ++k) pi[states[k]] = own[k];
-    attempt.check = checkSolution(q, pi, settings.accuracy, settings.blocks);
+    checkAttempt(q, pi, settings, attempt);
     if (attempt.note.empty()) attempt.note = "the closed class alone";
     return true;
 }

@@ -1,10 +1,18 @@
 // Mapping back, normalising and checking.
 #include "methods/Finish.h"
 
+#include <chrono>
 #include <cmath>
 
 #include "chain/Generator.h"
 #include "check/SolutionCheck.h"
+
+void checkAttempt(const Generator& q, const std::vector<double>& pi, const MethodSettings& s, SolveAttempt& attempt)
+{
+    const auto began = std::chrono::steady_clock::now();
+    attempt.check = checkSolution(q, pi, s.accuracy, s.blocks);
+    attempt.checkWallSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+}
 
 bool finishAttempt(const Generator& q, const Ordering& o, const std::vector<double>& x,
                    const MethodSettings& s, std::vector<double>& pi, SolveAttempt& attempt)
@@ -13,11 +21,11 @@ bool finishAttempt(const Generator& q, const Ordering& o, const std::vector<doub
     for (int k = 0; k < q.n; ++k) pi[o.oldOf[k]] = x[k];
     if (!normaliseProbabilities(pi)) {
         attempt.note = "the iterate has no positive finite sum";
-        attempt.check = checkSolution(q, pi, s.accuracy, s.blocks);
+        checkAttempt(q, pi, s, attempt);
         return false;
     }
     clearRoundingNoise(pi, 1e-15);
-    attempt.check = checkSolution(q, pi, s.accuracy, s.blocks);
+    checkAttempt(q, pi, s, attempt);
     return true;
 }
 

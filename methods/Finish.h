@@ -17,6 +17,9 @@ struct Generator;
 bool finishAttempt(const Generator& q, const Ordering& o, const std::vector<double>& x,
                    const MethodSettings& s, std::vector<double>& pi, SolveAttempt& attempt);
 
+// Checks pi against q into attempt.check, adding the check's wall-clock seconds to the attempt's.
+void checkAttempt(const Generator& q, const std::vector<double>& pi, const MethodSettings& s, SolveAttempt& attempt);
+
 // Processor seconds since start.
 inline double secondsSince(clock_t start)
 {

@@ -26,6 +26,7 @@ struct SolveAttempt {
     int iterations = 0;        // iterations of an iterative method
     int threads = 1;           // threads that shared the iterations
     double seconds = 0.0;      // processor time of this attempt
+    double checkWallSeconds = 0.0;  // wall-clock time of the method's own checks of its vector
     bool outOfMemory = false;
     bool gaveUp = false;       // the method produced no vector to check
     int64_t workBytes = 0;     // memory of the method's own matrices, factors and vectors
@@ -46,6 +47,7 @@ struct SolveRecord {
     SolutionCheck check;       // of the vector finally reported
     double readSeconds = 0.0;  // reading the chain, finding its closed classes and its blocks
     double checkSeconds = 0.0; // every solution check of the solve
+    double checkWallSeconds = 0.0;  // the same checks on the wall clock (the attempts' own apart)
     // Wall-clock seconds of building the chain from the state level, and of finding its
     // closed classes, its blocks and its unit of time.
     double readingWallSeconds = 0.0;

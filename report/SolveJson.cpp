@@ -44,6 +44,7 @@ std::vector<JsonField> attemptFields(const SolveAttempt& a)
             {"ordering", a.ordering},
             {"iterations", (double)a.iterations, JsonField::Integer},
             {"gmresIterations", (double)a.gmresIterations, JsonField::Integer},
+            {"refinementPasses", (double)a.refinementPasses, JsonField::Integer},
             {"factorEntries", (double)a.factorEntries, JsonField::Integer},
             {"converged", a.converged ? 1.0 : 0.0, JsonField::Flag},
             {"checkPassed", a.check.passed ? 1.0 : 0.0, JsonField::Flag},
@@ -56,6 +57,7 @@ std::vector<JsonField> phaseFields(const RunPhases& p)
     return {{"reading", p.reading},
             {"structureAnalysis", p.structure},
             {"solving", p.solving},
+            {"checking", p.checking},
             {"pvEvaluation", p.evaluation},
             {"writing", p.writing}};
 }

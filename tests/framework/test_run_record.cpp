@@ -181,6 +181,10 @@ TEST(JsonRecord, VersionAttemptsPhasesAndFloorAreTheReportsOwn)
             EXPECT_TRUE(std::isfinite(j) && j >= 0.0) << names[k] << " " << j;
             EXPECT_NEAR(reportFigure(phases, labels[k]), j, 5.1e-7) << names[k];
         }
+        // the checks' share of solving, which the benchmark shows as a phase of its own
+        const double checking = doc["phases"]["checking"].get<double>();
+        EXPECT_GT(checking, 0.0);
+        EXPECT_LE(checking, doc["phases"]["solving"].get<double>());
         const double floor = doc["solve"]["resolutionFloor"].get<double>();
         EXPECT_NEAR(reportFigure(report, "Resolution floor: ") / floor, 1.0, 0.06);
         // the tidy file: header, six values, mean and variance of QueueLength
