@@ -111,7 +111,6 @@ void ChainSolver::solveWithMethod()
     settings.transientStates = record.transientStates;
     settings.blocks = &blockLevels;
     settings.lendable = &chain;
-    settings.multilevel = !budgetedLuTried;  // a run without -m goes on as auto did before mla
     MethodMaker lu = [this, &settings](const std::string& name) -> std::unique_ptr<SolutionMethod> {
         if (name == "lu") return std::make_unique<LuMethod>(*this);
         if (AddedMaker added = addedMethod(name)) return added(settings);

@@ -22,6 +22,7 @@ namespace {
 const int defaultSweepLimit = 20000;
 const int checkInterval = 10;
 const int extrapolationRank = 4;  // differences of iterates combined at each check
+const int judgeAfter = 100;       // sweeps before the rate of convergence may end the sweeps
 
 }  // namespace
 
@@ -84,8 +85,10 @@ static double iterate(const PackedRows& packed, double normQ, const MethodSettin
             extrapolated = extrapolate(earlier, x, &parts) && normaliseInParts(x, parts);
             if (!extrapolated) x = plain;
         }
-        // sweeps still needed at the rate of the last checks (up to 20 of them, after 3)
-        if (history.size() < 4) continue;
+        // sweeps still needed at the rate of the last checks (up to 20 of them, after 3), judged
+        // only after a quarter of the limit or 100 sweeps: the first sweeps of a large chain
+        // often gain little before the extrapolation takes hold
+        if (history.size() < 4 || sweeps < std::min(judgeAfter, limit / 4)) continue;
         const size_t window = std::min<size_t>(20, history.size() - 1);
         double rate = std::pow(last / history[history.size() - 1 - window], 1.0 / (double)(window * checkInterval));
         double needed = rate < 1.0 ? std::log(target / last) / std::log(rate) : INFINITY;

@@ -3,12 +3,14 @@
 #include "methods/IluKrylov.h"
 
 #include <cmath>
+#include <cstdio>
 #include <memory>
 
 #include "chain/Generator.h"
 #include "methods/Gmres.h"
 #include "methods/BiCGStab.h"
 #include "methods/Finish.h"
+#include "methods/MemoryRoom.h"
 #include "methods/ReducedSystem.h"
 
 namespace {
@@ -71,6 +73,15 @@ bool iterateTo(const Generator& q, const Prepared& p, double target, const Metho
     return done;
 }
 
+// Bytes the system, its factors and the Krylov vectors may take: the system and the factors
+// share one pattern of n + transitions entries, BiCGStab keeps about ten vectors and GMRES up
+// to its restart length more.
+int64_t workBytesNeeded(const Generator& q)
+{
+    const int64_t entries = q.transitions() + q.n;
+    return entries * (12 + 8) + (int64_t)q.n * 8 * (3 + 10 + gmresRestart + 2);
+}
+
 // Position of the largest entry.
 size_t largestAt(const std::vector<double>& x)
 {
@@ -86,6 +97,17 @@ bool IluKrylovMethod::solve(const Generator& q, std::vector<double>& pi, SolveAt
 {
     clock_t start = clock();
     attempt.method = name();
+    // a process the system ends for want of memory says nothing: refuse what cannot fit
+    const int64_t needed = workBytesNeeded(q);
+    if (!fitsInMemory(needed)) {
+        char note[160];
+        snprintf(note, sizeof note, "its system, factors and Krylov vectors would need about %.1f GiB, more than the %.1f GiB available",
+                 (double)needed / (1 << 30), (double)availableMemoryBytes() / (1 << 30));
+        attempt.note = note;
+        attempt.outOfMemory = true;
+        attempt.seconds = secondsSince(start);
+        return false;
+    }
     Ordering o = settings.ordering == "rcm" ? reverseCuthillMcKee(q) : naturalOrdering(q.n);
     attempt.ordering = o.name;
     ReducedSystem unfixed = reducedSystem(q, o, -1);

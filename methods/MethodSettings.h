@@ -15,7 +15,7 @@ struct MethodSettings {
     int closedClasses = -1;        // of the chain when the caller has counted them, else -1
     int transientStates = -1;      // likewise
     int threads = 0;               // of gs's sweeps; 0: one per processor (up to 4) from 100,000 states
-    bool multilevel = true;        // auto may try mla (not when a run without -m goes on as auto)
+    bool multilevel = true;        // auto may try mla
     // the chain's blocks for the solution check, when the caller has found them (of the chain
     // given to solve, never of a part of it)
     const BlockLevels* blocks = nullptr;
