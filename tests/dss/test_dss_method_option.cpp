@@ -177,6 +177,20 @@ TEST(DssMethodOption, AutoTriesMultilevelAggregationWhereTheFactorsWouldFill)
     EXPECT_TRUE(statesAgree(automatic.pi, lu.pi, 1e-8, normwiseFloor(lu.pi, 1e-7)));
 }
 
+TEST(DssMethodOption, TheDefaultGoesOnWithMultilevelAggregationOnAWideTandem)
+{
+    // 200 x 200: the factors would fill some 60 times the chain, so a run without -m goes on
+    // as auto does, with mla first; its answer agrees with gth's elimination
+    const int K = 199, n = (K + 1) * (K + 1);
+    Edges e = tandem(K);
+    MethodRun byDefault = runWith(n, e, {});
+    MethodRun gth = runWith(n, e, {"-m", "gth"});
+    ASSERT_TRUE(byDefault.passed && gth.passed);
+    EXPECT_NE(byDefault.lines.find("; continued with mla, as -m auto picks.\n"), std::string::npos)
+        << byDefault.lines;
+    EXPECT_TRUE(statesAgree(byDefault.pi, gth.pi, 1e-8, normwiseFloor(gth.pi, 1e-7)));
+}
+
 TEST(DssMethodOption, UnknownMethodIsRefused)
 {
     TempDir out;
