@@ -1,6 +1,6 @@
 // What reading a flat state space and sweeping it cost, and what the packed form saves:
 //   sweep_cost <state-space dir>/<experiment> [sweeps] [rounds]
-// Prints the processor seconds and rate of reading the .arm file, the bytes per entry of the
+// Prints the wall and processor seconds and rate of reading the .arm file, the bytes per entry of the
 // system held plain (64-bit starts and diagonal positions, 32-bit columns, double values) and
 // packed, and the seconds of a Gauss-Seidel sweep in either form on one thread, the two
 // measured in turn, round after round, so that a busy machine weighs on both alike.
@@ -50,6 +50,21 @@ double timed(F&& f)
     return processorSeconds() - t0;
 }
 
+// Wall and processor seconds of f.
+struct Cost {
+    double wall = 0.0, processor = 0.0;
+};
+
+template <class F>
+Cost costOf(F&& f)
+{
+    Cost c;
+    const auto t0 = std::chrono::steady_clock::now();
+    c.processor = timed(f);
+    c.wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    return c;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -65,13 +80,13 @@ int main(int argc, char** argv)
     const double armBytes = stat((base + ".arm").c_str(), &st) == 0 ? (double)st.st_size : 0.0;
     InputError fault("", InputError::STANDARD_ERROR);
     bool faulty = false;
-    const double parse = timed([&] { faulty = arm_file_fault(base + ".arm", fault); });
+    const Cost parse = costOf([&] { faulty = arm_file_fault(base + ".arm", fault); });
     if (faulty) {
         fprintf(stderr, "%s", fault.text().c_str());
         return 1;
     }
     FlatStateLevel* level = nullptr;
-    const double read = timed([&] { level = new FlatStateLevel(base.c_str()); });
+    const Cost read = costOf([&] { level = new FlatStateLevel(base.c_str()); });
     Generator q;
     const double take = timed([&] { q = takeGenerator(*level); });
     delete level;
@@ -79,9 +94,10 @@ int main(int argc, char** argv)
     PackedRows packed = packRows(sys.a);
     const double entries = (double)sys.a.entries();
     printf("states %d, entries %.0f (diagonal included), .arm %.0f MB\n", q.n, entries, armBytes / 1e6);
-    printf("parse of the .arm alone %.3f s processor, %.2f GB/s\n", parse, armBytes / parse / 1e9);
-    printf("read (.arm, .var, .pvtype) %.3f s processor, %.2f GB/s of .arm; rows taken over %.3f s\n", read,
-           armBytes / read / 1e9, take);
+    printf("parse of the .arm alone %.3f s wall, %.2f GB/s; %.3f s processor\n", parse.wall,
+           armBytes / parse.wall / 1e9, parse.processor);
+    printf("read (.arm, .var, .pvtype) %.3f s wall, %.2f GB/s of .arm; %.3f s processor; rows taken over %.3f s\n",
+           read.wall, armBytes / read.wall / 1e9, read.processor, take);
     printf("bytes per entry: plain %.2f, packed %.2f (values in %d bytes, %zu distinct)\n",
            (double)sys.a.bytes() / entries, (double)packed.bytes() / entries, packed.codeBytes, packed.table.size());
     std::vector<double> x1(q.n, 1.0 / q.n), x2 = x1;
