@@ -29,7 +29,7 @@ public:
 // or a record store that reads in one part only, and the file is read in one part from its
 // start: what is taken or refused, and every message, stays that of the reading in one part.
 struct ArmSplit {
-    long long from = 64ll << 20;
+    long long from = 8ll << 20;
     long long at = -1;
 };
 // The split every reading of a .arm file uses (tests change it to force one).
