@@ -35,7 +35,11 @@ void finishPeer(const Generator& q, std::vector<double>& pi, const std::string& 
     {
         const PhaseClock phase(f.check);
         if (!normaliseProbabilities(pi)) return;
-        f.residual = checkSolution(q, pi, 1e-9).residual;
+        // the program's own check, blocks included: a vector whose states balance but whose
+        // blocks hold the wrong masses (a nearly decomposable chain) is not accepted
+        const SolutionCheck c = checkSolution(q, pi, 1e-9);
+        f.residual = c.residual;
+        accepted = accepted && c.passed;
     }
     {
         const PhaseClock phase(f.write);

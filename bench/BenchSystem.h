@@ -40,8 +40,9 @@ Generator readChain(const std::string& base, Figures& f, const Report& report);
 // several closed classes.
 bool fixedSystem(const Generator& q, ReducedSystem& s, Figures& f);
 
-// Normalises pi and measures its residual (the check phase), writes it to path (the write
-// phase) and reports; complete when the engine accepted its answer.
+// Normalises pi and checks it as the program checks its answers, blocks included (the check
+// phase), writes it to path (the write phase) and reports; complete when the engine accepted
+// its answer and the check passed.
 void finishPeer(const Generator& q, std::vector<double>& pi, const std::string& path, Figures& f,
                 const Report& report, bool accepted = true);
 
