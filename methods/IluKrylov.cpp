@@ -99,10 +99,11 @@ bool IluKrylovMethod::solve(const Generator& q, std::vector<double>& pi, SolveAt
     attempt.method = name();
     // a process the system ends for want of memory says nothing: refuse what cannot fit
     const int64_t needed = workBytesNeeded(q);
-    if (!fitsInMemory(needed)) {
+    const int64_t room = settings.memoryRoom > 0 ? settings.memoryRoom : availableMemoryBytes();
+    if (room > 0 && needed > room) {
         char note[160];
-        snprintf(note, sizeof note, "its system, factors and Krylov vectors would need about %.1f GiB, more than the %.1f GiB available",
-                 (double)needed / (1 << 30), (double)availableMemoryBytes() / (1 << 30));
+        snprintf(note, sizeof note, "its system, factors and Krylov vectors would need about %.3g GiB, more than the %.3g GiB available",
+                 (double)needed / (1 << 30), (double)room / (1 << 30));
         attempt.note = note;
         attempt.outOfMemory = true;
         attempt.seconds = secondsSince(start);

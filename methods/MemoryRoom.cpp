@@ -21,9 +21,3 @@ int64_t availableMemoryBytes()
     if (pages <= 0 || size <= 0) return 0;
     return (int64_t)pages * (int64_t)size;
 }
-
-bool fitsInMemory(int64_t bytes)
-{
-    const int64_t room = availableMemoryBytes();
-    return room <= 0 || bytes <= room;
-}

@@ -9,7 +9,4 @@
 // or 0 when it does not say.
 int64_t availableMemoryBytes();
 
-// True when bytes can be expected to fit in what is available; true too when nothing is known.
-bool fitsInMemory(int64_t bytes);
-
 #endif

@@ -2,6 +2,7 @@
 #ifndef VELMAR_DSS_METHODSETTINGS_H
 #define VELMAR_DSS_METHODSETTINGS_H
 
+#include <cstdint>
 #include <string>
 
 struct BlockLevels;
@@ -16,6 +17,7 @@ struct MethodSettings {
     int transientStates = -1;      // likewise
     int threads = 0;               // of gs's sweeps; 0: one per processor (up to 4) from 100,000 states
     bool multilevel = true;        // auto may try mla
+    int64_t memoryRoom = 0;        // bytes work arrays may take; 0: what the system has available
     // the chain's blocks for the solution check, when the caller has found them (of the chain
     // given to solve, never of a part of it)
     const BlockLevels* blocks = nullptr;

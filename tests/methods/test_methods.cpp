@@ -319,6 +319,42 @@ TEST(SolutionMethods, AutoFallsBackWhenAMethodFails)
     EXPECT_TRUE(c.converged && c.check.passed);
 }
 
+TEST(SolutionMethods, IluRefusesWorkThatCannotFitAndAutoGoesOn)
+{
+    // ilu asks for its system, factors and Krylov vectors before it builds them: with less room
+    // than that it refuses, saying why, as one ended by the system for want of memory would not;
+    // auto then goes on to the next candidate, whose answer is right
+    Generator q = kanban(2);
+    MethodSettings tight;
+    tight.memoryRoom = 100000;
+    std::vector<double> pi;
+    SolveAttempt refused;
+    EXPECT_FALSE(IluKrylovMethod(tight).solve(q, pi, refused));
+    EXPECT_TRUE(refused.outOfMemory);
+    EXPECT_EQ(refused.note.rfind("its system, factors and Krylov vectors would need about ", 0), 0u) << refused.note;
+    EXPECT_NE(refused.note.find(", more than the 9.31e-05 GiB available"), std::string::npos) << refused.note;
+    MethodSettings one;
+    one.iterationLimit = 1;
+    MethodMaker make = [&](const std::string& name) -> std::unique_ptr<SolutionMethod> {
+        if (name == "gs-budget") return std::make_unique<GaussSeidelMethod>(one);
+        if (name == "ilu") return std::make_unique<IluKrylovMethod>(tight);
+        return makeMethod(name == "gth-budget" ? "gth" : name, {});  // gth to the end
+    };
+    AutoMethod method(MethodSettings{}, make);
+    SolveAttempt a;
+    ASSERT_TRUE(method.solve(q, pi, a));
+    ASSERT_EQ(method.tried().size(), 3u);
+    EXPECT_TRUE(method.tried()[1].outOfMemory);
+    EXPECT_EQ(a.method, "gth");
+    SolveAttempt b;
+    const std::vector<double> bySweeps = solveWith("gs", q, b);
+    EXPECT_TRUE(statesAgree(pi, bySweeps, 1e-9));
+    // with the room it needs, it solves
+    tight.memoryRoom = 1 << 30;
+    SolveAttempt c;
+    EXPECT_TRUE(statesAgree(solveWith("ilu", q, c, tight), bySweeps, 1e-9));
+}
+
 TEST(SolutionMethods, ReverseCuthillMcKeeNarrowsAShuffledBand)
 {
     // a chain along a line, numbered at random
