@@ -222,6 +222,9 @@ int main(int argc, char** argv)
             fprintf(stderr, "dss_bench: cannot generate %s\n", m.name.c_str());
             continue;
         }
+        // the files on disk before any engine reads them: otherwise the first engine reads
+        // while the system still writes them back, and pays for it
+        sync();
         printf("%s: generated in %.1f s\n", m.name.c_str(),
                std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
         const std::string base = o.dir + "/" + m.name;
