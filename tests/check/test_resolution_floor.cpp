@@ -16,17 +16,6 @@ namespace {
 
 const double ACCURACY = 1e-9;
 
-// Birth-death chain of n states, up at `up` and down at `down`.
-Generator birthDeathChain(int n, double up, double down)
-{
-    Transitions t;
-    for (int i = 0; i + 1 < n; ++i) {
-        t.emplace_back(i, i + 1, up);
-        t.emplace_back(i + 1, i, down);
-    }
-    return makeGenerator(n, t);
-}
-
 // True when the check passes pi with state j's probability replaced by p.
 bool passesWith(const Generator& q, std::vector<double> pi, int j, double p)
 {
@@ -71,7 +60,7 @@ Seen expectFloorMatchesTheCheck(const Generator& q, const std::vector<double>& p
 TEST(ResolutionFloor, TailBelowTheRoundingOfTheBusiestFlowIsUnresolved)
 {
     const int n = 60;
-    Generator q = birthDeathChain(n, 1.0, 2.0);
+    Generator q = birthDeathGenerator(n, 1.0, 2.0);
     std::vector<double> pi = birthDeathStationary(std::vector<double>(n - 1, 1.0), std::vector<double>(n - 1, 2.0));
     Seen s = expectFloorMatchesTheCheck(q, pi, "halving");
     EXPECT_GT(s.largestUnseen, 1e-16);  // the tail is really there and really unseen
@@ -89,7 +78,7 @@ TEST(ResolutionFloor, TailBelowTheRoundingOfTheBusiestFlowIsUnresolved)
 TEST(ResolutionFloor, BlocksOfOneStateAreResolvedDownTheWholeTail)
 {
     const int n = 40;
-    Generator q = birthDeathChain(n, 1.0, 100.0);
+    Generator q = birthDeathGenerator(n, 1.0, 100.0);
     std::vector<double> pi = birthDeathStationary(std::vector<double>(n - 1, 1.0), std::vector<double>(n - 1, 100.0));
     Seen s = expectFloorMatchesTheCheck(q, pi, "falling by 1e-2");
     EXPECT_EQ(s.largestUnseen, 0.0);
@@ -123,7 +112,7 @@ TEST(ResolutionFloor, RandomStiffChainsHideNothingAboveTheFloor)
 // A vector that is not finite is not measured; the report then states no floor.
 TEST(ResolutionFloor, ReportLineOnlyForAVectorThatPassed)
 {
-    Generator q = birthDeathChain(3, 1.0, 2.0);
+    Generator q = birthDeathGenerator(3, 1.0, 2.0);
     std::vector<double> pi = {4.0 / 7.0, 2.0 / 7.0, 1.0 / 7.0};
     SolutionCheck good = checkSolution(q, pi, ACCURACY);
     ASSERT_TRUE(good.passed);

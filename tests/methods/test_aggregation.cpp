@@ -12,24 +12,13 @@ namespace {
 // The chain's balance system by target, as the method holds it.
 PackedRows byTarget(const Generator& q) { return packTransposed(q); }
 
-// A line of n states: right at `up`, left at `down`.
-Generator line(int n, double up, double down)
-{
-    Transitions t;
-    for (int k = 0; k + 1 < n; ++k) {
-        t.emplace_back(k, k + 1, up);
-        t.emplace_back(k + 1, k, down);
-    }
-    return makeGenerator(n, t);
-}
-
 }  // namespace
 
 TEST(Aggregation, EveryStateInOneAggregateOfItsStrongNeighbours)
 {
     // a line: aggregates are runs of neighbours, two or three states each (the last state
     // may join the run before it)
-    Generator q = line(300, 1.0, 2.0);
+    Generator q = birthDeathGenerator(300, 1.0, 2.0);
     std::vector<double> x(q.n, 1.0);
     Aggregates agg = aggregateByStrength(byTarget(q), x, 0.25);
     ASSERT_EQ((int)agg.of.size(), q.n);

@@ -33,6 +33,17 @@ inline Generator makeGenerator(int n, const Transitions& t)
     return q;
 }
 
+// A birth-death chain of n states: up at `up`, down at `down`.
+inline Generator birthDeathGenerator(int n, double up, double down)
+{
+    Transitions t;
+    for (int k = 0; k + 1 < n; ++k) {
+        t.emplace_back(k, k + 1, up);
+        t.emplace_back(k + 1, k, down);
+    }
+    return makeGenerator(n, t);
+}
+
 // The generator's rates as a dense matrix, for the oracle.
 inline DenseRates denseRates(const Generator& q)
 {
